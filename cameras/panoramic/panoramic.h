@@ -1,0 +1,10 @@
+// panoramic.h -- activation functions of the Panoramic camera's servers.
+#pragma once
+
+#include "module/lwhost.h"
+
+namespace PanoramicCam {
+int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData);
+int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData);
+int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData);
+} // namespace PanoramicCam

@@ -1,0 +1,49 @@
+// services.h -- the host services a camera namespace holds, and the activation
+// checks shared by every camera type.
+#pragma once
+
+#include "module/lwhost.h"
+
+namespace lentara {
+
+// One set per camera namespace; every activation refreshes it.
+struct HostServices {
+    GlobalFunc *pGlobal = nullptr;
+    LWItemInfo *iteminfo = nullptr;
+    LWCameraInfo *camerainfo = nullptr;
+    LWTimeInfo *timer = nullptr;
+    LWXPanelFuncs *xpanf = nullptr;
+    LWVParmFuncs *vparmf = nullptr;
+    LWMessageFuncs *msg = nullptr;
+    LWCameraEvaluationFuncs *camevalfuncs = nullptr;
+    unsigned int sysid = 0;
+
+    // The time info record is re-read before each use so that it holds the
+    // host's current values; null when the service is gone.
+    const LWTimeInfo *CurrentTimeInfo();
+    // Current scene time, 0 without the time service.
+    double CurrentTime();
+    bool IsRenderNode() const { return (sysid & LWSYS_TYPEBITS) == LWSYS_SCREAMERNET; }
+};
+
+// Which services a camera type's handler needs beyond the common ones.
+enum ServiceNeeds : unsigned {
+    kNeedsVParm = 1u << 0,     // "LWVParmFuncs 2" must be present (outside a render node)
+    kNeedsCameraEval = 1u << 1, // "LW Camera Evaluation Funcs 2" must be present
+    kFetchCameraEval = 1u << 2, // fetched but optional
+};
+
+// The module data block handed to every activation; see module/module.cpp.
+struct ModuleData {
+    const char *notice;
+    GlobalFunc *global;
+};
+
+// Saves the lookup function in the module data block and in svc.pGlobal.
+void StoreGlobal(HostServices &svc, GlobalFunc *global, void *serverData);
+
+// Version check, service fetch and presence tests of a handler activation.
+// Returns AFUNC_OK when the handler record may be filled.
+int BindHandlerServices(HostServices &svc, int version, GlobalFunc *global, void *serverData, unsigned needs);
+
+} // namespace lentara

@@ -1,0 +1,46 @@
+// vec.h -- the small vector helpers the projections share, and the one place
+// where a computed ray is checked and handed to the host.
+#pragma once
+
+#include <cmath>
+
+#include "module/lwhost.h"
+
+namespace lentara {
+
+struct Vec3 {
+    double x, y, z;
+};
+
+inline Vec3 Load(const double v[3]) { return {v[0], v[1], v[2]}; }
+inline void Store(const Vec3 &v, double out[3]) {
+    out[0] = v.x;
+    out[1] = v.y;
+    out[2] = v.z;
+}
+inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline Vec3 operator*(double s, Vec3 a) { return {s * a.x, s * a.y, s * a.z}; }
+inline double Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline Vec3 Normalize(Vec3 a) {
+    const double len = std::sqrt(Dot(a, a));
+    return {a.x / len, a.y / len, a.z / len};
+}
+inline bool IsFinite(Vec3 a) { return std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.z); }
+
+// Film size the host reports is usable for a projection.
+inline bool FilmIsUsable(double width, double height) {
+    return std::isfinite(width) && std::isfinite(height) && width != 0.0 && height != 0.0;
+}
+
+// Writes origin, direction and film normal when all are finite and returns 1;
+// otherwise leaves the record untouched and returns 0 (no ray).
+inline int WriteRay(LWCameraRay *ray, Vec3 pos, Vec3 dir, Vec3 filmNorm) {
+    if (!IsFinite(pos) || !IsFinite(dir) || !IsFinite(filmNorm)) return LWCAMTYPEEVAL_NO_RAY;
+    Store(pos, ray->rayPos);
+    Store(dir, ray->rayDir);
+    Store(filmNorm, ray->filmNorm);
+    return LWCAMTYPEEVAL_RAY;
+}
+
+} // namespace lentara

@@ -1,0 +1,57 @@
+// module.cpp -- the Vantor_Lentara module entry: descriptor, startup and
+// shutdown, and the server table.
+#include <cstdlib>
+
+#include "framework/services.h"
+#include "module/lwhost.h"
+#include "module/servers.h"
+
+namespace {
+
+const char kNotice[] = "Vantor Lentara camera collection v1.5";
+
+void *Startup() {
+    auto *data = static_cast<lentara::ModuleData *>(std::calloc(1, sizeof(lentara::ModuleData)));
+    if (data) data->notice = kNotice;
+    return data;
+}
+
+void Shutdown(void *serverData) {
+    if (serverData) std::free(serverData);
+}
+
+#define LENTARA_USER_NAME(list, text)                                                                        \
+    ServerTagInfo list[] = {{text, SRVTAG_USERNAME | LANGID_USENGLISH},                                      \
+                            {text, SRVTAG_USERNAME | LANGID_UKENGLISH},                                      \
+                            {nullptr, 0}}
+
+LENTARA_USER_NAME(_tagInfo6, "Vantor Panoramic Camera");
+
+// Three servers per camera type, one name: handler, interface, gizmo.
+#define LENTARA_SERVERS(ns, name, tags)                                                                      \
+    {LWCAMERA_HCLASS, name, ns::CameraHandler, tags}, {LWCAMERA_ICLASS, name, ns::CameraInterface, tags},    \
+        {LWCAMERA_GCLASS, name, ns::CameraGizmo, tags}
+
+ServerRecord _ServerDesc[] = {
+    LENTARA_SERVERS(PanoramicCam, "VantorPanoramicCam", _tagInfo6),
+    {nullptr, nullptr, nullptr, nullptr},
+};
+
+} // namespace
+
+extern "C" {
+#if defined(_WIN32)
+__declspec(dllexport)
+#else
+__attribute__((visibility("default")))
+#endif
+ModuleDescriptor _mod_descrip = {
+    MOD_SYSSYNC, MOD_SYSVER,
+#if defined(_WIN32)
+    MOD_MACHINE_WIN,
+#else
+    MOD_MACHINE_MAC,
+#endif
+    Startup, Shutdown, _ServerDesc,
+};
+}
