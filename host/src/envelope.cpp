@@ -1,0 +1,288 @@
+#include "standin/envelope.h"
+
+#include "standin/host.h"
+
+#include <mutex>
+
+namespace standin {
+
+struct EnvelopeStore::Env {
+    EnvelopeInfo info;
+    bool alive = true;
+    int components() const { return (info.envType & LWVPF_VECTOR) ? 3 : 1; }
+    double at(double t, int c) const {
+        if (info.keys.empty()) return info.value[c];
+        Channel ch{0.0, info.keys};
+        return ch.at(t);
+    }
+};
+
+EnvelopeStore::EnvelopeStore() {
+    funcs_.create = fCreate;
+    funcs_.destroy = fDestroy;
+    funcs_.setup = fSetup;
+    funcs_.copy = fCopy;
+    funcs_.load = fLoad;
+    funcs_.save = fSave;
+    funcs_.getVal = fGetVal;
+    funcs_.setVal = fSetVal;
+    funcs_.getState = fGetState;
+    funcs_.setState = fSetState;
+    funcs_.editEnv = fEditEnv;
+    funcs_.editTex = fEditTex;
+    funcs_.initMP = fInitMP;
+    funcs_.getEnv = fGetEnv;
+    funcs_.getTex = fGetTex;
+}
+
+EnvelopeStore::~EnvelopeStore() = default;
+
+EnvelopeStore::Env *EnvelopeStore::get(LWVParmID vp) const {
+    auto it = envs_.find(vp);
+    if (it == envs_.end() || !it->second->alive) return nullptr;
+    return it->second.get();
+}
+
+LWVParmID EnvelopeStore::create(int envType, int texType) {
+    if (createFails_) return nullptr;
+    auto env = std::make_unique<Env>();
+    env->info.envType = envType;
+    env->info.texType = texType;
+    std::unique_lock<std::shared_mutex> lock(mutex_);
+    LWVParmID id = env.get();
+    envs_[id] = std::move(env);
+    order_.push_back(id);
+    ++created_;
+    return id;
+}
+
+void EnvelopeStore::destroy(LWVParmID vp) {
+    std::unique_lock<std::shared_mutex> lock(mutex_);
+    if (Env *e = get(vp)) {
+        e->alive = false;
+        ++destroyed_;
+    }
+}
+
+bool EnvelopeStore::live(LWVParmID vp) const {
+    std::shared_lock<std::shared_mutex> lock(mutex_);
+    return get(vp) != nullptr;
+}
+
+LWVParmID EnvelopeStore::find(LWChanGroupID group, const std::string &channelName) const {
+    std::shared_lock<std::shared_mutex> lock(mutex_);
+    for (LWVParmID id : order_) {
+        Env *e = get(id);
+        if (e && e->info.group == group && e->info.channelName == channelName) return id;
+    }
+    return nullptr;
+}
+
+std::vector<LWVParmID> EnvelopeStore::all() const {
+    std::shared_lock<std::shared_mutex> lock(mutex_);
+    std::vector<LWVParmID> out;
+    for (LWVParmID id : order_)
+        if (get(id)) out.push_back(id);
+    return out;
+}
+
+bool EnvelopeStore::info(LWVParmID vp, EnvelopeInfo &out) const {
+    std::shared_lock<std::shared_mutex> lock(mutex_);
+    Env *e = get(vp);
+    if (!e) return false;
+    out = e->info;
+    return true;
+}
+
+bool EnvelopeStore::setKeys(LWVParmID vp, std::vector<Key> keys) {
+    std::unique_lock<std::shared_mutex> lock(mutex_);
+    Env *e = get(vp);
+    if (!e) return false;
+    Channel ch;
+    ch.setKeys(std::move(keys));
+    e->info.keys = std::move(ch.keys);
+    return true;
+}
+
+bool EnvelopeStore::setValue(LWVParmID vp, double value) {
+    std::unique_lock<std::shared_mutex> lock(mutex_);
+    Env *e = get(vp);
+    if (!e) return false;
+    e->info.value[0] = e->info.value[1] = e->info.value[2] = value;
+    return true;
+}
+
+double EnvelopeStore::value(LWVParmID vp, double t) const {
+    std::shared_lock<std::shared_mutex> lock(mutex_);
+    Env *e = get(vp);
+    return e ? e->at(t, 0) : 0.0;
+}
+
+// Block layout, written only through the state's own functions so that it
+// nests inside the plug-in's data:
+//   I4   key count
+//   DP   value (1 or 3 components)
+//   DP   time value      one record per key
+LWError EnvelopeStore::save(LWVParmID vp, const LWSaveState *ss) const {
+    if (!ss) return "no save state";
+    std::shared_lock<std::shared_mutex> lock(mutex_);
+    Env *e = get(vp);
+    if (!e) return "unknown variant parameter";
+    int count = static_cast<int>(e->info.keys.size());
+    ss->writeI4(ss->writeData, &count, 1);
+    ss->writeDP(ss->writeData, e->info.value, e->components());
+    for (const Key &k : e->info.keys) {
+        double kv[2] = {k.time, k.value};
+        ss->writeDP(ss->writeData, kv, 2);
+    }
+    return nullptr;
+}
+
+LWError EnvelopeStore::load(LWVParmID vp, const LWLoadState *ls) {
+    if (!ls) return "no load state";
+    int comps;
+    {
+        std::shared_lock<std::shared_mutex> lock(mutex_);
+        Env *e = get(vp);
+        if (!e) return "unknown variant parameter";
+        comps = e->components();
+    }
+    int count = 0;
+    if (ls->readI4(ls->readData, &count, 1) != 1 || count < 0 || count > 100000) return "bad envelope key count";
+    double value[3] = {0, 0, 0};
+    if (ls->readDP(ls->readData, value, comps) != comps) return "bad envelope value";
+    std::vector<Key> keys;
+    for (int i = 0; i < count; ++i) {
+        double kv[2];
+        if (ls->readDP(ls->readData, kv, 2) != 2) return "truncated envelope keys";
+        keys.push_back({kv[0], kv[1]});
+    }
+    std::unique_lock<std::shared_mutex> lock(mutex_);
+    Env *e = get(vp);
+    if (!e) return "unknown variant parameter";
+    for (int c = 0; c < 3; ++c) e->info.value[c] = comps == 3 ? value[c] : value[0];
+    Channel ch;
+    ch.setKeys(std::move(keys));
+    e->info.keys = std::move(ch.keys);
+    return nullptr;
+}
+
+// ---- service functions: reach the store of the current host
+
+static EnvelopeStore *store() {
+    Host *h = Host::current();
+    return h ? &h->envelopes() : nullptr;
+}
+
+LWVParmID EnvelopeStore::fCreate(int envType, int texType) {
+    EnvelopeStore *s = store();
+    return s ? s->create(envType, texType) : nullptr;
+}
+
+void EnvelopeStore::fDestroy(LWVParmID vp) {
+    if (EnvelopeStore *s = store()) s->destroy(vp);
+}
+
+void EnvelopeStore::fSetup(LWVParmID vp, const char *channel, LWChanGroupID group, LWTxtrContextID, LWVP_EventFunc *,
+                           const char *plugin, void *) {
+    EnvelopeStore *s = store();
+    if (!s) return;
+    std::unique_lock<std::shared_mutex> lock(s->mutex_);
+    if (Env *e = s->get(vp)) {
+        e->info.channelName = channel ? channel : "";
+        e->info.group = group;
+        e->info.pluginName = plugin ? plugin : "";
+        e->info.setupCalled = true;
+    }
+}
+
+LWError EnvelopeStore::fCopy(LWVParmID to, LWVParmID from) {
+    EnvelopeStore *s = store();
+    if (!s) return "no host";
+    std::unique_lock<std::shared_mutex> lock(s->mutex_);
+    Env *t = s->get(to);
+    Env *f = s->get(from);
+    if (!t || !f) return "unknown variant parameter";
+    if (t == f) return nullptr;
+    for (int c = 0; c < 3; ++c) t->info.value[c] = f->info.value[c];
+    t->info.keys = f->info.keys;
+    return nullptr;
+}
+
+LWError EnvelopeStore::fLoad(LWVParmID vp, const LWLoadState *ls) {
+    EnvelopeStore *s = store();
+    return s ? s->load(vp, ls) : "no host";
+}
+
+LWError EnvelopeStore::fSave(LWVParmID vp, const LWSaveState *ss) {
+    EnvelopeStore *s = store();
+    return s ? s->save(vp, ss) : "no host";
+}
+
+double EnvelopeStore::fGetVal(LWVParmID vp, LWTime t, LWMicropolID, double *result) {
+    EnvelopeStore *s = store();
+    if (!result) return 0.0;
+    result[0] = result[1] = result[2] = 0.0;
+    if (!s) return 0.0;
+    std::shared_lock<std::shared_mutex> lock(s->mutex_);
+    Env *e = s->get(vp);
+    if (!e) return 0.0;
+    for (int c = 0; c < e->components(); ++c) result[c] = e->at(t, c);
+    return 0.0;  // untextured: no opacity
+}
+
+int EnvelopeStore::fSetVal(LWVParmID vp, double *value) {
+    EnvelopeStore *s = store();
+    if (!s || !value) return 0;
+    std::unique_lock<std::shared_mutex> lock(s->mutex_);
+    Env *e = s->get(vp);
+    if (!e || !e->info.keys.empty()) return 0;
+    int n = e->components();
+    for (int c = 0; c < n; ++c) e->info.value[c] = value[c];
+    if (n == 1) e->info.value[1] = e->info.value[2] = value[0];
+    return n;
+}
+
+int EnvelopeStore::fGetState(LWVParmID vp) {
+    EnvelopeStore *s = store();
+    if (!s) return 0;
+    std::shared_lock<std::shared_mutex> lock(s->mutex_);
+    Env *e = s->get(vp);
+    return (e && !e->info.keys.empty()) ? LWVPSF_ENV : 0;
+}
+
+// Turning the envelope bit on gives a single key holding the current value;
+// turning it off drops the keys and keeps the value at time 0.
+void EnvelopeStore::fSetState(LWVParmID vp, int state) {
+    EnvelopeStore *s = store();
+    if (!s) return;
+    std::unique_lock<std::shared_mutex> lock(s->mutex_);
+    Env *e = s->get(vp);
+    if (!e) return;
+    if ((state & LWVPSF_ENV) && e->info.keys.empty()) {
+        e->info.keys.push_back({0.0, e->info.value[0]});
+    } else if (!(state & LWVPSF_ENV) && !e->info.keys.empty()) {
+        double v = e->at(0.0, 0);
+        e->info.value[0] = e->info.value[1] = e->info.value[2] = v;
+        e->info.keys.clear();
+    }
+}
+
+void EnvelopeStore::fEditEnv(LWVParmID) {}
+void EnvelopeStore::fEditTex(LWVParmID) {}
+void EnvelopeStore::fInitMP(LWMicropolID) {}
+
+void EnvelopeStore::fGetEnv(LWVParmID vp, LWEnvelopeID *list) {
+    if (!list) return;
+    list[0] = list[1] = list[2] = nullptr;
+    EnvelopeStore *s = store();
+    if (!s) return;
+    std::shared_lock<std::shared_mutex> lock(s->mutex_);
+    Env *e = s->get(vp);
+    if (!e || e->info.keys.empty()) return;
+    for (int c = 0; c < e->components(); ++c) list[c] = &e->info.keys;
+}
+
+LWTextureID EnvelopeStore::fGetTex(LWVParmID) { return nullptr; }
+
+}  // namespace standin
