@@ -26,14 +26,30 @@ void Shutdown(void *serverData) {
                             {nullptr, 0}}
 
 LENTARA_USER_NAME(_tagInfo6, "Vantor Panoramic Camera");
+LENTARA_USER_NAME(_tagInfo7, "Vantor Cylinder Camera");
+LENTARA_USER_NAME(_tagInfo8, "Vantor Perspective");
+LENTARA_USER_NAME(_tagInfo10, "Vantor No DoF");
+LENTARA_USER_NAME(_tagInfo11, "Vantor No DoF No MB");
+LENTARA_USER_NAME(_tagInfo12, "Vantor SuperPano Camera");
 
 // Three servers per camera type, one name: handler, interface, gizmo.
 #define LENTARA_SERVERS(ns, name, tags)                                                                      \
     {LWCAMERA_HCLASS, name, ns::CameraHandler, tags}, {LWCAMERA_ICLASS, name, ns::CameraInterface, tags},    \
         {LWCAMERA_GCLASS, name, ns::CameraGizmo, tags}
 
+// The same for a type whose handler activation has its own name (the
+// Perspective family shares one interface and gizmo among three handlers).
+#define LENTARA_SERVERS_H(ns, handler, name, tags)                                                           \
+    {LWCAMERA_HCLASS, name, ns::handler, tags}, {LWCAMERA_ICLASS, name, ns::CameraInterface, tags},          \
+        {LWCAMERA_GCLASS, name, ns::CameraGizmo, tags}
+
 ServerRecord _ServerDesc[] = {
     LENTARA_SERVERS(PanoramicCam, "VantorPanoramicCam", _tagInfo6),
+    LENTARA_SERVERS(CylinderCam, "VantorCylinderCam", _tagInfo7),
+    LENTARA_SERVERS_H(PerspectiveCam, CameraHandler_DOF_MB, "VantorPerspectiveCam", _tagInfo8),
+    LENTARA_SERVERS_H(PerspectiveCam, CameraHandler_NoDOF_MB, "VantorPerspectiveNoDOFCam", _tagInfo10),
+    LENTARA_SERVERS_H(PerspectiveCam, CameraHandler_NoDOF_NoMB, "VantorPerspectiveNoDOFNoMBCam", _tagInfo11),
+    LENTARA_SERVERS(AdvPanCam, "VantorAdvPanCam", _tagInfo12),
     {nullptr, nullptr, nullptr, nullptr},
 };
 

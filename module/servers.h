@@ -2,3 +2,6 @@
 #pragma once
 
 #include "cameras/panoramic/panoramic.h"
+#include "cameras/cylinder/cylinder.h"
+#include "cameras/perspective/perspective.h"
+#include "cameras/superpano/superpano.h"

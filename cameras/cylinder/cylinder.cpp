@@ -1,0 +1,149 @@
+// cylinder.cpp -- the Cylinder camera: angular along one film axis, linear
+// along the other, the "Size" popup choosing which ("VantorCylinderCam").
+#include "cameras/cylinder/cylinder.h"
+
+#include "cameras/cylinder/projection.h"
+#include "framework/handler.h"
+
+namespace CylinderCam {
+
+using namespace lentara;
+
+HostServices services;
+void *gInstance = nullptr;
+
+enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians, kParamCount };
+enum Setting { SizeMode, kSettingCount };
+
+enum : unsigned int {
+    ID_ZOOM = 0x8000,
+    ID_VERSION = 0x8001,
+    ID_LOGO = 0x8005,
+    ID_LENGTH = 0x8006,
+    ID_SIZE = 0x8007,
+    ID_ANGLE_MAX = 0x8008,
+    ID_ANGLE_MIN = 0x8009,
+};
+
+const ParamDesc kParams[kParamCount] = {
+    {"ZoomFactor", 0.0, 0, false},
+    {"HorizontalFOVradians", 1.0, ID_LENGTH, true},
+    {"MaxVerticalFOVradians", 0.17453292519943295, ID_ANGLE_MAX, true},
+    {"MinVerticalFOVradians", -0.17453292519943295, ID_ANGLE_MIN, true},
+};
+
+// Values other than 0 and 1 read from a scene are kept as read (and act as 1).
+const SettingDesc kSettings[kSettingCount] = {
+    {"SizeMode", 1, ID_SIZE},
+};
+
+const BlockItem kBlock[] = {
+    {BlockItem::kEnvelope, HorizontalFOVradians},
+    {BlockItem::kEnvelope, MaxVerticalFOVradians},
+    {BlockItem::kEnvelope, MinVerticalFOVradians},
+    {BlockItem::kSetting, SizeMode},
+};
+
+const char *const kSizeNames[] = {"Horizontal Axis", "Vertical Axis"};
+
+int PanelPopCount(void *) { return 2; }
+
+const char *PanelPopName(void *, int index) {
+    return (index >= 0 && index < 2) ? kSizeNames[index] : "";
+}
+
+LWXPanelControl InterfaceCreate[] = {
+    {ID_LOGO, "Logo", "dThumbnail"},
+    {ID_VERSION, "Version", "sInfo"},
+    {ID_SIZE, "Size", "iPopChoice"},
+    {ID_LENGTH, "", "distance-env"},
+    {ID_ANGLE_MAX, "Maximum FOV Angle", "angle-env"},
+    {ID_ANGLE_MIN, "Minimum FOV Angle", "angle-env"},
+    {0, nullptr, nullptr},
+};
+
+LWXPanelDataDesc InterfaceXData[] = {
+    {ID_VERSION, "Version", "string"},
+    {ID_SIZE, "Size", "integer"},
+    {ID_LENGTH, "", "float"},
+    {ID_ANGLE_MAX, "Upper FOV Angle", "float"},
+    {ID_ANGLE_MIN, "Lower FOV Angle", "float"},
+    {0, nullptr, nullptr},
+};
+
+LWXPanelHint InterfaceHint[] = {
+    HintWordU(XPTAG_FOCUS), HintWord(-1),
+    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_SIZE), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
+    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
+    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_LENGTH), HintWord(0),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_ANGLE_MIN), HintWord(0),
+    HintWordU(XPTAG_SENS), HintWordU(ID_LENGTH), HintWord(1),
+    HintWordU(XPTAG_SENS), HintWordU(ID_ANGLE_MAX), HintWord(1),
+    HintWordU(XPTAG_SENS), HintWordU(ID_ANGLE_MIN), HintWord(1),
+    HintWordU(XPTAG_ENABLE), HintWordU(ID_SIZE), HintWord(0), HintWord(0), HintWord(0), HintWord(0),
+    HintWordU(XPTAG_END),
+};
+
+const CameraTypeDesc kDesc = {
+    "VantorCylinderCam",
+    "VantorCylinderCam Dec 11 2010 10:02:20",
+    &services,
+    kParams,
+    kParamCount,
+    ZoomFactor,
+    kSettings,
+    kSettingCount,
+    kBlock,
+    static_cast<int>(sizeof kBlock / sizeof kBlock[0]),
+    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, ID_ZOOM},
+    0,
+};
+
+class CameraPlugin : public SingleViewCamera {
+public:
+    static const CameraTypeDesc &Desc() { return kDesc; }
+    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {}
+
+    int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
+                 const LWCameraAccess *access) const {
+        if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
+        const Pose &pose = PoseAt(fraction, access);
+        const CylinderParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
+                                  value[MinVerticalFOVradians], setting[SizeMode]};
+        const CylinderRay r = CylinderRayAt(p, pose, fpx, fpy, access->filmSize[0], access->filmSize[1]);
+        return WriteRay(ray, r.origin, r.direction, r.direction);
+    }
+};
+
+using CB = Callbacks<CameraPlugin>;
+
+void *PanelGet(void *inst, unsigned int vid) {
+    if (!inst) return nullptr;
+    bool handled;
+    return PanelGetCommon(static_cast<CameraPlugin *>(inst), vid, handled);
+}
+
+int PanelSet(void *inst, unsigned int vid, void *value) {
+    if (inst) PanelSetCommon(static_cast<CameraPlugin *>(inst), vid, value);
+    return 1;
+}
+
+LWGizmoFuncs gizmoFuncs = GizmoTable();
+
+int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateHandler(version, global, local, serverData, services, kNeedsVParm, CB::Table());
+}
+
+int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance, PanelGet,
+                             PanelSet);
+}
+
+int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
+}
+
+} // namespace CylinderCam

@@ -1,0 +1,192 @@
+// perspective.cpp -- the Perspective family: a thin-lens perspective camera with
+// its own motion sampling and a single-precision pose, offered as three camera
+// types that differ only in the flags word they report:
+//   "VantorPerspectiveCam"           depth of field (flags 1)
+//   "VantorPerspectiveNoDOFCam"      no depth of field (flags 0)
+//   "VantorPerspectiveNoDOFNoMBCam"  no depth of field (flags 0); motion
+//                                    sampling follows the host's frame record
+//                                    exactly as for the other two
+// All three share the instance class, the panel and the gizmo.
+#include "cameras/perspective/perspective.h"
+
+#include "cameras/perspective/projection.h"
+#include "framework/handler.h"
+
+namespace PerspectiveCam {
+
+using namespace lentara;
+
+HostServices services;
+void *gInstance = nullptr;
+
+// The "SizeAxis" envelope and its stored choice are kept in the scene for
+// older scenes' sake; no ray depends on them.
+enum Param { ZoomFactor, SizeAxis, kParamCount };
+enum Setting { sizeAxisChoice, kSettingCount };
+
+enum : unsigned int {
+    ID_ZOOM = 0x8000,
+    ID_VERSION = 0x8001,
+    ID_LOGO = 0x8005,
+};
+
+const ParamDesc kParams[kParamCount] = {
+    {"ZoomFactor", 0.0, ID_ZOOM, false},
+    {"SizeAxis", 0.0, 0, true}, // starts at the zoom factor, see CameraPlugin
+};
+
+const SettingDesc kSettings[kSettingCount] = {
+    {"sizeAxisChoice", 1, 0},
+};
+
+const BlockItem kBlock[] = {
+    {BlockItem::kEnvelope, SizeAxis},
+    {BlockItem::kSetting, sizeAxisChoice},
+};
+
+LWXPanelControl InterfaceCreate[] = {
+    {ID_LOGO, "Logo", "dThumbnail"},
+    {ID_VERSION, "Version", "sInfo"},
+    {ID_ZOOM, "ZoomFactor", "zoomfactor-env"},
+    {0, nullptr, nullptr},
+};
+
+LWXPanelDataDesc InterfaceXData[] = {
+    {ID_VERSION, "Version", "string"},
+    {ID_ZOOM, "ZoomFactor", "float"},
+    {0, nullptr, nullptr},
+};
+
+LWXPanelHint InterfaceHint[] = {
+    HintWordU(XPTAG_FOCUS), HintWord(-1),
+    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
+    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
+    HintWordU(XPTAG_END),
+};
+
+const CameraTypeDesc kDesc = {
+    "VantorPerspectiveCam",
+    "VantorPerspectiveCam Dec 11 2010 10:02:17",
+    &services,
+    kParams,
+    kParamCount,
+    ZoomFactor,
+    kSettings,
+    kSettingCount,
+    kBlock,
+    2,
+    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, ID_ZOOM},
+    LWCAMTYPEF_SUPPORTSDOF,
+};
+
+class CameraPlugin : public SingleViewCamera {
+public:
+    static const CameraTypeDesc &Desc() { return kDesc; }
+
+    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
+        HostServices &s = svc();
+        const double now = s.CurrentTime();
+        if (s.camerainfo && s.camerainfo->filmSize) {
+            double w = 0.0, h = 0.0;
+            s.camerainfo->filmSize(item, &w, &h);
+            filmHeight = h;
+        }
+        if (s.camerainfo && s.camerainfo->fStop) fStop = s.camerainfo->fStop(item, now);
+
+        // "SizeAxis" starts at the zoom factor as well.
+        value[SizeAxis] = value[ZoomFactor];
+        const LWVParmFuncs *vp = s.vparmf;
+        if (envelope[SizeAxis] && vp && vp->setVal) {
+            double v[3] = {value[SizeAxis], 0.0, 0.0};
+            vp->setVal(envelope[SizeAxis], v);
+        }
+        UpdateLens();
+    }
+
+    // The film distance follows the zoom envelope; the lens radius follows the
+    // film distance at the f-stop read when the camera was made.
+    void UpdateLens() {
+        lens.filmDistance = FilmDistance(value[ZoomFactor], filmHeight);
+        lens.lensRadius = LensRadius(lens.filmDistance, fStop);
+    }
+
+    LWError NewTime(LWFrame frame, LWTime time) {
+        SingleViewCamera::NewTime(frame, time);
+        UpdateLens();
+        return nullptr;
+    }
+
+    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+        // The focus distance is refreshed on every call, changed frame or not.
+        HostServices &s = svc();
+        if (access && s.camerainfo && s.camerainfo->focalDistance)
+            lens.focusDistance = s.camerainfo->focalDistance(access->cameraID, s.CurrentTime());
+        NewFrame(frame, access);
+        UpdateLens();
+        return nullptr;
+    }
+
+    void CopyFrom(const CameraPlugin &from) {
+        SingleViewCamera::CopyFrom(from);
+        filmHeight = from.filmHeight;
+        fStop = from.fStop;
+        UpdateLens();
+    }
+
+    int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
+                 const LWCameraAccess *access) const {
+        const PoseF pose = ToSingle(PoseAt(fraction, access));
+        const Ray r = ThinLensRay(pose, lens, fpx, fpy, lpx, lpy);
+        return WriteRay(ray, r.origin, r.direction, r.filmNormal);
+    }
+
+private:
+    double filmHeight = 0.0; // host camera's film height at creation
+    double fStop = 0.0;      // host camera's f-stop at creation
+    LensParams lens = {0.0f, 0.0f, 0.0};
+};
+
+using CB = Callbacks<CameraPlugin>;
+
+unsigned int C_FlagsNoDOF(LWInstance) noexcept { return 0; }
+
+void *PanelGet(void *inst, unsigned int vid) {
+    if (!inst) return nullptr;
+    bool handled;
+    return PanelGetCommon(static_cast<CameraPlugin *>(inst), vid, handled);
+}
+
+int PanelSet(void *, unsigned int, void *) { return 1; }
+
+LWGizmoFuncs gizmoFuncs = GizmoTable();
+
+int ActivateWithFlags(int version, GlobalFunc *global, void *local, void *serverData,
+                      unsigned int (*flags)(LWInstance)) {
+    HandlerTable table = CB::Table();
+    table.flags = flags;
+    return ActivateHandler(version, global, local, serverData, services, kNeedsVParm, table);
+}
+
+int CameraHandler_DOF_MB(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateWithFlags(version, global, local, serverData, CB::C_Flags);
+}
+
+int CameraHandler_NoDOF_MB(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateWithFlags(version, global, local, serverData, C_FlagsNoDOF);
+}
+
+int CameraHandler_NoDOF_NoMB(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateWithFlags(version, global, local, serverData, C_FlagsNoDOF);
+}
+
+int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance, PanelGet,
+                             PanelSet);
+}
+
+int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
+}
+
+} // namespace PerspectiveCam

@@ -1,0 +1,10 @@
+// superpano.h -- activation functions of the SuperPano camera's servers.
+#pragma once
+
+#include "module/lwhost.h"
+
+namespace AdvPanCam {
+int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData);
+int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData);
+int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData);
+} // namespace AdvPanCam
