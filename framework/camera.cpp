@@ -57,6 +57,15 @@ void CameraBase::get_vpValues(double time) {
     }
 }
 
+void CameraBase::SetValue(int index, double v) {
+    value[index] = v;
+    const LWVParmFuncs *vp = svc().vparmf;
+    if (!envelope[index] || !vp || !vp->setVal) return;
+    // The host reads three doubles even for a scalar envelope.
+    double w[3] = {v, 0.0, 0.0};
+    vp->setVal(envelope[index], w);
+}
+
 void CameraBase::Save(const LWSaveState *save) const {
     if (!save) return;
     const LWVParmFuncs *vp = svc().vparmf;
@@ -65,7 +74,7 @@ void CameraBase::Save(const LWSaveState *save) const {
         if (it.kind == BlockItem::kEnvelope) {
             if (envelope[it.index] && vp && vp->save) vp->save(envelope[it.index], save);
         } else if (save->writeU4) {
-            const unsigned int v = static_cast<unsigned int>(setting[it.index]);
+            const unsigned int v = it.kind == BlockItem::kSetting ? static_cast<unsigned int>(setting[it.index]) : 0u;
             save->writeU4(save->writeData, &v, 1);
         }
     }
@@ -78,6 +87,9 @@ void CameraBase::Load(const LWLoadState *load) {
         const BlockItem &it = desc.block[b];
         if (it.kind == BlockItem::kEnvelope) {
             if (envelope[it.index] && vp && vp->load) vp->load(envelope[it.index], load);
+        } else if (it.kind == BlockItem::kReserved) {
+            unsigned int ignored = 0;
+            if (load->readU4) load->readU4(load->readData, &ignored, 1);
         } else if (load->readU4) {
             // A short block leaves the setting as it was.
             unsigned int v = static_cast<unsigned int>(setting[it.index]);

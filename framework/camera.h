@@ -31,9 +31,10 @@ struct SettingDesc {
     unsigned int panelId;
 };
 
-// One entry of a scene block, in save order.
+// One entry of a scene block, in save order. A reserved entry is a 32-bit
+// word written as 0 and skipped on load (index unused).
 struct BlockItem {
-    enum Kind { kEnvelope, kSetting } kind;
+    enum Kind { kEnvelope, kSetting, kReserved } kind;
     int index;
 };
 
@@ -91,6 +92,9 @@ public:
 
     // Evaluates every envelope at the time into its value field.
     void get_vpValues(double time);
+    // Sets a parameter's value field and its envelope's plain value (which a
+    // keyed envelope ignores).
+    void SetValue(int index, double v);
     // Writes and reads the scene block in the type's save order.
     void Save(const LWSaveState *save) const;
     void Load(const LWLoadState *load);

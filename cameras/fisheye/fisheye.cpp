@@ -1,0 +1,270 @@
+// fisheye.cpp -- the Fisheye camera: a pinhole whose film radius is bent by a
+// power law, with depth of field, motion blur and a viewport ray grid
+// ("VantorFisheyeCam").
+#include "cameras/fisheye/fisheye.h"
+
+#include "cameras/fisheye/projection.h"
+#include "framework/handler.h"
+#include "framework/lens.h"
+
+namespace FisheyeCam {
+
+using namespace lentara;
+
+HostServices services;
+void *gInstance = nullptr;
+
+enum Param { ZoomFactor, FisheyePower, FisheyeScale, kParamCount };
+enum Setting { autoDistortionScale, parallelFilmNormals, previewInCameraView, gridType, kSettingCount };
+
+enum : unsigned int {
+    ID_ZOOM = 0x8000,
+    ID_POWER = 0x8001,
+    ID_SCALE = 0x8002,
+    ID_VERSION = 0x8003,
+    ID_LOGO = 0x8007,
+    ID_PREVIEW = 0x8008,
+    ID_GRIDTYPE = 0x8009,
+    ID_AUTOSCALE = 0x800a,
+    ID_PARALLEL = 0x800b,
+};
+
+const ParamDesc kParams[kParamCount] = {
+    {"ZoomFactor", 0.0, ID_ZOOM, false},
+    {"FisheyePower", 1.0, ID_POWER, true},
+    {"FisheyeScale", 1.0, ID_SCALE, true},
+};
+
+const SettingDesc kSettings[kSettingCount] = {
+    {"autoDistortionScale", 1, ID_AUTOSCALE},
+    {"parallelFilmNormals", 1, ID_PARALLEL},
+    {"previewInCameraView", 0, ID_PREVIEW},
+    {"gridType", 1, ID_GRIDTYPE},
+};
+
+const BlockItem kBlock[] = {
+    {BlockItem::kEnvelope, FisheyePower},
+    {BlockItem::kEnvelope, FisheyeScale},
+    {BlockItem::kSetting, autoDistortionScale},
+    {BlockItem::kSetting, previewInCameraView},
+    {BlockItem::kSetting, gridType},
+    {BlockItem::kSetting, parallelFilmNormals},
+};
+
+LWXPanelControl InterfaceCreate[] = {
+    {ID_LOGO, "Logo", "dThumbnail"},
+    {ID_VERSION, "Version", "sInfo"},
+    {ID_ZOOM, "ZoomFactor", "zoomfactor-env"},
+    {ID_POWER, "Distortion Power", "float-env"},
+    {ID_AUTOSCALE, "Auto Distortion Scale", "iBoolean"},
+    {ID_SCALE, "Distortion Scale", "float-env"},
+    {ID_PARALLEL, "Parallel Film Normals", "iBoolean"},
+    {ID_PREVIEW, "Preview in Camera View", "iBoolean"},
+    {0, nullptr, nullptr},
+};
+
+LWXPanelDataDesc InterfaceXData[] = {
+    {ID_VERSION, "Version", "string"},
+    {ID_ZOOM, "ZoomFactor", "float"},
+    {ID_POWER, "Distortion Power", "float"},
+    {ID_AUTOSCALE, "Auto Distortion Scale", "integer"},
+    {ID_SCALE, "Distortion Scale", "float"},
+    {ID_PARALLEL, "Parallel Film Normals", "integer"},
+    {ID_PREVIEW, "Preview in Camera View", "integer"},
+    {0, nullptr, nullptr},
+};
+
+const char *const kGridNames[] = {"Ray Tracing Grid", "Line Matching Grid"};
+
+int PanelPopCount(void *) { return 2; }
+const char *PanelPopName(void *, int index) { return (index == 0 || index == 1) ? kGridNames[index] : ""; }
+
+// "Distortion Scale" is editable only while the scale is not automatic.
+int bckMap[] = {1, 0};
+char kAutoScaleMessage[] = "Turn 'Auto Distortion Scale' off\nto set manually.";
+
+LWXPanelHint InterfaceHint[] = {
+    HintWordU(XPTAG_FOCUS), HintWord(-1),
+    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_GRIDTYPE), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
+    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
+    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_SCALE), HintWord(0),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_PARALLEL), HintWord(0),
+    HintWordU(XPTAG_SENS), HintWordU(ID_POWER), HintWord(1),
+    HintWordU(XPTAG_SENS), HintWordU(ID_SCALE), HintWord(1),
+    HintWordU(XPTAG_ENABLE), HintWordU(ID_PARALLEL), nullptr, HintWord(0), nullptr, HintWord(0),
+    HintWordU(XPTAG_ENABLE), HintWordU(ID_AUTOSCALE), kAutoScaleMessage, HintWord(0), bckMap,
+        HintWordU(ID_SCALE), HintWord(0),
+    HintWordU(XPTAG_ENABLE), HintWordU(ID_PREVIEW), nullptr, HintWord(0), nullptr, HintWordU(ID_GRIDTYPE),
+        HintWord(0),
+    HintWordU(XPTAG_END),
+};
+
+const CameraTypeDesc kDesc = {
+    "VantorFisheyeCam",
+    "VantorFisheyeCam Dec 11 2010 10:02:19",
+    &services,
+    kParams,
+    kParamCount,
+    ZoomFactor,
+    kSettings,
+    kSettingCount,
+    kBlock,
+    sizeof kBlock / sizeof kBlock[0],
+    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
+    1, // uses the lens position
+};
+
+class CameraPlugin : public SingleViewCamera {
+public:
+    static const CameraTypeDesc &Desc() { return kDesc; }
+
+    double lensFactor = 0.0;
+    double focusDistance = 0.0; // unknown until the first frame: focused at infinity
+
+    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
+        HostServices &s = svc();
+        if (s.camerainfo && s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(item, s.CurrentTime()));
+    }
+
+    void CopyFrom(const CameraPlugin &from) {
+        SingleViewCamera::CopyFrom(from);
+        lensFactor = from.lensFactor;
+        focusDistance = from.focusDistance;
+    }
+
+    // The envelopes at t; an automatic scale replaces the "FisheyeScale"
+    // value, and its envelope shows it, once the film size is known.
+    void get_vpValues(double t) {
+        CameraBase::get_vpValues(t);
+        if (!setting[autoDistortionScale]) return;
+        double s = value[FisheyeScale];
+        if (AutomaticScale(cameraAccess.filmSize[0], cameraAccess.filmSize[1], value[FisheyePower], s))
+            SetValue(FisheyeScale, s);
+    }
+
+    LWError NewTime(LWFrame frame, LWTime time) {
+        currentFrame = frame;
+        currentTime = time;
+        get_vpValues(time);
+        return nullptr;
+    }
+
+    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+        if (!frame || !access) return nullptr;
+        // The lens is read on every call, also when nothing else changed.
+        HostServices &s = svc();
+        if (s.camerainfo) {
+            const double now = s.CurrentTime();
+            if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(access->cameraID, now));
+            if (s.camerainfo->focalDistance) focusDistance = s.camerainfo->focalDistance(access->cameraID, now);
+        }
+        // Evaluate again once the records are stored, so that the automatic
+        // scale uses this frame's film.
+        if (NewFrame(frame, access)) get_vpValues(frameInfo.start);
+        return nullptr;
+    }
+
+    FisheyeParams Params() const {
+        return {value[ZoomFactor], value[FisheyePower], value[FisheyeScale], lensFactor, focusDistance,
+                setting[parallelFilmNormals] != 0};
+    }
+
+    int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
+                 const LWCameraAccess *access) const {
+        // The film is the one of the last frame set up (none before the first).
+        if (!FilmIsUsable(cameraAccess.filmSize[0], cameraAccess.filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
+        FisheyeRay r;
+        if (!FisheyeCam::Evaluate(Params(), PoseAt(fraction, access), cameraAccess.filmSize[1], fpx, fpy, lpx,
+                                  lpy, r))
+            return LWCAMTYPEEVAL_NO_RAY;
+        return WriteRay(ray, r.origin, r.direction, r.filmNormal);
+    }
+
+    // The film's 10 x 10 ray grid, 10 units out along each pinhole ray's film
+    // normal, as the camera stood at the last frame set-up.
+    void DrawGrid(LWCustomObjAccess &coa) const {
+        if (!frameSeen || !setting[previewInCameraView]) return;
+        const double W = cameraAccess.filmSize[0], H = cameraAccess.filmSize[1];
+        if (!FilmIsUsable(W, H)) return;
+        const Pose &pose = PoseAt(0.0, &cameraAccess);
+        const FisheyeParams params = Params();
+
+        // grid points, the film positions stepped in single precision
+        Vec3 pGrid[11][11];
+        bool valid[11][11];
+        const float halfW = static_cast<float>(W * 0.5), halfH = static_cast<float>(H * 0.5);
+        const float stepX = static_cast<float>(W / 10.0), stepY = static_cast<float>(H / 10.0);
+        float y = -halfH;
+        for (int i = 0; i <= 10; ++i, y += stepY) {
+            float x = -halfW;
+            for (int j = 0; j <= 10; ++j, x += stepX) {
+                FisheyeRay r;
+                valid[i][j] = false;
+                if (!FisheyeCam::Evaluate(params, pose, H, x, y, 0.0, 0.0, r)) continue;
+                const double t = 10.0 / Dot(r.direction, r.filmNormal);
+                pGrid[i][j] = r.origin + t * r.direction;
+                valid[i][j] = IsFinite(pGrid[i][j]);
+            }
+        }
+
+        float rgba1[4] = {0.0f, 0.39453125f, 0.59765625f, 0.3f};
+        float rgba2[4] = {0.0f, 0.39453125f, 0.59765625f, 1.0f};
+        if (coa.setCSysItem) coa.setCSysItem(coa.dispData, cameraAccess.cameraID);
+        if (coa.setColor) coa.setColor(coa.dispData, rgba1);
+        if (!coa.quad) return;
+        for (int i = 0; i < 10; ++i)
+            for (int j = 0; j < 10; ++j) {
+                if (!valid[i][j] || !valid[i + 1][j] || !valid[i + 1][j + 1] || !valid[i][j + 1]) continue;
+                double q[4][3];
+                Store(pGrid[i][j], q[0]);
+                Store(pGrid[i + 1][j], q[1]);
+                Store(pGrid[i + 1][j + 1], q[2]);
+                Store(pGrid[i][j + 1], q[3]);
+                if (coa.setColor) coa.setColor(coa.dispData, rgba1);
+                coa.quad(coa.dispData, q[0], q[1], q[2], q[3], LWCSYS_WORLD);
+                if (coa.setColor) coa.setColor(coa.dispData, rgba2);
+                coa.quad(coa.dispData, q[0], q[1], q[2], q[3], LWCSYS_WORLD);
+            }
+    }
+};
+
+using CB = Callbacks<CameraPlugin>;
+
+void *PanelGet(void *inst, unsigned int vid) {
+    if (!inst) return nullptr;
+    bool handled;
+    return PanelGetCommon(static_cast<CameraPlugin *>(inst), vid, handled);
+}
+
+int PanelSet(void *inst, unsigned int vid, void *value) {
+    if (inst) PanelSetCommon(static_cast<CameraPlugin *>(inst), vid, value);
+    return 1;
+}
+
+void Gizmo_draw(LWInstance inst, LWCustomObjAccess *coa) {
+    if (!inst || !coa) return;
+    Guarded(0, [&] {
+        static_cast<const CameraPlugin *>(inst)->DrawGrid(*coa);
+        return 0;
+    });
+}
+
+LWGizmoFuncs gizmoFuncs = GizmoTable(Gizmo_draw);
+
+int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateHandler(version, global, local, serverData, services, kNeedsVParm, CB::Table());
+}
+
+int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance, PanelGet,
+                             PanelSet);
+}
+
+int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
+}
+
+} // namespace FisheyeCam

@@ -1,0 +1,10 @@
+// fisheye.h -- activation functions of the Fisheye camera's servers.
+#pragma once
+
+#include "module/lwhost.h"
+
+namespace FisheyeCam {
+int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData);
+int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData);
+int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData);
+} // namespace FisheyeCam

@@ -1,0 +1,179 @@
+// skybox.cpp -- the Skybox camera: the six views of a cube around the camera
+// unfolded into one frame, in a cross or an alternate layout
+// ("VantorSkyboxCam").
+#include "cameras/skybox/skybox.h"
+
+#include <cstring>
+
+#include "cameras/skybox/projection.h"
+#include "framework/handler.h"
+
+namespace SkyboxCam {
+
+using namespace lentara;
+
+HostServices services;
+void *gInstance = nullptr;
+// The layout the diagram shows: the last choice made in any skybox panel
+// since the module was loaded (scenes that are loaded do not change it).
+unsigned char bCrossShape = 1;
+
+enum Setting { skyboxType, kSettingCount };
+
+enum : unsigned int {
+    ID_LOGO = 0x8000,
+    ID_VERSION = 0x8002,
+    ID_TYPE = 0x8006,
+    ID_DIAGRAM = 0x8012,
+};
+
+const SettingDesc kSettings[kSettingCount] = {
+    {"skyboxType", kCrossShape, ID_TYPE},
+};
+
+const BlockItem kBlock[] = {
+    {BlockItem::kSetting, skyboxType},
+};
+
+LWXPanelControl InterfaceCreate[] = {
+    {ID_LOGO, "Logo", "dThumbnail"},
+    {ID_VERSION, "Version", "sInfo"},
+    {ID_DIAGRAM, "Logo", "dThumbnail"},
+    {ID_TYPE, "Skybox Type", "iPopChoice"},
+    {0, nullptr, nullptr},
+};
+
+LWXPanelDataDesc InterfaceXData[] = {
+    {ID_VERSION, "Version", "string"},
+    {ID_TYPE, "Skybox Type", "integer"},
+    {0, nullptr, nullptr},
+};
+
+const char *const kTypeNames[] = {"Unfolded to Cross Shape", "Unfolded to Alternate Shape"};
+
+int PanelPopCount(void *) { return 2; }
+const char *PanelPopName(void *, int index) { return (index == 0 || index == 1) ? kTypeNames[index] : ""; }
+
+// The layout diagram: the grid of the film as the rays use it, in panel
+// pixels (y downward), cells 40 pixels wide.
+void PanelControlDrawFunc2(LWXPanelID, unsigned int, LWXPDrAreaID area, int w, int h) {
+    const LWXPanelFuncs *xp = services.xpanf;
+    if (!xp || !xp->drawf) return;
+    const LWXPDrawFuncs *df = xp->drawf;
+    if (df->drawRGBBox) {
+        df->drawRGBBox(area, 0, 0, 0, 0, 0, w, h);
+        static const int kCells[6][2] = {{0, 14}, {80, 54}, {120, 54}, {160, 54}, {200, 54}, {120, 94}};
+        for (int i = 0; i < 6; ++i) {
+            const int x = i == 0 ? (bCrossShape ? 120 : 200) : kCells[i][0];
+            df->drawRGBBox(area, 150, 150, 150, x, kCells[i][1], 40, 40);
+        }
+    }
+    if (!df->drawLine) return;
+    static const int kCross[5][4] = {
+        {119, 53, 119, 94}, {119, 94, 160, 94}, {160, 94, 160, 53}, {160, 53, 119, 53}, {199, 53, 199, 94}};
+    static const int kAlternate[5][4] = {
+        {119, 53, 119, 94}, {119, 94, 160, 94}, {160, 94, 160, 53}, {199, 53, 199, 94}, {199, 53, 240, 53}};
+    const int(*lines)[4] = bCrossShape ? kCross : kAlternate;
+    for (int i = 0; i < 5; ++i) df->drawLine(area, 0, lines[i][0], lines[i][1], lines[i][2], lines[i][3]);
+}
+
+LWXPanelHint InterfaceHint[] = {
+    HintWordU(XPTAG_FOCUS), HintWord(-1),
+    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
+    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_DIAGRAM), HintWord(0), HintWordU(0x80000008u),
+    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_DIAGRAM), HintFunc(&PanelControlDrawFunc2),
+    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_TYPE), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
+    HintWordU(XPTAG_ENABLE), HintWordU(ID_TYPE), nullptr, HintWord(0), nullptr, HintWord(0),
+    HintWordU(XPTAG_END),
+};
+
+const CameraTypeDesc kDesc = {
+    "VantorSkyboxCam",
+    "VantorSkyboxCam Dec 11 2010 16:09:00",
+    &services,
+    nullptr,
+    0,
+    -1,
+    kSettings,
+    kSettingCount,
+    kBlock,
+    1,
+    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
+    0,
+};
+
+class CameraPlugin : public CameraBase {
+public:
+    static const CameraTypeDesc &Desc() { return kDesc; }
+    explicit CameraPlugin(LWItemID item) : CameraBase(kDesc, item) {}
+
+    LWXPanelID panelHandle = nullptr; // the panel built for this instance
+
+    // Copies of the records, taken on every call: each ray reads the record
+    // that comes with it.
+    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+        if (!frame || !access) return nullptr;
+        std::memcpy(&frameInfo, frame, sizeof frameInfo);
+        std::memcpy(&cameraAccess, access, sizeof cameraAccess);
+        frameSeen = true;
+        return nullptr;
+    }
+
+    void Load(const LWLoadState *load) {
+        CameraBase::Load(load);
+        const LWXPanelFuncs *xp = svc().xpanf;
+        if (panelHandle && xp && xp->setData) xp->setData(panelHandle, 0, this);
+    }
+
+    int Evaluate(double fpx, double fpy, double, double, double, LWCameraRay *ray,
+                 const LWCameraAccess *access) const {
+        if (!access) access = frameSeen ? &cameraAccess : nullptr;
+        if (!access) return LWCAMTYPEEVAL_NO_RAY;
+        const double W = access->filmSize[0], H = access->filmSize[1];
+        if (!FilmIsUsable(W, H) || !std::isfinite(fpx) || !std::isfinite(fpy)) return LWCAMTYPEEVAL_NO_RAY;
+        const int type = setting[skyboxType];
+        const Cell cell = SkyboxCell(fpx, fpy, W, H, type);
+        if (cell.face == Face::None) return LWCAMTYPEEVAL_NO_RAY;
+        const Vec3 dir = WorldDirection(access->toWorld, CameraDirection(cell, H, type));
+        return WriteRay(ray, lentara::Load(access->worldPos), dir, dir);
+    }
+};
+
+using CB = Callbacks<CameraPlugin>;
+
+void *PanelGet(void *inst, unsigned int vid) {
+    if (!inst) return nullptr;
+    bool handled;
+    return PanelGetCommon(static_cast<CameraPlugin *>(inst), vid, handled);
+}
+
+int PanelSet(void *inst, unsigned int vid, void *value) {
+    if (inst && vid == ID_TYPE && value) {
+        PanelSetCommon(static_cast<CameraPlugin *>(inst), vid, value);
+        bCrossShape = *static_cast<const int *>(value) == kCrossShape ? 1 : 0;
+    }
+    return 1;
+}
+
+LWGizmoFuncs gizmoFuncs = GizmoTable();
+
+int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
+    // The evaluation service is required though this camera never calls it.
+    return ActivateHandler(version, global, local, serverData, services, kNeedsCameraEval, CB::Table());
+}
+
+int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
+    const int rc = ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance,
+                                     PanelGet, PanelSet);
+    auto *ui = static_cast<LWInterface *>(local);
+    if (rc == AFUNC_OK && ui && ui->inst) static_cast<CameraPlugin *>(ui->inst)->panelHandle = ui->panel;
+    return rc;
+}
+
+int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
+}
+
+} // namespace SkyboxCam

@@ -1,0 +1,10 @@
+// skybox.h -- activation functions of the Skybox camera's servers.
+#pragma once
+
+#include "module/lwhost.h"
+
+namespace SkyboxCam {
+int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData);
+int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData);
+int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData);
+} // namespace SkyboxCam

@@ -1,0 +1,300 @@
+// stereo.cpp -- the Stereo camera: two eyes side by side on the film, toed in
+// toward a chosen object while it is near enough, with depth of field, motion
+// blur and a viewport convergence plane ("VantorStereoCam").
+#include "cameras/stereo/stereo.h"
+
+#include <memory>
+
+#include "cameras/stereo/projection.h"
+#include "framework/handler.h"
+#include "framework/lens.h"
+
+namespace StereoCam {
+
+using namespace lentara;
+
+HostServices services;
+void *gInstance = nullptr;
+
+enum Param { ZoomFactor, EyeSeparation, ConvergenceLimit, HorizontalScale, HorizontalShiftFactor, kParamCount };
+enum Setting { convergenceItemIndex, showConvergencePlane, kSettingCount };
+
+enum : unsigned int {
+    ID_ZOOM = 0x8001,
+    ID_CONVERGENCE_ITEM = 0x8002,
+    ID_SHOW_PLANE = 0x8003,
+    ID_EYE_SEPARATION = 0x8004,
+    ID_CONVERGENCE_LIMIT = 0x8005,
+    ID_HSCALE = 0x8006,
+    ID_HSHIFT = 0x8007,
+    ID_VERSION = 0x8008,
+    ID_LOGO = 0x800c,
+};
+
+const ParamDesc kParams[kParamCount] = {
+    {"ZoomFactor", 0.0, ID_ZOOM, false},
+    {"EyeSeparation", 0.0, ID_EYE_SEPARATION, true}, // the host camera's separation
+    {"ConvergenceLimit", 10.0, ID_CONVERGENCE_LIMIT, true},
+    {"HorizontalScale", 1.0, ID_HSCALE, true},
+    {"HorizontalShiftFactor", 1.0, ID_HSHIFT, true},
+};
+
+const SettingDesc kSettings[kSettingCount] = {
+    {"convergenceItemIndex", 0, ID_CONVERGENCE_ITEM},
+    {"showConvergencePlane", 0, ID_SHOW_PLANE},
+};
+
+const BlockItem kBlock[] = {
+    {BlockItem::kEnvelope, EyeSeparation},
+    {BlockItem::kEnvelope, ConvergenceLimit},
+    {BlockItem::kEnvelope, HorizontalScale},
+    {BlockItem::kEnvelope, HorizontalShiftFactor},
+    {BlockItem::kSetting, convergenceItemIndex},
+    {BlockItem::kSetting, showConvergencePlane},
+    {BlockItem::kReserved, 0},
+    {BlockItem::kReserved, 0},
+    {BlockItem::kReserved, 0},
+};
+
+LWXPanelControl InterfaceCreate[] = {
+    {ID_LOGO, "Logo", "dThumbnail"},
+    {ID_VERSION, "Version", "sInfo"},
+    {ID_ZOOM, "ZoomFactor", "zoomfactor-env"},
+    {ID_EYE_SEPARATION, "Eye Separation", "distance-env"},
+    {ID_CONVERGENCE_ITEM, "Convergence Item", "iPopChoice"},
+    {ID_CONVERGENCE_LIMIT, "Convergence Limit", "distance-env"},
+    {ID_SHOW_PLANE, "Show Convergence Plane", "iBoolean"},
+    {0, nullptr, nullptr},
+};
+
+LWXPanelDataDesc InterfaceXData[] = {
+    {ID_VERSION, "Version", "string"},
+    {ID_ZOOM, "ZoomFactor", "float"},
+    {ID_EYE_SEPARATION, "Eye Separation", "float"},
+    {ID_CONVERGENCE_ITEM, "Convergence Item", "integer"},
+    {ID_CONVERGENCE_LIMIT, "Convergence Limit", "float"},
+    {ID_SHOW_PLANE, "Show Convergence Plane", "integer"},
+    {0, nullptr, nullptr},
+};
+
+// The k-th object of the scene counted from 0, in the host's order; null
+// when there is no such object or no item service.
+LWItemID getItemByIndex(int k) {
+    const LWItemInfo *ii = services.iteminfo;
+    if (k < 0 || !ii || !ii->first || !ii->next) return nullptr;
+    LWItemID id = ii->first(LWI_OBJECT, nullptr);
+    for (int i = 0; id && i < k; ++i) id = ii->next(id);
+    return id;
+}
+
+int PanelPopCount(void *) {
+    const LWItemInfo *ii = services.iteminfo;
+    int n = 1; // "(none)"
+    if (!ii || !ii->first || !ii->next) return n;
+    for (LWItemID id = ii->first(LWI_OBJECT, nullptr); id; id = ii->next(id)) ++n;
+    return n;
+}
+
+const char *PanelPopName(void *, int index) {
+    if (index <= 0) return "(none)";
+    const LWItemID id = getItemByIndex(index - 1);
+    if (!id) return "(none)";
+    const char *name = services.iteminfo->name ? services.iteminfo->name(id) : nullptr;
+    return name ? name : "";
+}
+
+LWXPanelHint InterfaceHint[] = {
+    HintWordU(XPTAG_FOCUS), HintWord(-1),
+    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_CONVERGENCE_ITEM), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
+    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
+    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_EYE_SEPARATION), HintWord(0),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_HSHIFT), HintWord(0),
+    HintWordU(XPTAG_SENS), HintWordU(ID_CONVERGENCE_LIMIT), HintWord(1),
+    HintWordU(XPTAG_SENS), HintWordU(ID_HSCALE), HintWord(1),
+    HintWordU(XPTAG_SENS), HintWordU(ID_HSHIFT), HintWord(1),
+    HintWordU(XPTAG_ENABLE), HintWordU(ID_CONVERGENCE_ITEM), nullptr, HintWord(0), nullptr,
+        HintWordU(ID_CONVERGENCE_LIMIT), HintWordU(ID_SHOW_PLANE), HintWord(0),
+    HintWordU(XPTAG_END),
+};
+
+const CameraTypeDesc kDesc = {
+    "VantorStereoCam",
+    "VantorStereoCam Dec 11 2010 10:02:18",
+    &services,
+    kParams,
+    kParamCount,
+    ZoomFactor,
+    kSettings,
+    kSettingCount,
+    kBlock,
+    sizeof kBlock / sizeof kBlock[0],
+    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
+    1, // uses the lens position
+};
+
+class CameraPlugin : public SingleViewCamera {
+public:
+    static const CameraTypeDesc &Desc() { return kDesc; }
+
+    double lensFactor = 0.0;
+    double focusDistance = 0.0; // unknown until the first frame: focused at infinity
+    LWItemID convergenceItem = nullptr;
+    bool convergenceValid = false;
+    // World positions of the convergence item at the motion sample times
+    // (zeros without an item); convergenceCount matches samples.sampleCount.
+    std::unique_ptr<double[]> sampleConvergence;
+    unsigned convergenceCount = 0;
+
+    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
+        HostServices &s = svc();
+        if (!s.camerainfo) return;
+        const double now = s.CurrentTime();
+        if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(item, now));
+        if (s.camerainfo->separation) SetValue(EyeSeparation, s.camerainfo->separation(item, now));
+    }
+
+    void CopyFrom(const CameraPlugin &from) {
+        SingleViewCamera::CopyFrom(from);
+        lensFactor = from.lensFactor;
+        focusDistance = from.focusDistance;
+        convergenceItem = nullptr;
+        convergenceValid = false;
+        sampleConvergence.reset();
+        convergenceCount = 0;
+    }
+
+    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+        if (!frame || !access) return nullptr;
+        // Lens and convergence item are looked up on every call; the item's
+        // positions are sampled only when the frame is set up again.
+        HostServices &s = svc();
+        if (s.camerainfo) {
+            const double now = s.CurrentTime();
+            if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(access->cameraID, now));
+            if (s.camerainfo->focalDistance) focusDistance = s.camerainfo->focalDistance(access->cameraID, now);
+        }
+        convergenceItem = getItemByIndex(setting[convergenceItemIndex] - 1);
+        convergenceValid = convergenceItem != nullptr;
+        if (NewFrame(frame, access)) SampleConvergence();
+        return nullptr;
+    }
+
+    // The convergence item's world positions at the motion sample times.
+    void SampleConvergence() {
+        sampleConvergence.reset();
+        convergenceCount = 0;
+        const unsigned n = samples.sampleCount;
+        if (n < 2) return;
+        std::unique_ptr<double[]> pos(new double[3 * n]);
+        const LWItemInfo *ii = svc().iteminfo;
+        for (unsigned k = 0; k < n; ++k) {
+            const double t =
+                frameInfo.start + frameInfo.duration * static_cast<double>(k) / static_cast<double>(n - 1);
+            double *p = &pos[3 * k];
+            p[0] = p[1] = p[2] = 0.0;
+            if (convergenceItem && ii && ii->param) ii->param(convergenceItem, LWIP_W_POSITION, t, p);
+        }
+        sampleConvergence = std::move(pos);
+        convergenceCount = n;
+    }
+
+    bool HasConvergenceSamples() const {
+        return sampleConvergence && convergenceCount >= 2 && convergenceCount == samples.sampleCount;
+    }
+
+    int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
+                 const LWCameraAccess *access) const {
+        // The film is the one of the last frame set up (none before the first).
+        const double W = cameraAccess.filmSize[0], H = cameraAccess.filmSize[1];
+        if (!FilmIsUsable(W, H)) return LWCAMTYPEEVAL_NO_RAY;
+        const Pose &pose = PoseAt(fraction, access);
+        // The convergence position is interpolated per call with the same
+        // weights as the pose, so nothing in the instance is written.
+        const bool converge = convergenceValid && HasConvergenceSamples();
+        double c[3] = {0.0, 0.0, 0.0};
+        if (converge) InterpolateSamples(sampleConvergence.get(), convergenceCount, fraction, c);
+        const StereoParams p = {value[ZoomFactor], value[EyeSeparation], value[ConvergenceLimit],
+                                lensFactor,        focusDistance,        converge};
+        StereoRay r;
+        if (!StereoCam::Evaluate(p, pose, lentara::Load(c), W, H, fpx, fpy, lpx, lpy, r)) return LWCAMTYPEEVAL_NO_RAY;
+        const Vec3 filmNormal = FilmNormal((access ? access : &cameraAccess)->toWorld[2]);
+        return WriteRay(ray, r.origin, r.direction, filmNormal);
+    }
+
+    // The convergence plane around the item (2 units along the right axis, 1
+    // along the up axis) and the two eyes, as the camera stood at the start
+    // of the last frame set up.
+    void DrawConvergence(LWCustomObjAccess &coa) const {
+        if (!frameSeen || !convergenceValid || !setting[showConvergencePlane] || samples.Empty()) return;
+        const LWItemInfo *ii = svc().iteminfo;
+        double c0[3] = {0.0, 0.0, 0.0};
+        if (ii && ii->param) ii->param(convergenceItem, LWIP_W_POSITION, 0.0, c0);
+        const Vec3 pCentre = lentara::Load(c0);
+        const Pose first = samples.Sample(0);
+        const double h = 0.5 * value[EyeSeparation];
+        const Vec3 pLeft = first.position - h * first.right, pRight = first.position + h * first.right;
+        const Vec3 halfUp = 0.5 * first.up;
+
+        double q[4][3];
+        Store(pCentre + first.right + halfUp, q[0]);
+        Store(pCentre - first.right + halfUp, q[1]);
+        Store(pCentre - first.right - halfUp, q[2]);
+        Store(pCentre + first.right - halfUp, q[3]);
+        float rgba1[4] = {0.0f, 0.39453125f, 0.59765625f, 0.3f};
+        float rgba2[4] = {0.0f, 0.39453125f, 0.59765625f, 1.0f};
+        if (coa.setCSysItem) coa.setCSysItem(coa.dispData, convergenceItem);
+        if (coa.setColor) coa.setColor(coa.dispData, rgba1);
+        if (coa.quad) coa.quad(coa.dispData, q[0], q[1], q[2], q[3], LWCSYS_WORLD);
+        if (coa.setColor) coa.setColor(coa.dispData, rgba2);
+        if (coa.quad) coa.quad(coa.dispData, q[0], q[1], q[2], q[3], LWCSYS_WORLD);
+
+        if (coa.setCSysItem) coa.setCSysItem(coa.dispData, cameraAccess.cameraID);
+        if (!coa.circle) return;
+        double eyes[2][3];
+        Store(pLeft, eyes[0]);
+        Store(pRight, eyes[1]);
+        for (double radius : {0.03, 0.01})
+            for (auto &eye : eyes) coa.circle(coa.dispData, eye, radius, LWCSYS_WORLD);
+    }
+};
+
+using CB = Callbacks<CameraPlugin>;
+
+void *PanelGet(void *inst, unsigned int vid) {
+    if (!inst) return nullptr;
+    bool handled;
+    return PanelGetCommon(static_cast<CameraPlugin *>(inst), vid, handled);
+}
+
+int PanelSet(void *inst, unsigned int vid, void *value) {
+    if (inst) PanelSetCommon(static_cast<CameraPlugin *>(inst), vid, value);
+    return 1;
+}
+
+void Gizmo_draw(LWInstance inst, LWCustomObjAccess *coa) {
+    if (!inst || !coa) return;
+    Guarded(0, [&] {
+        static_cast<const CameraPlugin *>(inst)->DrawConvergence(*coa);
+        return 0;
+    });
+}
+
+LWGizmoFuncs gizmoFuncs = GizmoTable(Gizmo_draw);
+
+int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateHandler(version, global, local, serverData, services, kNeedsVParm, CB::Table());
+}
+
+int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance, PanelGet,
+                             PanelSet);
+}
+
+int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
+}
+
+} // namespace StereoCam
