@@ -1,0 +1,10 @@
+// dual.h -- activation functions of the Dual camera's servers.
+#pragma once
+
+#include "module/lwhost.h"
+
+namespace MultiCam {
+int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData);
+int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData);
+int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData);
+} // namespace MultiCam

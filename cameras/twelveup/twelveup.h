@@ -1,0 +1,10 @@
+// twelveup.h -- activation functions of the 12Up camera's servers.
+#pragma once
+
+#include "module/lwhost.h"
+
+namespace TwelveUpCam {
+int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData);
+int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData);
+int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData);
+} // namespace TwelveUpCam

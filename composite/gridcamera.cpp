@@ -1,0 +1,67 @@
+// gridcamera.cpp -- render protocol, dispatch and panel binding of the grid
+// cameras (Dual, 4Up, 12Up).
+#include "composite/gridcamera.h"
+
+namespace lentara {
+
+unsigned char bMulticamActive = 0;
+const char kOnlyOneMulticam[] = "Only one of DualCam, 4UpCam, or 12UpCam allowed in a scene";
+
+GridCamera::GridCamera(const CameraTypeDesc &d, const GridLayout &g, unsigned int firstId, LWItemID self)
+    : CameraBase(d, self), layout(g), firstChoiceId(firstId) {}
+
+GridCamera::~GridCamera() { DestroyTiles(svc(), tiles, TileCount()); }
+
+LWError GridCamera::InitRender(int mode) {
+    renderMode = mode;
+    InitTiles(svc(), selfItem(), tiles, TileCount(), mode);
+    return nullptr;
+}
+
+void GridCamera::CleanUpRender() { CleanUpTiles(svc(), tiles, TileCount()); }
+
+LWError GridCamera::NewTime(LWFrame frame, LWTime time) {
+    currentFrame = frame;
+    currentTime = time;
+    NewTimeTiles(svc(), tiles, TileCount(), frame, time);
+    return nullptr;
+}
+
+LWError GridCamera::NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+    // The records are kept but not compared: the tile cameras get their frame
+    // calls on every new frame.
+    if (frame) frameInfo = *frame;
+    if (access) cameraAccess = *access;
+    NewFrameTiles(svc(), tiles, TileCount(), currentFrame, currentTime);
+    return nullptr;
+}
+
+int GridCamera::Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *) {
+    return PreviewTiles(svc(), tiles, TileCount(), lpx, lpy, projection);
+}
+
+int GridCamera::Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
+                         const LWCameraAccess *access) const {
+    if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
+    if (!std::isfinite(fpx) || !std::isfinite(fpy)) return LWCAMTYPEEVAL_NO_RAY;
+    const GridPoint p = LocateTile(layout, fpx, fpy, access->filmSize[0], access->filmSize[1]);
+    return EvaluateTile(svc(), tiles[p.tile], p.fpx, p.fpy, lpx, lpy, fraction, ray);
+}
+
+void GridCamera::Save(const LWSaveState *save) const { SaveChoices(save, tiles, TileCount()); }
+
+void GridCamera::Load(const LWLoadState *load) { LoadChoices(load, tiles, TileCount()); }
+
+void *GridCamera::PanelValue(unsigned int vid) {
+    if (vid == desc.panel.versionId) return const_cast<char *>(kVersionText);
+    if (vid >= firstChoiceId && vid < firstChoiceId + static_cast<unsigned int>(TileCount()))
+        return &tiles[vid - firstChoiceId].tileChoice;
+    return nullptr;
+}
+
+void GridCamera::PanelPick(unsigned int vid, const void *value) {
+    if (!value || vid < firstChoiceId || vid >= firstChoiceId + static_cast<unsigned int>(TileCount())) return;
+    PickCamera(svc(), selfItem(), tiles[vid - firstChoiceId], *static_cast<const int *>(value));
+}
+
+} // namespace lentara

@@ -1,0 +1,81 @@
+// gridcamera.h -- the Dual, 4Up and 12Up cameras' shared instance: a grid of
+// tiles, each rendered through a picked scene camera. The camera computes no
+// ray itself: it finds the tile, moves the film point to the tile camera's
+// film centre and hands the sample on.
+//
+// At most one grid camera of the three kinds exists at a time; they share the
+// flag bMulticamActive and the message kOnlyOneMulticam.
+#pragma once
+
+#include "composite/delegation.h"
+#include "composite/grid.h"
+#include "framework/camera.h"
+#include "framework/handler.h"
+#include "framework/panel.h"
+
+namespace lentara {
+
+constexpr int kMaxGridTiles = 12;
+
+extern unsigned char bMulticamActive;
+extern const char kOnlyOneMulticam[];
+
+class GridCamera : public CameraBase {
+public:
+    // Choice controls are firstChoiceId + tile number.
+    GridCamera(const CameraTypeDesc &desc, const GridLayout &layout, unsigned int firstChoiceId, LWItemID self);
+    ~GridCamera();
+
+    const GridLayout &layout;
+    const unsigned int firstChoiceId;
+    Tile tiles[kMaxGridTiles];
+
+    LWItemID selfItem() const { return item; }
+    int TileCount() const { return layout.TileCount(); }
+
+    LWError InitRender(int mode);
+    void CleanUpRender();
+    LWError NewTime(LWFrame frame, LWTime time);
+    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access);
+    int Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *access);
+    int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
+                 const LWCameraAccess *access) const;
+    void Save(const LWSaveState *save) const;
+    void Load(const LWLoadState *load);
+
+    // Panel binding: the version line and the address of each tile's choice.
+    void *PanelValue(unsigned int vid);
+    // A pick on a choice control; other ids change nothing.
+    void PanelPick(unsigned int vid, const void *value);
+};
+
+// Host callbacks of a grid camera type Cam (derived from GridCamera): the
+// one-at-a-time rule on create and destroy, copy refused, panel get and set.
+template <class Cam>
+struct GridCallbacks {
+    static LWInstance C_Create(void *, void *context, LWError *error) noexcept {
+        return CreateOneAtATime<Cam>(bMulticamActive, kOnlyOneMulticam, context, error);
+    }
+    static void C_Destroy(LWInstance inst) noexcept { DestroyOneAtATime<Cam>(bMulticamActive, inst); }
+    static LWError C_Copy(LWInstance, LWInstance) noexcept { return kOnlyOneMulticam; }
+    static void *PanelGet(void *inst, unsigned int vid) {
+        return inst ? static_cast<Cam *>(inst)->PanelValue(vid) : nullptr;
+    }
+    // The handler record: the generated callbacks with these three replaced.
+    static HandlerTable Table() {
+        HandlerTable t = Callbacks<Cam>::Table();
+        t.create = C_Create;
+        t.destroy = C_Destroy;
+        t.copy = C_Copy;
+        return t;
+    }
+    static int PanelSet(void *inst, unsigned int vid, void *value) {
+        try {
+            if (inst) static_cast<Cam *>(inst)->PanelPick(vid, value);
+        } catch (...) {
+        }
+        return 1;
+    }
+};
+
+} // namespace lentara
