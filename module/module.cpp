@@ -25,6 +25,9 @@ void Shutdown(void *serverData) {
                             {text, SRVTAG_USERNAME | LANGID_UKENGLISH},                                      \
                             {nullptr, 0}}
 
+LENTARA_USER_NAME(_tagInfo1, "Vantor Dual Camera");
+LENTARA_USER_NAME(_tagInfo2, "Vantor 4Up Camera");
+LENTARA_USER_NAME(_tagInfo3, "Vantor 12Up Camera");
 LENTARA_USER_NAME(_tagInfo4, "Vantor Stereo Camera");
 LENTARA_USER_NAME(_tagInfo5, "Vantor Skybox Camera");
 LENTARA_USER_NAME(_tagInfo6, "Vantor Panoramic Camera");
@@ -34,6 +37,7 @@ LENTARA_USER_NAME(_tagInfo9, "Vantor Fisheye Camera");
 LENTARA_USER_NAME(_tagInfo10, "Vantor No DoF");
 LENTARA_USER_NAME(_tagInfo11, "Vantor No DoF No MB");
 LENTARA_USER_NAME(_tagInfo12, "Vantor SuperPano Camera");
+LENTARA_USER_NAME(_tagInfo18, "Vantor Overscan Camera");
 
 // Three servers per camera type, one name: handler, interface, gizmo.
 #define LENTARA_SERVERS(ns, name, tags)                                                                      \
@@ -47,6 +51,9 @@ LENTARA_USER_NAME(_tagInfo12, "Vantor SuperPano Camera");
         {LWCAMERA_GCLASS, name, ns::CameraGizmo, tags}
 
 ServerRecord _ServerDesc[] = {
+    LENTARA_SERVERS(MultiCam, "VantorMultiCam", _tagInfo1),
+    LENTARA_SERVERS(FourUpCam, "Vantor4UpCam", _tagInfo2),
+    LENTARA_SERVERS(TwelveUpCam, "Vantor12UpCam", _tagInfo3),
     LENTARA_SERVERS(StereoCam, "VantorStereoCam", _tagInfo4),
     LENTARA_SERVERS(SkyboxCam, "VantorSkyboxCam", _tagInfo5),
     LENTARA_SERVERS(PanoramicCam, "VantorPanoramicCam", _tagInfo6),
@@ -56,6 +63,7 @@ ServerRecord _ServerDesc[] = {
     LENTARA_SERVERS_H(PerspectiveCam, CameraHandler_NoDOF_MB, "VantorPerspectiveNoDOFCam", _tagInfo10),
     LENTARA_SERVERS_H(PerspectiveCam, CameraHandler_NoDOF_NoMB, "VantorPerspectiveNoDOFNoMBCam", _tagInfo11),
     LENTARA_SERVERS(AdvPanCam, "VantorAdvPanCam", _tagInfo12),
+    LENTARA_SERVERS(OverscanCam, "VantorOverscanCam", _tagInfo18),
     {nullptr, nullptr, nullptr, nullptr},
 };
 

@@ -8,3 +8,7 @@
 #include "cameras/stereo/stereo.h"
 #include "cameras/skybox/skybox.h"
 #include "cameras/fisheye/fisheye.h"
+#include "cameras/dual/dual.h"
+#include "cameras/fourup/fourup.h"
+#include "cameras/twelveup/twelveup.h"
+#include "cameras/overscan/overscan.h"
