@@ -490,6 +490,36 @@ Module &Host::loadModule(const std::string &path) {
     return *modules_.back();
 }
 
+void Host::releaseModule(const Module &module) {
+    std::vector<std::unique_ptr<CameraInstance>> doomed;
+    {
+        std::unique_lock<std::shared_mutex> lock(evalMutex_);
+        for (auto &e : evaluators_)
+            if (e->camera && &e->camera->module() == &module) {
+                doomed.push_back(std::move(e->camera));
+                if (e->alive) {
+                    e->alive = false;
+                    e->log.destroyed = true;
+                    ++evalDestroyed_;
+                }
+            }
+    }
+    {
+        std::lock_guard<std::mutex> lock(typeMutex_);
+        for (auto it = types_.begin(); it != types_.end();)
+            if (&it->second->module() == &module) {
+                doomed.push_back(std::move(it->second));
+                it = types_.erase(it);
+            } else {
+                ++it;
+            }
+    }
+    // Instances are destroyed outside the locks: their destroy functions may
+    // call back into the evaluation service.  Item instances go first so that
+    // evaluators they own are destroyed through the service.
+    for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) it->reset();
+}
+
 Host::Evaluator *Host::evaluator(LWCameraEvaluatorID id) const {
     std::shared_lock<std::shared_mutex> lock(evalMutex_);
     for (const auto &e : evaluators_)

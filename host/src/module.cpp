@@ -127,6 +127,7 @@ Module::Module(const std::string &path) : path_(path) {
 
 Module::~Module() {
     if (!handle_) return;
+    if (Host *host = Host::current()) host->releaseModule(*this);
     {
         std::lock_guard<std::mutex> lock(gLoadedMutex);
         auto it = gLoaded.find(handle_);

@@ -102,6 +102,9 @@ public:
     // Modules kept alive by the host (convenience; Module objects may also be
     // owned by the caller, as long as they outlive their use).
     Module &loadModule(const std::string &path);
+    // Destroys every camera instance and evaluator running code of `module`;
+    // a Module calls this on the current host before it unloads.
+    void releaseModule(const Module &module);
 
     // ---- camera evaluation service
     LWCameraEvaluationFuncs *evaluationFuncs() { return &evalFuncs_; }

@@ -1,0 +1,120 @@
+#include "standin/host.h"
+
+#include <gtest/gtest.h>
+
+using namespace standin;
+
+namespace {
+
+struct Envelopes : ::testing::Test {
+    Host host;
+    LWVParmFuncs *vp = static_cast<LWVParmFuncs *>(host.lookup(LWVPARMFUNCS_GLOBAL, GFUSE_TRANSIENT));
+    double at(LWVParmID id, double t) {
+        double r[3] = {-1, -1, -1};
+        EXPECT_EQ(vp->getVal(id, t, nullptr, r), 0.0);
+        return r[0];
+    }
+};
+
+}  // namespace
+
+TEST_F(Envelopes, KeysInterpolateLinearlyAndHoldOutside) {
+    LWVParmID e = vp->create(LWVP_FLOAT, LWVPDT_NOTXTR);
+    ASSERT_TRUE(host.envelopes().setKeys(e, {{2.0, 5.0}, {0.0, 1.0}, {1.0, 3.0}}));  // unsorted on purpose
+    EXPECT_DOUBLE_EQ(at(e, -4.0), 1.0);
+    EXPECT_DOUBLE_EQ(at(e, 0.5), 2.0);
+    EXPECT_DOUBLE_EQ(at(e, 1.5), 4.0);
+    EXPECT_DOUBLE_EQ(at(e, 9.0), 5.0);
+    double r[3] = {-1, -1, -1};
+    vp->getVal(e, 0.5, nullptr, r);
+    EXPECT_EQ(r[1], 0.0) << "scalar vparm must still fill all three slots";
+    EXPECT_EQ(vp->getState(e), LWVPSF_ENV);
+    vp->destroy(e);
+}
+
+TEST_F(Envelopes, SetValOnlyWithoutKeys) {
+    LWVParmID e = vp->create(LWVP_DIST, LWVPDT_NOTXTR);
+    double v[3] = {2.5, 9, 9};
+    EXPECT_EQ(vp->setVal(e, v), 1);
+    EXPECT_DOUBLE_EQ(at(e, 0.0), 2.5);
+    EXPECT_EQ(vp->getState(e), 0);
+    host.envelopes().setKeys(e, {{0.0, 7.0}});
+    v[0] = 1.0;
+    EXPECT_EQ(vp->setVal(e, v), 0);
+    EXPECT_DOUBLE_EQ(at(e, 0.0), 7.0);
+    vp->setState(e, 0);  // envelope off keeps the value it had
+    EXPECT_EQ(vp->getState(e), 0);
+    EXPECT_DOUBLE_EQ(at(e, 3.0), 7.0);
+    LWEnvelopeID envs[3] = {&envs, &envs, &envs};
+    vp->getEnv(e, envs);
+    EXPECT_EQ(envs[0], nullptr);
+    vp->destroy(e);
+}
+
+TEST_F(Envelopes, CopyTakesKeysAndValue) {
+    LWVParmID a = vp->create(LWVP_FLOAT, LWVPDT_NOTXTR), b = vp->create(LWVP_FLOAT, LWVPDT_NOTXTR);
+    host.envelopes().setKeys(a, {{0.0, 0.0}, {1.0, 10.0}});
+    EXPECT_EQ(vp->copy(b, a), nullptr);
+    EXPECT_DOUBLE_EQ(at(b, 0.25), 2.5);
+    host.envelopes().setKeys(a, {});  // the copy is independent
+    EXPECT_DOUBLE_EQ(at(b, 0.25), 2.5);
+    vp->destroy(a);
+    EXPECT_NE(vp->copy(b, a), nullptr) << "copy from a destroyed vparm must fail";
+    vp->destroy(b);
+}
+
+TEST_F(Envelopes, SaveAndLoadInterleaveWithOtherValues) {
+    for (int mode : {LWIO_ASCII, LWIO_BINARY}) {
+        LWVParmID a = vp->create(LWVP_FLOAT, LWVPDT_NOTXTR), b = vp->create(LWVP_FLOAT, LWVPDT_NOTXTR);
+        host.envelopes().setKeys(a, {{0.0, 1.0}, {2.0, 0.1}});
+        MemorySaveState save(mode);
+        int before = 11, after = 22;
+        save.state()->writeI4(save.state()->writeData, &before, 1);
+        EXPECT_EQ(vp->save(a, save.state()), nullptr);
+        save.state()->writeI4(save.state()->writeData, &after, 1);
+        if (mode == LWIO_ASCII) {
+            std::vector<std::string> lines = {"11", "2", "0", "0 1", "2 0.10000000000000001", "22"};
+            EXPECT_EQ(save.lines(), lines);
+        }
+        MemoryLoadState load(save);
+        int x = 0;
+        load.state()->readI4(load.state()->readData, &x, 1);
+        EXPECT_EQ(x, 11);
+        EXPECT_EQ(vp->load(b, load.state()), nullptr);
+        load.state()->readI4(load.state()->readData, &x, 1);
+        EXPECT_EQ(x, 22);
+        EXPECT_DOUBLE_EQ(at(b, 1.0), 0.55);
+        EXPECT_EQ(vp->getState(b), LWVPSF_ENV);
+
+        // A block cut inside the keys is reported, not half applied.
+        // Cut right after the first of the two keys.
+        std::string cut = mode == LWIO_ASCII ? save.bytes().substr(0, save.bytes().find("0 1\n") + 4)
+                                             : save.bytes().substr(0, save.bytes().size() - 20);
+        MemoryLoadState broken(cut, mode);
+        broken.state()->readI4(broken.state()->readData, &x, 1);
+        LWVParmID c = vp->create(LWVP_FLOAT, LWVPDT_NOTXTR);
+        EXPECT_NE(vp->load(c, broken.state()), nullptr);
+        EXPECT_EQ(vp->getState(c), 0);
+        for (LWVParmID id : {a, b, c}) vp->destroy(id);
+    }
+}
+
+TEST_F(Envelopes, SetupIsRecordedAndCountsBalance) {
+    int chanGroupTag;
+    LWVParmID e = vp->create(LWVP_PERCENT, LWVPDT_NOTXTR);
+    vp->setup(e, "Stereo.Separation", &chanGroupTag, nullptr, nullptr, "MyCam", nullptr);
+    EXPECT_EQ(host.envelopes().find(&chanGroupTag, "Stereo.Separation"), e);
+    EnvelopeInfo info;
+    ASSERT_TRUE(host.envelopes().info(e, info));
+    EXPECT_EQ(info.pluginName, "MyCam");
+    EXPECT_EQ(info.envType, LWVP_PERCENT);
+    EXPECT_EQ(host.envelopes().liveEnvelopes(), 1);
+    vp->destroy(e);
+    vp->destroy(e);  // a second destroy is ignored, not double counted
+    EXPECT_EQ(host.envelopes().liveEnvelopes(), 0);
+    EXPECT_EQ(host.envelopes().find(&chanGroupTag, "Stereo.Separation"), nullptr);
+
+    host.setEnvelopeCreateFails(true);
+    EXPECT_EQ(vp->create(LWVP_FLOAT, LWVPDT_NOTXTR), nullptr);
+    EXPECT_EQ(host.envelopes().created(), 1);
+}
