@@ -161,6 +161,26 @@ void renderCamera(Stage &stage, const std::string &moduleKey, standin::Module &m
     if (!cam) return;
 
     out[prefix + "flags"].code = cam->flags();
+
+    // Composite cameras render other scene cameras picked in their panel:
+    // every camera-choice popup ("(none)" first) gets a different camera, so
+    // their rays go through the host's evaluation service too.
+    int picked = 0;
+    LWInterface iface{};
+    if (cam->activateInterface(iface) == AFUNC_OK && iface.panel) {
+        standin::PanelService &panels = stage.host.panels();
+        if (const standin::PanelRecord *rec = panels.record(iface.panel)) {
+            const std::vector<standin::PanelControl> controls = rec->controls;
+            for (const standin::PanelControl &c : controls) {
+                std::vector<std::string> choices = panels.popupChoices(iface.panel, c.cid);
+                if (choices.size() < 2 || choices[0] != "(none)") continue;
+                int value = 1 + picked % static_cast<int>(choices.size() - 1);
+                panels.set(iface.panel, c.cid, &value);
+                ++picked;
+            }
+        }
+    }
+    out[prefix + "camera picks"].code = picked;
     std::string err = cam->initRender(LWINIT_RENDER);
     check(err.empty(), prefix + "init" + (err.empty() ? "" : ": " + err));
     double frameTime = kFrame / stage.host.render().fps;
