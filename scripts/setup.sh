@@ -11,7 +11,7 @@ done
 if [ -n "$missing" ]; then
   echo "setup: installing$missing"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
+  apt-get -o DPkg::Lock::Timeout=600 update -qq
   # shellcheck disable=SC2086
-  apt-get install -y -qq --no-install-recommends $missing
+  apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends $missing
 fi
