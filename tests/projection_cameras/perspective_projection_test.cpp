@@ -1,0 +1,176 @@
+// The Perspective family's thin-lens projection on its own.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "cameras/perspective/projection.h"
+
+using namespace lentara;
+using namespace PerspectiveCam;
+
+namespace {
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+PoseF IdentityAt(float x, float y, float z) { return {{x, y, z}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}; }
+
+// An orthonormal pose turned by heading, pitch and bank.
+PoseF Rotated(double h, double p, double b, Vec3 pos) {
+    const double ch = std::cos(h), sh = std::sin(h), cp = std::cos(p), sp = std::sin(p), cb = std::cos(b),
+                 sb = std::sin(b);
+    const Vec3 right = {ch * cb + sh * sp * sb, cp * sb, -sh * cb + ch * sp * sb};
+    const Vec3 up = {-ch * sb + sh * sp * cb, cp * cb, sh * sb + ch * sp * cb};
+    const Vec3 fwd = {sh * cp, -sp, ch * cp};
+    return ToSingle(Pose{pos, right, up, fwd});
+}
+
+Vec3 Cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+double Length(Vec3 a) { return std::sqrt(Dot(a, a)); }
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameBits(Vec3 a, Vec3 b) { return SameBits(a.x, b.x) && SameBits(a.y, b.y) && SameBits(a.z, b.z); }
+
+// The family's original lens step: the offset on world X and Y. Equal to the
+// lens-plane offset whenever the camera is not rotated.
+Ray WorldXYLensRay(const PoseF &pose, const LensParams &lens, double fx, double fy, double lx, double ly) {
+    const Vec3f &P = pose.position, &R = pose.right, &U = pose.up, &F = pose.forward;
+    Ray ray;
+    ray.filmNormal = ToDouble(F);
+    const double ox = lx * lens.lensRadius, oy = ly * lens.lensRadius;
+    ray.origin = {P.x + ox, P.y + oy, P.z};
+    const float x = static_cast<float>(fx), y = static_cast<float>(fy), f = lens.filmDistance;
+    const Vec3f V = {x * R.x + y * U.x + f * F.x, x * R.y + y * U.y + f * F.y, x * R.z + y * U.z + f * F.z};
+    const float s = static_cast<float>(lens.focusDistance / std::sqrt(static_cast<double>(DotF(V, V))));
+    const Vec3f Q = ScaleF(V, s);
+    const Vec3f G = {static_cast<float>(Q.x - ox), static_cast<float>(Q.y - oy), Q.z};
+    const float g = static_cast<float>(1.0 / std::sqrt(static_cast<double>(DotF(G, G))));
+    ray.direction = ToDouble(ScaleF(G, g));
+    return ray;
+}
+
+const double H0 = 0.024, Z0 = 3.2;
+
+LensParams DefaultLens(double focus = 10.0, double fStop = 4.0) {
+    const float fd = FilmDistance(Z0, H0);
+    return {fd, LensRadius(fd, fStop), focus};
+}
+
+} // namespace
+
+TEST(PerspectiveProjection, PinholeCentreLooksForwardAndEdgesHitTheZoomAngle) {
+    const PoseF pose = Rotated(0.7, -0.3, 0.2, {1, 2, 3});
+    const LensParams lens = DefaultLens();
+    const Ray c = ThinLensRay(pose, lens, 0, 0, 0, 0);
+    EXPECT_TRUE(SameBits(c.origin, ToDouble(pose.position)));
+    EXPECT_NEAR(Dot(c.direction, ToDouble(pose.forward)), 1.0, 1e-6);
+    EXPECT_TRUE(SameBits(c.filmNormal, ToDouble(pose.forward)));
+
+    // The top and right film edges at H0/2 lie atan(1/Z0) off the axis.
+    const Ray top = ThinLensRay(pose, lens, 0, H0 / 2, 0, 0);
+    const Ray side = ThinLensRay(pose, lens, H0 / 2, 0, 0, 0);
+    EXPECT_NEAR(std::acos(Dot(top.direction, ToDouble(pose.forward))), std::atan(1 / Z0), 1e-6);
+    EXPECT_NEAR(std::acos(Dot(side.direction, ToDouble(pose.forward))), std::atan(1 / Z0), 1e-6);
+    EXPECT_GT(Dot(top.direction, ToDouble(pose.up)), 0.0);
+    EXPECT_GT(Dot(side.direction, ToDouble(pose.right)), 0.0);
+}
+
+TEST(PerspectiveProjection, MirroredFilmPointsGiveMirroredUnitRays) {
+    const PoseF pose = IdentityAt(0, 0, 0);
+    const LensParams lens = DefaultLens();
+    for (double fx : {0.001, 0.006, 0.012, 0.018, 0.05})
+        for (double fy : {-0.012, -0.004, 0.0, 0.007, 0.012}) {
+            const Ray a = ThinLensRay(pose, lens, fx, fy, 0, 0);
+            const Ray b = ThinLensRay(pose, lens, -fx, fy, 0, 0);
+            EXPECT_EQ(a.direction.x, -b.direction.x);
+            EXPECT_EQ(a.direction.y, b.direction.y);
+            EXPECT_EQ(a.direction.z, b.direction.z);
+            EXPECT_NEAR(Length(a.direction), 1.0, 1e-6);
+        }
+}
+
+TEST(PerspectiveProjection, LensSamplesOfOneFilmPointMeetAtThePointInFocus) {
+    // A camera that faces no world axis: the lens offset must stay in its lens plane.
+    const PoseF pose = Rotated(0.9, 0.5, -0.4, {-2, 1, 5});
+    const Vec3 P = ToDouble(pose.position), R = ToDouble(pose.right), U = ToDouble(pose.up),
+               F = ToDouble(pose.forward);
+    const double focus = 7.5;
+    const LensParams lens = DefaultLens(focus, 1.4);
+    ASSERT_GT(lens.lensRadius, 0.0f);
+    for (double fx : {-0.015, 0.0, 0.009})
+        for (double fy : {-0.01, 0.004}) {
+            const Ray pin = ThinLensRay(pose, lens, fx, fy, 0, 0);
+            const Vec3 pFocus = P + focus * pin.direction;
+            for (double lx : {-1.0, -0.3, 0.5, 1.0})
+                for (double ly : {-0.8, 0.0, 0.6}) {
+                    const Ray r = ThinLensRay(pose, lens, fx, fy, lx, ly);
+                    const Vec3 o = r.origin - P;
+                    // The origin is the lens sample in the plane of R and U.
+                    EXPECT_NEAR(Dot(o, F), 0.0, 1e-9);
+                    EXPECT_NEAR(Dot(o, R), lx * lens.lensRadius, 1e-7);
+                    EXPECT_NEAR(Dot(o, U), ly * lens.lensRadius, 1e-7);
+                    // The ray passes through the point in focus.
+                    const Vec3 toFocus = pFocus - r.origin;
+                    EXPECT_LT(Length(Cross(toFocus, r.direction)) / Length(toFocus), 2e-6);
+                    EXPECT_GT(Dot(toFocus, r.direction), 0.0);
+                    EXPECT_NEAR(Length(r.direction), 1.0, 1e-6);
+                }
+        }
+    // Opposite lens samples stay a lens diameter apart: the blur is not collapsed.
+    const Ray a = ThinLensRay(pose, lens, 0, 0, -1, 0), b = ThinLensRay(pose, lens, 0, 0, 1, 0);
+    EXPECT_NEAR(Length(a.origin - b.origin), 2.0 * lens.lensRadius, 1e-7);
+    EXPECT_GT(std::acos(std::min(1.0, Dot(a.direction, b.direction))), 1e-4);
+}
+
+TEST(PerspectiveProjection, UnrotatedCameraKeepsTheWorldXYLensRaysBitForBit) {
+    const LensParams lens = DefaultLens(6.0, 2.0);
+    for (const PoseF &pose : {IdentityAt(0, 0, 0), IdentityAt(1.25f, -3.5f, 8.0f)})
+        for (double fx : {-0.017, 0.0, 0.003, 0.011})
+            for (double fy : {-0.012, 0.0, 0.008})
+                for (double lx : {-1.0, 0.0, 0.35})
+                    for (double ly : {-0.5, 0.0, 1.0}) {
+                        const Ray a = ThinLensRay(pose, lens, fx, fy, lx, ly);
+                        const Ray b = WorldXYLensRay(pose, lens, fx, fy, lx, ly);
+                        EXPECT_TRUE(SameBits(a.origin, b.origin));
+                        EXPECT_TRUE(SameBits(a.direction, b.direction)) << fx << " " << fy << " " << lx << " " << ly;
+                        EXPECT_TRUE(SameBits(a.filmNormal, b.filmNormal));
+                    }
+}
+
+TEST(PerspectiveProjection, FocusThatIsNotAPositiveNumberKeepsThePinholeDirection) {
+    const PoseF pose = Rotated(0.3, 0.2, 0.1, {0, 0, 0});
+    for (double focus : {0.0, -3.0, kNaN, kInf, -kInf}) {
+        const LensParams lens = DefaultLens(focus, 2.0);
+        const Ray ref = ThinLensRay(pose, {lens.filmDistance, lens.lensRadius, 1.0}, 0.004, -0.006, 0, 0);
+        for (double lx : {0.0, 0.7}) {
+            const Ray r = ThinLensRay(pose, lens, 0.004, -0.006, lx, -0.2);
+            EXPECT_TRUE(IsFinite(r.origin) && IsFinite(r.direction)) << focus;
+            EXPECT_NEAR(Dot(r.direction, ref.direction), 1.0, 1e-6) << focus;
+            EXPECT_NEAR(Length(r.direction), 1.0, 1e-6);
+        }
+    }
+}
+
+TEST(PerspectiveProjection, LensRadiusAndFilmDistance) {
+    const float fd = FilmDistance(Z0, H0);
+    EXPECT_EQ(fd, static_cast<float>(Z0 * H0 * 0.5));
+    EXPECT_EQ(LensRadius(fd, 4.0), static_cast<float>(static_cast<double>(fd) * 0.5 / 4.0));
+    for (double fStop : {0.0, -2.0, kNaN, kInf}) EXPECT_EQ(LensRadius(fd, fStop), 0.0f) << fStop;
+
+    // Without a lens radius every lens sample is the pinhole ray.
+    const PoseF pose = Rotated(1.1, 0.0, 0.0, {3, 0, 0});
+    const LensParams lens = {fd, LensRadius(fd, 0.0), 5.0};
+    const Ray a = ThinLensRay(pose, lens, 0.002, 0.003, 0, 0), b = ThinLensRay(pose, lens, 0.002, 0.003, 0.9, -0.9);
+    EXPECT_TRUE(SameBits(a.origin, b.origin));
+    EXPECT_TRUE(SameBits(a.direction, b.direction));
+}
+
+TEST(PerspectiveProjection, NonFiniteInputShowsInTheRaySoItCanBeRefused) {
+    const PoseF pose = IdentityAt(0, 0, 0);
+    const LensParams lens = DefaultLens();
+    EXPECT_FALSE(IsFinite(ThinLensRay(pose, lens, kNaN, 0, 0, 0).direction));
+    EXPECT_FALSE(IsFinite(ThinLensRay(pose, lens, 0, kInf, 0, 0).direction));
+    EXPECT_FALSE(IsFinite(ThinLensRay(pose, lens, 0, 0, kNaN, 0).origin));
+}
