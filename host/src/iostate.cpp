@@ -154,14 +154,13 @@ void MemorySaveState::write(void *d, const char *buf, int len) {
 }
 
 template <typename T>
-static void writeInts(MemorySaveState *s, std::string &data, int mode, const T *v, int n, int size, bool isSigned,
+static void writeInts(MemorySaveState *s, int mode, const T *v, int n, int size, bool isSigned,
                       void (MemorySaveState::*lineFn)(const std::string &),
                       void (MemorySaveState::*beFn)(std::uint64_t, int)) {
     if (!v || n <= 0) {
         if (mode == LWIO_ASCII) (s->*lineFn)("");
         return;
     }
-    (void)data;
     if (mode == LWIO_ASCII) {
         std::string text;
         for (int i = 0; i < n; ++i) {
@@ -189,28 +188,28 @@ void MemorySaveState::writeI1(void *d, const char *v, int n) {
     }
     std::vector<signed char> tmp;
     if (v && n > 0) tmp.assign(reinterpret_cast<const signed char *>(v), reinterpret_cast<const signed char *>(v) + n);
-    writeInts(s, s->data_, s->state_.ioMode, tmp.empty() ? nullptr : tmp.data(), n, 1, true, &MemorySaveState::line,
+    writeInts(s, s->state_.ioMode, tmp.empty() ? nullptr : tmp.data(), n, 1, true, &MemorySaveState::line,
               &MemorySaveState::bytesBE);
 }
 void MemorySaveState::writeI2(void *d, const short *v, int n) {
     auto *s = saver(d);
-    writeInts(s, s->data_, s->state_.ioMode, v, n, 2, true, &MemorySaveState::line, &MemorySaveState::bytesBE);
+    writeInts(s, s->state_.ioMode, v, n, 2, true, &MemorySaveState::line, &MemorySaveState::bytesBE);
 }
 void MemorySaveState::writeI4(void *d, const int *v, int n) {
     auto *s = saver(d);
-    writeInts(s, s->data_, s->state_.ioMode, v, n, 4, true, &MemorySaveState::line, &MemorySaveState::bytesBE);
+    writeInts(s, s->state_.ioMode, v, n, 4, true, &MemorySaveState::line, &MemorySaveState::bytesBE);
 }
 void MemorySaveState::writeU1(void *d, const unsigned char *v, int n) {
     auto *s = saver(d);
-    writeInts(s, s->data_, s->state_.ioMode, v, n, 1, false, &MemorySaveState::line, &MemorySaveState::bytesBE);
+    writeInts(s, s->state_.ioMode, v, n, 1, false, &MemorySaveState::line, &MemorySaveState::bytesBE);
 }
 void MemorySaveState::writeU2(void *d, const unsigned short *v, int n) {
     auto *s = saver(d);
-    writeInts(s, s->data_, s->state_.ioMode, v, n, 2, false, &MemorySaveState::line, &MemorySaveState::bytesBE);
+    writeInts(s, s->state_.ioMode, v, n, 2, false, &MemorySaveState::line, &MemorySaveState::bytesBE);
 }
 void MemorySaveState::writeU4(void *d, const unsigned int *v, int n) {
     auto *s = saver(d);
-    writeInts(s, s->data_, s->state_.ioMode, v, n, 4, false, &MemorySaveState::line, &MemorySaveState::bytesBE);
+    writeInts(s, s->state_.ioMode, v, n, 4, false, &MemorySaveState::line, &MemorySaveState::bytesBE);
 }
 
 void MemorySaveState::writeFP(void *d, const float *v, int n) {
