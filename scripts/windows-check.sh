@@ -62,24 +62,30 @@ OBJDUMP32=i686-w64-mingw32-objdump
 WINE=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
 
 # ---- builds ------------------------------------------------------------------
-build() {  # build <dir> <log name> <configure args...>
-  local dir=$1 name=$2
-  shift 2
+build() {  # build <dir> <log name> <target or ""> <configure args...>
+  local dir=$1 name=$2 target=$3
+  shift 3
   if ! cmake "$@" -B "$dir" >"$dir.configure.log" 2>&1; then
     tail -30 "$dir.configure.log"
     return 1
   fi
-  if ! cmake --build "$dir" -j"$JOBS" >"$dir.build.log" 2>&1; then
+  if ! cmake --build "$dir" -j"$JOBS" ${target:+--target $target} >"$dir.build.log" 2>&1; then
     grep -E 'error|FAILED' "$dir.build.log" | head -30
     return 1
   fi
   log "$name built in $dir"
 }
 mkdir -p "$(dirname "$WIN64")" "$(dirname "$WIN32")" "$(dirname "$NATIVE")"
-run "win32 build (presets win32)" build "$WIN32" win32 --preset win32
-run "win64 build (preset win64)" build "$WIN64" win64 --preset win64 -DLENTARA_WIN32_BUILD_DIR="$WIN32"
-run "native reference build" build "$NATIVE" native --preset release -DLENTARA_BUILD_TESTS=OFF \
-  -DLENTARA_BUILD_TOOLS=OFF -DLENTARA_BUILD_BENCH=OFF
+run "win32 build (preset win32)" build "$WIN32" win32 "" --preset win32
+run "win64 build (preset win64)" build "$WIN64" win64 "" --preset win64 -DLENTARA_WIN32_BUILD_DIR="$WIN32"
+# The reference program needs only the modules and the stand-in host. An
+# existing native build tree (LENTARA_NATIVE_DIR) is used as configured.
+if [ -f "$NATIVE/CMakeCache.txt" ]; then
+  run "native reference build" build "$NATIVE" native lentara_raygrid "$NATIVE"
+else
+  run "native reference build" build "$NATIVE" native lentara_raygrid --preset release -DLENTARA_BUILD_TESTS=OFF \
+    -DLENTARA_BUILD_TOOLS=OFF -DLENTARA_BUILD_BENCH=OFF
+fi
 
 # ---- import and export checks ---------------------------------------------------
 # Only DLLs that every Windows installation has may be imported: the C runtimes
@@ -133,8 +139,8 @@ check_module() {  # check_module <objdump> <file> <pe format>
   fi
 }
 
-modules64=$(find "$WIN64" -name '*64.p' -not -path '*/CMakeFiles/*' | sort)
-modules32=$(find "$WIN32" -name '*32.p' -not -path '*/CMakeFiles/*' | sort)
+modules64=$(find "$WIN64" -name '*64.p' -not -path '*/CMakeFiles/*' -not -path '*/_CPack_Packages/*' | sort)
+modules32=$(find "$WIN32" -name '*32.p' -not -path '*/CMakeFiles/*' -not -path '*/_CPack_Packages/*' | sort)
 for f in $modules64; do check_module $OBJDUMP64 "$f" pei-x86-64; done
 for f in $modules32; do check_module $OBJDUMP32 "$f" pei-i386; done
 for want in Vantor_Lentara64.p Vantor_Lentara32.p; do
@@ -152,7 +158,7 @@ fi
 ref_args=()
 win_args=()
 for base in Vantor_Lentara timing_camera; do
-  nat=$(find "$NATIVE" -name "$base.p" -not -path '*/CMakeFiles/*' | head -1)
+  nat=$(find "$NATIVE" -name "$base.p" -not -path '*/CMakeFiles/*' -not -path '*/_CPack_Packages/*' | head -1)
   win=$(echo "$modules64" | tr ' ' '\n' | grep "/${base}64.p$" | head -1)
   if [ -n "$nat" ] && [ -n "$win" ]; then
     ref_args+=("$base=$nat")
