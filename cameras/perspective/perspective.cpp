@@ -95,12 +95,7 @@ public:
         if (s.camerainfo && s.camerainfo->fStop) fStop = s.camerainfo->fStop(item, now);
 
         // "SizeAxis" starts at the zoom factor as well.
-        value[SizeAxis] = value[ZoomFactor];
-        const LWVParmFuncs *vp = s.vparmf;
-        if (envelope[SizeAxis] && vp && vp->setVal) {
-            double v[3] = {value[SizeAxis], 0.0, 0.0};
-            vp->setVal(envelope[SizeAxis], v);
-        }
+        SetValue(SizeAxis, value[ZoomFactor]);
         UpdateLens();
     }
 

@@ -307,6 +307,32 @@ TEST_F(ProjectionCameras, PerspectiveFollowsItsZoomEnvelopeAndTheHostFocusAndFSt
     EXPECT_TRUE(SameRay(a, b));
 }
 
+TEST_F(ProjectionCameras, PerspectiveCopyCarriesTheLensAndBothEnvelopes) {
+    host.scene().setCamera(cam, CamProp::FStop, 2.0);
+    host.scene().setCamera(cam, CamProp::ZoomFactor, 2.0);
+    auto from = Make("VantorPerspectiveCam");
+    const LWXPanelID pFrom = Panel(*from);
+    ASSERT_TRUE(host.envelopes().setKeys(Env(pFrom, 0x8000), {{0.0, 1.5}, {2.0, 5.5}}));
+    ASSERT_EQ(from->newTime(30, 1.0), "");
+
+    // The destination was made for another lens; after the copy it has the source's.
+    host.scene().setCamera(cam, CamProp::FStop, 8.0);
+    host.scene().setCamera(cam, CamProp::ZoomFactor, 6.0);
+    auto to = Make("VantorPerspectiveNoDOFCam");
+    ASSERT_EQ(to->copyFrom(*from), "");
+    ASSERT_EQ(from->newFrame(30), "");
+    ASSERT_EQ(to->newFrame(30), "");
+    const LWXPanelID pTo = Panel(*to);
+    EXPECT_NE(Env(pTo, 0x8000), Env(pFrom, 0x8000));
+    EXPECT_EQ(host.envelopes().value(Env(pTo, 0x8000), 1.0), 3.5);
+    for (double lx : {0.0, 1.0, -0.4})
+        EXPECT_TRUE(SameRay(Ray(*from, 0.006, 0.01, lx, 0.5), Ray(*to, 0.006, 0.01, lx, 0.5))) << lx;
+    MemorySaveState a(LWIO_ASCII), b(LWIO_ASCII);
+    ASSERT_EQ(from->save(a), "");
+    ASSERT_EQ(to->save(b), "");
+    EXPECT_EQ(a.bytes(), b.bytes());
+}
+
 TEST_F(ProjectionCameras, PerspectiveRaysOfARotatedMovingCamera) {
     host.scene().setCamera(cam, CamProp::FStop, 1.4);
     host.scene().setCamera(cam, CamProp::FocalDistance, 6.0);
