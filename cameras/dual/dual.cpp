@@ -6,6 +6,7 @@
 // each.
 #include "cameras/dual/dual.h"
 
+#include "cameras/dual/layout.h"
 #include "composite/gridcamera.h"
 
 namespace MultiCam {
@@ -21,14 +22,6 @@ enum : unsigned int {
     ID_LEFT = 0x8006,
     ID_RIGHT = 0x8007,
 };
-
-// Two columns split at the film centre; each half is moved by a quarter of
-// the film width onto its camera's film centre.
-const double kColumnEdges[] = {0.0};
-const double kColumnShifts[] = {0.25, -0.25};
-const double kRowEdges[] = {0.0};
-const double kRowShifts[] = {0.0};
-const GridLayout kLayout = {2, 1, kColumnEdges, kColumnShifts, kRowEdges, kRowShifts};
 
 LWXPanelControl InterfaceCreate[] = {
     {ID_LOGO, "Logo", "dThumbnail"},

@@ -6,6 +6,7 @@
 // that order, one unsigned 32-bit value each.
 #include "cameras/fourup/fourup.h"
 
+#include "cameras/fourup/layout.h"
 #include "composite/gridcamera.h"
 
 namespace FourUpCam {
@@ -23,14 +24,6 @@ enum : unsigned int {
     ID_CAM_2_1 = 0x8008,
     ID_CAM_2_2 = 0x8009,
 };
-
-// Split at the film centre both ways; each quarter moves by a quarter of the
-// film width and height onto its camera's film centre.
-const double kColumnEdges[] = {0.0};
-const double kColumnShifts[] = {0.25, -0.25};
-const double kRowEdges[] = {0.0};
-const double kRowShifts[] = {0.25, -0.25};
-const GridLayout kLayout = {2, 2, kColumnEdges, kColumnShifts, kRowEdges, kRowShifts};
 
 LWXPanelControl InterfaceCreate[] = {
     {ID_LOGO, "Logo", "dThumbnail"},

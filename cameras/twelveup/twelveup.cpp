@@ -7,6 +7,7 @@
 // each.
 #include "cameras/twelveup/twelveup.h"
 
+#include "cameras/twelveup/layout.h"
 #include "composite/gridcamera.h"
 
 namespace TwelveUpCam {
@@ -21,14 +22,6 @@ enum : unsigned int {
     ID_VERSION = 0x8002,
     ID_CAM_FIRST = 0x8006, // tile n's control is ID_CAM_FIRST + n, up to 0x8011
 };
-
-// Columns a quarter of the width each, rows a third of the height; the shifts
-// move each tile's centre onto its camera's film centre.
-const double kColumnEdges[] = {-0.25, 0.0, 0.25};
-const double kColumnShifts[] = {0.375, 0.125, -0.125, -0.375};
-const double kRowEdges[] = {-1.0 / 6.0, 1.0 / 6.0};
-const double kRowShifts[] = {1.0 / 3.0, 0.0, -1.0 / 3.0};
-const GridLayout kLayout = {4, 3, kColumnEdges, kColumnShifts, kRowEdges, kRowShifts};
 
 #define CAMERA_CONTROL(n, label) {ID_CAM_FIRST + (n), label, "iPopChoice"}
 #define CAMERA_DATA(n, label) {ID_CAM_FIRST + (n), label, "integer"}

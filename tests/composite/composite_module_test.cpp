@@ -1,0 +1,584 @@
+// The Dual, 4Up, 12Up and Overscan cameras through the built module in the
+// stand-in host: registration, activation, camera lists, evaluator life and
+// call order, dispatch onto the tile cameras, one-at-a-time rules, scene
+// blocks, and the Overscan camera's texts, jitter and widening.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "standin/host.h"
+
+namespace {
+
+using namespace standin;
+using Names = std::vector<std::string>;
+
+const char kMulti[] = "VantorMultiCam";
+const char kFourUp[] = "Vantor4UpCam";
+const char kTwelveUp[] = "Vantor12UpCam";
+const char kOverscan[] = "VantorOverscanCam";
+const char kOnlyOneGrid[] = "Only one of DualCam, 4UpCam, or 12UpCam allowed in a scene";
+const char kOnlyOneOverscan[] = "Only one Overscan Camera allowed in a scene";
+
+struct Ray {
+    double pos[3], dir[3];
+};
+
+class Composite : public ::testing::Test {
+protected:
+    Composite() : module(host.loadModule(LENTARA_MODULE_PATH)) {}
+
+    void SetUp() override {
+        ASSERT_TRUE(module.ok()) << module.error();
+        // Four cameras looking different ways, so a ray tells which one made it.
+        const char *names[] = {"A", "B", "C", "D"};
+        for (int i = 0; i < 4; ++i) {
+            cams[i] = host.scene().addCamera(names[i]);
+            host.scene().setPosition(cams[i], i, 2.0 * i, -i);
+            host.scene().setRotation(cams[i], 0.4 * i - 0.6, 0.1 * i, 0.0);
+        }
+    }
+
+    CameraInstance *Apply(LWItemID item, const std::string &server) {
+        return host.setCameraType(item, module, server);
+    }
+    LWXPanelID Panel(CameraInstance *cam) {
+        LWInterface ui{};
+        EXPECT_EQ(cam->activateInterface(ui), AFUNC_OK);
+        return ui.panel;
+    }
+    int Pick(LWXPanelID panel, unsigned int cid, int value) { return host.panels().set(panel, cid, &value); }
+    int Choice(LWXPanelID panel, unsigned int cid) {
+        void *v = host.panels().get(panel, cid);
+        return v ? *static_cast<int *>(v) : -999;
+    }
+
+    // The ray a scene camera gives at a film point, through an evaluator of
+    // the test's own, as a tile would be asked.
+    Ray Direct(LWItemID item, double fx, double fy, double lx = 0, double ly = 0, double frac = 0) {
+        LWCameraEvaluationFuncs *ev = host.evaluationFuncs();
+        LWCameraEvaluatorID e = ev->create(item);
+        EXPECT_NE(e, nullptr);
+        ev->init(e, LWINIT_RENDER);
+        ev->newTime(e, 0, 0.0);
+        ev->newFrame(e);
+        LWCameraRay r{};
+        EXPECT_EQ(ev->evaluate(e, fx, fy, lx, ly, frac, &r), LWCAMTYPEEVAL_RAY);
+        ev->destroy(e);
+        return ToRay(r);
+    }
+    static Ray ToRay(const LWCameraRay &r) {
+        Ray out;
+        for (int i = 0; i < 3; ++i) {
+            out.pos[i] = r.rayPos[i];
+            out.dir[i] = r.rayDir[i];
+        }
+        return out;
+    }
+    static void ExpectSameRay(const Ray &a, const Ray &b) {
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR(a.pos[i], b.pos[i], 1e-12);
+            EXPECT_NEAR(a.dir[i], b.dir[i], 1e-12);
+        }
+    }
+    // Renders one frame's protocol on the composite camera.
+    void StartFrame(CameraInstance *cam, int frame = 0) {
+        cam->initRender(LWINIT_RENDER);
+        cam->newTime(frame, host.frameInfo(frame).start);
+        cam->newFrame(frame);
+    }
+    int Eval(CameraInstance *cam, double fx, double fy, Ray *out = nullptr, double lx = 0, double ly = 0,
+             double frac = 0) {
+        LWCameraRay r{};
+        const int rc = cam->evaluate(fx, fy, lx, ly, frac, &r);
+        if (out) *out = ToRay(r);
+        return rc;
+    }
+    const std::vector<EvaluatorLog> Logs() { return host.evaluatorLogs(); }
+
+    Host host;
+    Module &module;
+    LWItemID cams[4];
+    const double W = 0.036, H = 0.024; // the stand-in's default film
+};
+
+TEST_F(Composite, ServerRowsInTableOrder) {
+    std::vector<std::string> names;
+    for (const ServerInfo &s : module.servers()) names.push_back(s.name);
+    ASSERT_GE(names.size(), 12u);
+    const char *first[] = {kMulti, kFourUp, kTwelveUp};
+    const char *user[] = {"Vantor Dual Camera", "Vantor 4Up Camera", "Vantor 12Up Camera"};
+    for (int row = 0; row < 3; ++row)
+        for (int k = 0; k < 3; ++k) {
+            const ServerInfo &s = module.servers()[row * 3 + k];
+            EXPECT_EQ(s.name, first[row]);
+            EXPECT_EQ(s.userName(), user[row]);
+            EXPECT_EQ(s.tag(SRVTAG_USERNAME | LANGID_UKENGLISH), user[row]);
+        }
+    EXPECT_EQ(module.servers()[0].className, LWCAMERA_HCLASS);
+    EXPECT_EQ(module.servers()[1].className, LWCAMERA_ICLASS);
+    EXPECT_EQ(module.servers()[2].className, LWCAMERA_GCLASS);
+    // The Overscan camera is the last row.
+    for (std::size_t k = names.size() - 3; k < names.size(); ++k) {
+        EXPECT_EQ(names[k], kOverscan);
+        EXPECT_EQ(module.servers()[k].userName(), "Vantor Overscan Camera");
+    }
+}
+
+TEST_F(Composite, ActivationRequiresTheEvaluationServiceExceptForOverscan) {
+    host.setServiceMissing(LWCAMERAEVALUATIONFUNCS_GLOBAL);
+    for (const char *s : {kMulti, kFourUp, kTwelveUp}) {
+        CameraInstance probe(host, module, s, cams[0]);
+        EXPECT_EQ(probe.activationResult(), AFUNC_BADGLOBAL) << s;
+    }
+    {
+        // Overscan fetches it without requiring it, and then has no camera.
+        CameraInstance *o = Apply(cams[0], kOverscan);
+        ASSERT_NE(o, nullptr);
+        LWXPanelID p = Panel(o);
+        EXPECT_EQ(Pick(p, 0x8007, 1), 1);
+        EXPECT_EQ(Choice(p, 0x8007), 1); // kept: saved back as picked
+        StartFrame(o);
+        EXPECT_EQ(Eval(o, 0, 0), 0);
+        EXPECT_EQ(host.evaluatorsCreated(), 0);
+        host.clearCameraType(cams[0]);
+    }
+    host.setServiceMissing(LWCAMERAEVALUATIONFUNCS_GLOBAL, false);
+
+    // The grid cameras do not need the envelope service; Overscan does.
+    host.setServiceMissing(LWVPARMFUNCS_GLOBAL);
+    {
+        CameraInstance dual(host, module, kMulti, cams[0]);
+        EXPECT_EQ(dual.activationResult(), AFUNC_OK);
+    }
+    CameraInstance over(host, module, kOverscan, cams[0]);
+    EXPECT_EQ(over.activationResult(), AFUNC_BADGLOBAL);
+}
+
+TEST_F(Composite, CameraListWithTheCarrierFirstBetweenAndLast) {
+    host.removeItem(cams[3]); // scene A, B, C
+    const Names expected[3] = {{"(none)", "B", "C"}, {"(none)", "A", "C"}, {"(none)", "A", "B"}};
+    for (int carrier = 0; carrier < 3; ++carrier) {
+        CameraInstance *cam = Apply(cams[carrier], kFourUp);
+        ASSERT_NE(cam, nullptr) << host.lastError();
+        LWXPanelID p = Panel(cam);
+        for (unsigned int cid = 0x8006; cid <= 0x8009; ++cid)
+            EXPECT_EQ(host.panels().popupChoices(p, cid), expected[carrier]);
+        host.clearCameraType(cams[carrier]);
+    }
+    // Carrier B: choice 2 is C, choice 3 names nothing and is reset to 0.
+    CameraInstance *cam = Apply(cams[1], kMulti);
+    LWXPanelID p = Panel(cam);
+    EXPECT_EQ(Pick(p, 0x8006, 2), 1);
+    EXPECT_EQ(Choice(p, 0x8006), 2);
+    ASSERT_EQ(Logs().size(), 1u);
+    EXPECT_EQ(Logs()[0].item, cams[2]);
+    EXPECT_EQ(Pick(p, 0x8007, 3), 1);
+    EXPECT_EQ(Choice(p, 0x8007), 0);
+    EXPECT_EQ(host.evaluatorsCreated(), 1);
+    EXPECT_EQ(Pick(p, 0x9999, 1), 1); // unknown ids change nothing
+}
+
+TEST_F(Composite, OnlyCarrierInTheSceneGivesEmptyTiles) {
+    for (int i = 1; i < 4; ++i) host.removeItem(cams[i]);
+    CameraInstance *cam = Apply(cams[0], kTwelveUp);
+    LWXPanelID p = Panel(cam);
+    EXPECT_EQ(host.panels().popupChoices(p, 0x8011), (Names{"(none)"}));
+    StartFrame(cam);
+    for (double fx : {-W / 2, 0.0, W / 2})
+        for (double fy : {-H / 2, 0.0, H / 2}) EXPECT_EQ(Eval(cam, fx, fy), 0);
+}
+
+TEST_F(Composite, PicksCreateAndDestroyEvaluators) {
+    CameraInstance *cam = Apply(cams[0], kFourUp);
+    LWXPanelID p = Panel(cam);
+    Pick(p, 0x8006, 1); // B
+    Pick(p, 0x8006, 2); // C: B's evaluator goes
+    Pick(p, 0x8009, 3); // D
+    EXPECT_EQ(host.liveEvaluators(), 2);
+    Pick(p, 0x8006, 0); // "(none)"
+    EXPECT_EQ(host.liveEvaluators(), 1);
+    EXPECT_EQ(Choice(p, 0x8006), 0);
+    const auto logs = Logs();
+    ASSERT_EQ(logs.size(), 3u);
+    EXPECT_EQ(logs[0].calls, (Names{"create", "destroy"}));
+    EXPECT_EQ(logs[1].calls, (Names{"create", "destroy"}));
+    EXPECT_EQ(logs[2].calls, (Names{"create"})); // a pick does not initialise
+    host.clearCameraType(cams[0]);
+    EXPECT_EQ(host.liveEvaluators(), 0);
+}
+
+TEST_F(Composite, RenderProtocolCallOrderOverTheTiles) {
+    CameraInstance *cam = Apply(cams[0], kFourUp);
+    LWXPanelID p = Panel(cam);
+    Pick(p, 0x8007, 1); // tile 1: B, made by the pick
+    Pick(p, 0x8009, 2); // tile 3: C
+    cam->initRender(LWINIT_RENDER);
+    cam->newTime(3, 0.1);
+    cam->newFrame(3);
+    Ray r;
+    EXPECT_EQ(Eval(cam, W / 4, -H / 4, &r), 1);
+    LWDMatrix4 m{};
+    cam->preview(0, 0, m);
+    cam->cleanUp();
+    host.clearCameraType(cams[0]);
+
+    const auto logs = Logs();
+    ASSERT_EQ(logs.size(), 4u);
+    // Render initialisation replaces the picks' evaluators with fresh ones.
+    EXPECT_EQ(logs[0].calls, (Names{"create", "destroy"}));
+    EXPECT_EQ(logs[1].calls, (Names{"create", "destroy"}));
+    EXPECT_EQ(logs[2].item, cams[1]);
+    EXPECT_EQ(logs[2].calls,
+              (Names{"create", "init", "newTime", "newTime", "newFrame", "evaluate", "preview", "cleanUp", "destroy"}));
+    EXPECT_EQ(logs[3].item, cams[2]);
+    EXPECT_EQ(logs[3].calls,
+              (Names{"create", "init", "newTime", "newTime", "newFrame", "preview", "cleanUp", "destroy"}));
+    EXPECT_EQ(host.liveEvaluators(), 0);
+}
+
+TEST_F(Composite, InitRenderFollowsTheStoredPosition) {
+    // Adding a camera ahead of the picked one changes what the choice names.
+    CameraInstance *cam = Apply(cams[3], kMulti);
+    LWXPanelID p = Panel(cam);
+    Pick(p, 0x8006, 2); // B
+    LWItemID early = host.scene().addCamera("Early");
+    host.scene().moveItem(early, 0);
+    StartFrame(cam);
+    EXPECT_EQ(Logs().back().item, cams[0]); // now the second camera is A
+    Ray r, expect = Direct(cams[0], 0.25 * W, 0);
+    EXPECT_EQ(Eval(cam, 0, 0, &r), 1);
+    ExpectSameRay(r, expect);
+}
+
+TEST_F(Composite, DualDispatchOntoTheHalves) {
+    CameraInstance *cam = Apply(cams[0], kMulti);
+    LWXPanelID p = Panel(cam);
+    Pick(p, 0x8006, 1); // left: B
+    Pick(p, 0x8007, 2); // right: C
+    StartFrame(cam);
+    struct Case {
+        double fx, fy;
+        int cam;
+        double tx;
+    } cases[] = {
+        {0.0, 0.01, 1, 0.25 * W},           {-W / 2, -H / 2, 1, -W / 4},         {W / 2, H / 2, 2, W / 4},
+        {1e-9, 0.0, 2, 1e-9 - 0.25 * W},    {-W, 0.0, 1, -W + 0.25 * W},         {2 * W, 0.0, 2, 2 * W - 0.25 * W},
+    };
+    for (const Case &c : cases) {
+        Ray r;
+        ASSERT_EQ(Eval(cam, c.fx, c.fy, &r, 0.3, -0.2, 0.5), 1);
+        ExpectSameRay(r, Direct(cams[c.cam], c.tx, c.fy, 0.3, -0.2, 0.5));
+    }
+}
+
+TEST_F(Composite, DualBothHalvesMayShowOneCamera) {
+    CameraInstance *cam = Apply(cams[0], kMulti);
+    LWXPanelID p = Panel(cam);
+    Pick(p, 0x8006, 1);
+    Pick(p, 0x8007, 1);
+    EXPECT_EQ(host.liveEvaluators(), 2);
+    StartFrame(cam);
+    Ray left, right;
+    Eval(cam, -W / 4, 0, &left);
+    Eval(cam, W / 4, 0, &right);
+    ExpectSameRay(left, right); // both ask B for its film centre
+    ExpectSameRay(left, Direct(cams[1], 0, 0));
+}
+
+TEST_F(Composite, FourUpAndTwelveUpTileCentresShowTheirCamerasForward) {
+    CameraInstance *cam = Apply(cams[0], kFourUp);
+    LWXPanelID p = Panel(cam);
+    for (int t = 0; t < 4; ++t) Pick(p, 0x8006 + t, 1 + t % 3);
+    StartFrame(cam);
+    const double centres[4][2] = {{-W / 4, -H / 4}, {W / 4, -H / 4}, {-W / 4, H / 4}, {W / 4, H / 4}};
+    for (int t = 0; t < 4; ++t) {
+        Ray r;
+        ASSERT_EQ(Eval(cam, centres[t][0], centres[t][1], &r), 1);
+        ExpectSameRay(r, Direct(cams[1 + t % 3], 0, 0));
+    }
+    Ray r;
+    Eval(cam, 0, 0, &r); // the centre belongs to tile 1-1 (camera B)
+    ExpectSameRay(r, Direct(cams[1], 0.25 * W, 0.25 * H));
+    host.clearCameraType(cams[0]);
+
+    cam = Apply(cams[0], kTwelveUp);
+    ASSERT_NE(cam, nullptr) << host.lastError();
+    p = Panel(cam);
+    for (int t = 0; t < 12; ++t) Pick(p, 0x8006 + t, 1 + t % 3);
+    StartFrame(cam);
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 4; ++col) {
+            const int t = row * 4 + col;
+            const double fx = -W / 2 + (col + 0.5) * W / 4, fy = -H / 2 + (row + 0.5) * H / 3;
+            ASSERT_EQ(Eval(cam, fx, fy, &r), 1);
+            const Ray expect = Direct(cams[1 + t % 3], 0, 0);
+            for (int i = 0; i < 3; ++i) EXPECT_NEAR(r.dir[i], expect.dir[i], 1e-9) << "tile " << t;
+        }
+    // (W/4, H/6) on both edges: column 3, row 2, i.e. tile 2-3 (6).
+    const double sixth = H * (1.0 / 6.0);
+    Eval(cam, W / 4, sixth, &r);
+    ExpectSameRay(r, Direct(cams[1 + 6 % 3], W / 4 + W * (-0.125), sixth));
+}
+
+TEST_F(Composite, EmptyTilesAndBadInputGiveNoRay) {
+    CameraInstance *cam = Apply(cams[0], kFourUp);
+    LWXPanelID p = Panel(cam);
+    Pick(p, 0x8009, 1); // only 2-2
+    StartFrame(cam);
+    EXPECT_EQ(Eval(cam, -W / 4, -H / 4), 0);
+    EXPECT_EQ(Eval(cam, W / 4, H / 4), 1);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(Eval(cam, nan, H / 4), 0);
+    EXPECT_EQ(Eval(cam, W / 4, std::numeric_limits<double>::infinity()), 0);
+    EXPECT_EQ(Eval(cam, W / 4, H / 4, nullptr, nan, 0, 0), 0);
+    EXPECT_EQ(Eval(cam, W / 4, H / 4, nullptr, 0, 0, nan), 0);
+    // A zero film size on the carrier gives no ray either.
+    host.scene().setCamera(cams[0], CamProp::FilmWidth, 0.0);
+    cam->newFrame(0);
+    EXPECT_EQ(Eval(cam, W / 4, H / 4), 0);
+}
+
+TEST_F(Composite, PreviewComesFromTheHighestNumberedTile) {
+    // A Panoramic camera leaves the matrix unfilled (0); a plain camera fills it (1).
+    ASSERT_NE(Apply(cams[2], "VantorPanoramicCam"), nullptr);
+    CameraInstance *cam = Apply(cams[0], kFourUp);
+    LWXPanelID p = Panel(cam);
+    LWDMatrix4 m{};
+    m[1][2] = 5.0;
+    EXPECT_EQ(cam->preview(0, 0, m), 0); // no tile camera: untouched
+    EXPECT_EQ(m[1][2], 5.0);
+
+    Pick(p, 0x8006, 1); // 1-1: B, plain
+    Pick(p, 0x8008, 2); // 2-1: C, Panoramic
+    EXPECT_EQ(cam->preview(0, 0, m), 0);
+    Pick(p, 0x8006, 2);
+    Pick(p, 0x8008, 1);
+    EXPECT_EQ(cam->preview(0, 0, m), 1);
+    Pick(p, 0x8008, 0); // only 1-1, the Panoramic camera
+    EXPECT_EQ(cam->preview(0, 0, m), 0);
+}
+
+TEST_F(Composite, OneGridCameraAtATimeAndCopyRefused) {
+    CameraInstance *dual = Apply(cams[0], kMulti);
+    ASSERT_NE(dual, nullptr);
+    for (const char *s : {kMulti, kFourUp, kTwelveUp}) {
+        EXPECT_EQ(Apply(cams[1], s), nullptr) << s;
+        EXPECT_EQ(host.lastError(), kOnlyOneGrid);
+    }
+    EXPECT_EQ(dual->copyFrom(*dual), kOnlyOneGrid);
+    // One Overscan camera may sit beside it, but only one.
+    CameraInstance *over = Apply(cams[2], kOverscan);
+    ASSERT_NE(over, nullptr) << host.lastError();
+    EXPECT_EQ(Apply(cams[3], kOverscan), nullptr);
+    EXPECT_EQ(host.lastError(), kOnlyOneOverscan);
+
+    host.clearCameraType(cams[0]);
+    EXPECT_NE(Apply(cams[1], kTwelveUp), nullptr) << host.lastError();
+    host.clearCameraType(cams[2]);
+    EXPECT_NE(Apply(cams[3], kOverscan), nullptr) << host.lastError();
+}
+
+TEST_F(Composite, GridSceneBlocksHoldExactlyTheChoices) {
+    CameraInstance *cam = Apply(cams[0], kTwelveUp);
+    LWXPanelID p = Panel(cam);
+    for (int t = 0; t < 12; ++t) Pick(p, 0x8006 + t, t % 4);
+    MemorySaveState text(LWIO_ASCII);
+    EXPECT_EQ(cam->save(text), "");
+    EXPECT_EQ(text.lines(), (Names{"0", "1", "2", "3", "0", "1", "2", "3", "0", "1", "2", "3"}));
+    host.clearCameraType(cams[0]);
+
+    // Loading resolves nothing; a stored position past the end of the list
+    // stays empty at render time and is saved again as it was.
+    const int created = host.evaluatorsCreated();
+    cam = Apply(cams[0], kFourUp);
+    MemoryLoadState in(std::string("3\n7\nFFFFFFFF\n1\n"), LWIO_ASCII);
+    EXPECT_EQ(cam->load(in), "");
+    EXPECT_EQ(host.evaluatorsCreated(), created);
+    p = Panel(cam);
+    EXPECT_EQ(Choice(p, 0x8006), 3);
+    EXPECT_EQ(Choice(p, 0x8008), -1);
+    StartFrame(cam);
+    EXPECT_EQ(host.liveEvaluators(), 2); // D and B
+    EXPECT_EQ(Eval(cam, W / 4, -H / 4), 0);
+    EXPECT_EQ(Eval(cam, -W / 4, H / 4), 0);
+    MemorySaveState binary(LWIO_BINARY);
+    cam->save(binary);
+    EXPECT_EQ(binary.bytes(), std::string("\0\0\0\3\0\0\0\7\xFF\xFF\xFF\xFF\0\0\0\1", 16));
+}
+
+TEST_F(Composite, DualPanelAndHints) {
+    CameraInstance *cam = Apply(cams[0], kMulti);
+    EXPECT_EQ(cam->describe(), "VantorMultiCam Dec 11 2010 10:02:21");
+    EXPECT_EQ(cam->flags(), 1u);
+    LWXPanelID p = Panel(cam);
+    const PanelRecord *rec = host.panels().record(p);
+    ASSERT_NE(rec, nullptr);
+    ASSERT_EQ(rec->controls.size(), 4u);
+    EXPECT_EQ(rec->controls[2].label, "Cam 1 (Left Side of Frame)");
+    EXPECT_EQ(rec->controls[3].label, "Cam 2 (Right Side of Frame)");
+    EXPECT_STREQ(static_cast<const char *>(host.panels().get(p, 0x8002)), "v1.5 Dec 11 2010");
+    EXPECT_EQ(host.panels().get(p, 0x8003), nullptr);
+    ASSERT_EQ(rec->hints.size(), 1u);
+    const auto &e = rec->hints[0].entries;
+    std::vector<unsigned int> tags;
+    for (const HintEntry &h : e) tags.push_back(h.tag);
+    EXPECT_EQ(tags, (std::vector<unsigned int>{XPTAG_FOCUS, XPTAG_CTRLCFG, XPTAG_DRAWCBFUNC, XPTAG_POPFUNCS,
+                                               XPTAG_POPFUNCS, XPTAG_DIVADD, XPTAG_ENABLE, XPTAG_ENABLE}));
+    EXPECT_EQ(e[6].args, (std::vector<std::uintptr_t>{0x8006, 0, 0, 0}));
+    EXPECT_TRUE(e[6].ids.empty());
+}
+
+TEST_F(Composite, FourUpTilesShowOtherCameraTypesOfTheCollection) {
+    ASSERT_NE(Apply(cams[1], "VantorPanoramicCam"), nullptr);
+    ASSERT_NE(Apply(cams[2], "VantorFisheyeCam"), nullptr) << host.lastError();
+    CameraInstance *cam = Apply(cams[0], kFourUp);
+    LWXPanelID p = Panel(cam);
+    Pick(p, 0x8006, 1); // Panoramic
+    Pick(p, 0x8009, 2); // Fisheye
+    StartFrame(cam);
+    const double pts[][2] = {{-W / 2, -H / 2}, {-W / 8, -H / 5}, {W / 3, H / 7}, {W / 2, H / 2}};
+    for (const auto &pt : pts) {
+        Ray r;
+        const bool tile0 = pt[0] <= 0;
+        if (!tile0 && pt[1] <= 0) continue;
+        ASSERT_EQ(Eval(cam, pt[0], pt[1], &r, 0, 0, 0.25), 1);
+        const double tx = pt[0] + (tile0 ? 0.25 : -0.25) * W, ty = pt[1] + (tile0 ? 0.25 : -0.25) * H;
+        ExpectSameRay(r, Direct(cams[tile0 ? 1 : 2], tx, ty, 0, 0, 0.25));
+    }
+}
+
+// ---- Overscan --------------------------------------------------------------
+
+class Overscan : public Composite {
+protected:
+    void SetUp() override {
+        Composite::SetUp();
+        cam = Apply(cams[0], kOverscan);
+        ASSERT_NE(cam, nullptr) << host.lastError();
+        panel = Panel(cam);
+        LWChanGroupID group = host.scene().chanGroup(cams[0]);
+        overscan = host.envelopes().find(group, "Overscan");
+        vjitter = host.envelopes().find(group, "Vertical Jitter");
+        hjitter = host.envelopes().find(group, "Horizontal Jitter");
+        ASSERT_TRUE(overscan && vjitter && hjitter);
+    }
+    std::string Text(unsigned int cid) {
+        const char *t = static_cast<const char *>(host.panels().get(panel, cid));
+        return t ? t : "(null)";
+    }
+    CameraInstance *cam = nullptr;
+    LWXPanelID panel = nullptr;
+    LWVParmID overscan = nullptr, vjitter = nullptr, hjitter = nullptr;
+};
+
+TEST_F(Overscan, ResolutionTexts) {
+    EXPECT_EQ(Text(0x800a), "Width x Height");
+    EXPECT_EQ(Text(0x800b), "Width x Height");
+    host.scene().setResolution(cams[1], 1920, 1080);
+    Pick(panel, 0x8007, 1);
+    host.envelopes().setValue(overscan, 0.1);
+    cam->newTime(0, 0.0);
+    EXPECT_EQ(Text(0x800a), " 1920 x 1080");
+    EXPECT_EQ(Text(0x800b), " 2112 x 1188");
+    // Absurd overscan values give a defined text, not an overflow.
+    host.envelopes().setValue(overscan, 1e30);
+    cam->newTime(0, 0.0);
+    EXPECT_EQ(Text(0x800b), " 0 x 0");
+    host.setCameraInfoZero(true);
+    EXPECT_EQ(Text(0x800a), " 0 x 0");
+    Pick(panel, 0x8007, 0);
+    EXPECT_EQ(Text(0x800a), "Width x Height");
+}
+
+TEST_F(Overscan, UnchangedRaysWithoutOverscanOrJitter) {
+    Pick(panel, 0x8007, 2);
+    StartFrame(cam);
+    for (double fx : {-W / 2, 0.003, W / 2}) {
+        Ray r;
+        ASSERT_EQ(Eval(cam, fx, -0.004, &r, 0.5, -0.5, 0.3), 1);
+        ExpectSameRay(r, Direct(cams[2], fx, -0.004, 0.5, -0.5, 0.3));
+    }
+}
+
+TEST_F(Overscan, JitterMovesByQuartersOfTheFilmWidthAndOverscanWidens) {
+    Pick(panel, 0x8007, 1);
+    host.envelopes().setValue(hjitter, 1.0);
+    StartFrame(cam);
+    Ray r;
+    Eval(cam, 0.001, 0.002, &r);
+    ExpectSameRay(r, Direct(cams[1], 0.001 + W / 4, 0.002));
+    host.envelopes().setValue(hjitter, 0.0);
+    host.envelopes().setValue(vjitter, 1.0); // up by W/4, not H/4
+    Eval(cam, 0.001, 0.002, &r);
+    ExpectSameRay(r, Direct(cams[1], 0.001, 0.002 + W / 4));
+    host.envelopes().setValue(vjitter, 0.0);
+    host.envelopes().setValue(overscan, 1.0); // doubles film and lens positions
+    Eval(cam, 0.001, 0.002, &r, 0.25, -0.5);
+    ExpectSameRay(r, Direct(cams[1], 0.002, 0.004, 0.5, -1.0));
+    host.envelopes().setValue(overscan, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(Eval(cam, 0.001, 0.002), 0);
+}
+
+TEST_F(Overscan, EnvelopesAreEvaluatedAtEachRaysOwnTime) {
+    Pick(panel, 0x8007, 1);
+    const double duration = host.frameInfo(2).duration, start = host.frameInfo(2).start;
+    host.envelopes().setKeys(hjitter, {{start, 0.0}, {start + duration, 1.0}});
+    StartFrame(cam, 2);
+    for (double f : {0.0, 0.5, 1.0}) {
+        Ray r;
+        ASSERT_EQ(Eval(cam, 0.0, 0.0, &r, 0, 0, f), 1);
+        ExpectSameRay(r, Direct(cams[1], f * W / 4, 0.0, 0, 0, f));
+    }
+}
+
+TEST_F(Overscan, PreviewScalesTheLensPosition) {
+    LWDMatrix4 m{};
+    EXPECT_EQ(cam->preview(0.5, 0.5, m), 0);
+    Pick(panel, 0x8007, 1);
+    host.envelopes().setValue(overscan, 0.5);
+    cam->newTime(0, 0.0);
+    EXPECT_EQ(cam->preview(0.2, -0.4, m), 1);
+    EXPECT_EQ(Logs().back().calls.back(), "preview");
+}
+
+TEST_F(Overscan, SceneBlockAndLoadResolvesNothing) {
+    Pick(panel, 0x8007, 2);
+    host.envelopes().setValue(overscan, 0.25);
+    MemorySaveState out(LWIO_ASCII);
+    cam->save(out);
+    const Names lines = out.lines();
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "2"); // the choice comes first
+
+    host.clearCameraType(cams[0]);
+    cam = Apply(cams[0], kOverscan);
+    ASSERT_NE(cam, nullptr) << host.lastError(); // creation succeeds again
+    panel = Panel(cam);
+    MemoryLoadState in(out);
+    cam->load(in);
+    EXPECT_EQ(Choice(panel, 0x8007), 2);
+    EXPECT_EQ(Text(0x800a), "Width x Height");
+    cam->newTime(0, 0.0);
+    cam->newFrame(0);
+    EXPECT_EQ(Eval(cam, 0, 0), 0);
+    LWDMatrix4 m{};
+    EXPECT_EQ(cam->preview(0, 0, m), 0);
+    LWVParmID env = host.envelopes().find(host.scene().chanGroup(cams[0]), "Overscan");
+    EXPECT_DOUBLE_EQ(host.envelopes().value(env, 0.0), 0.25);
+    StartFrame(cam);
+    EXPECT_EQ(Eval(cam, 0, 0), 1);
+}
+
+TEST_F(Overscan, DescribeFlagsAndCopyOntoItself) {
+    EXPECT_EQ(cam->describe(), "VantorOverscanCam Dec 11 2010 18:08:43");
+    EXPECT_EQ(cam->flags(), 1u);
+    Pick(panel, 0x8007, 1);
+    EXPECT_EQ(cam->copyFrom(*cam), "");
+    EXPECT_EQ(Choice(panel, 0x8007), 1);
+}
+
+} // namespace

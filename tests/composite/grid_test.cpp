@@ -1,0 +1,90 @@
+// Grid dispatch of the Dual, 4Up and 12Up cameras on their own: which tile a
+// film point falls in and where it lands on that tile camera's film.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "cameras/dual/layout.h"
+#include "cameras/fourup/layout.h"
+#include "cameras/twelveup/layout.h"
+
+namespace {
+
+using lentara::GridPoint;
+using lentara::LocateTile;
+
+constexpr double W = 0.036, H = 0.024;
+
+void ExpectPoint(const GridPoint &p, int tile, double fx, double fy) {
+    EXPECT_EQ(p.tile, tile);
+    EXPECT_EQ(p.fpx, fx);
+    EXPECT_EQ(p.fpy, fy);
+}
+
+TEST(DualGrid, HalvesAndTheirShifts) {
+    const auto &g = MultiCam::kLayout;
+    ExpectPoint(LocateTile(g, 0.0, 0.003, W, H), 0, 0.25 * W, 0.003); // the centre goes left
+    ExpectPoint(LocateTile(g, -W / 2, -H / 2, W, H), 0, -W / 2 + 0.25 * W, -H / 2);
+    ExpectPoint(LocateTile(g, W / 2, H / 2, W, H), 1, W / 2 - 0.25 * W, H / 2);
+    EXPECT_DOUBLE_EQ(LocateTile(g, -W / 2, 0, W, H).fpx, -W / 4);
+    EXPECT_DOUBLE_EQ(LocateTile(g, W / 2, 0, W, H).fpx, W / 4);
+    // The smallest positive film x already belongs to the right half.
+    EXPECT_EQ(LocateTile(g, 5e-324, 0, W, H).tile, 1);
+    // Beyond the film edge a point stays with its side, shifted the same way.
+    ExpectPoint(LocateTile(g, -W, 0, W, H), 0, -W + 0.25 * W, 0);
+    ExpectPoint(LocateTile(g, 2 * W, 0, W, H), 1, 2 * W - 0.25 * W, 0);
+    // The film height is not read: film y passes through for any height.
+    EXPECT_EQ(LocateTile(g, 0.001, 123.0, W, 0.0).fpy, 123.0);
+}
+
+TEST(FourUpGrid, QuartersFromTheBottomLeft) {
+    const auto &g = FourUpCam::kLayout;
+    ExpectPoint(LocateTile(g, 0, 0, W, H), 0, 0.25 * W, 0.25 * H); // centre: tile 1-1
+    ExpectPoint(LocateTile(g, -W / 2, -H / 2, W, H), 0, -W / 2 + 0.25 * W, -H / 2 + 0.25 * H);
+    ExpectPoint(LocateTile(g, W / 2, H / 2, W, H), 3, W / 2 - 0.25 * W, H / 2 - 0.25 * H);
+    EXPECT_EQ(LocateTile(g, 0.01, -0.01, W, H).tile, 1); // bottom right
+    EXPECT_EQ(LocateTile(g, -0.01, 0.01, W, H).tile, 2); // top left
+    // Tile 1-1 is at the bottom (negative y), not the top.
+    EXPECT_EQ(LocateTile(g, -0.01, -0.01, W, H).tile, 0);
+    EXPECT_DOUBLE_EQ(LocateTile(g, W / 2, H / 2, W, H).fpx, W / 4);
+    EXPECT_DOUBLE_EQ(LocateTile(g, -W / 2, -H / 2, W, H).fpy, -H / 4);
+}
+
+TEST(TwelveUpGrid, TilesRowByRowFromTheBottomLeft) {
+    const auto &g = TwelveUpCam::kLayout;
+    const double third = H * (1.0 / 3.0);
+    ExpectPoint(LocateTile(g, 0, 0, W, H), 5, W * 0.125, 0.0); // centre: tile 2-2
+    ExpectPoint(LocateTile(g, -W / 2, -H / 2, W, H), 0, -W / 2 + W * 0.375, -H / 2 + third);
+    ExpectPoint(LocateTile(g, W / 2, H / 2, W, H), 11, W / 2 + W * (-0.375), H / 2 + H * (-1.0 / 3.0));
+    EXPECT_NEAR(LocateTile(g, -W / 2, -H / 2, W, H).fpx, -W / 8, 1e-15);
+    EXPECT_NEAR(LocateTile(g, -W / 2, -H / 2, W, H).fpy, -H / 6, 1e-15);
+
+    // Every tile's centre lands on its camera's film centre.
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 4; ++c) {
+            const double x = -W / 2 + (c + 0.5) * W / 4, y = -H / 2 + (r + 0.5) * H / 3;
+            const GridPoint p = LocateTile(g, x, y, W, H);
+            EXPECT_EQ(p.tile, r * 4 + c);
+            EXPECT_NEAR(p.fpx, 0.0, 1e-15);
+            EXPECT_NEAR(p.fpy, 0.0, 1e-15);
+        }
+}
+
+TEST(TwelveUpGrid, BoundariesBelongToTheLowerColumnAndRow) {
+    const auto &g = TwelveUpCam::kLayout;
+    const double sixth = H * (1.0 / 6.0);
+    // Column edges at W * -0.25, 0, W * 0.25.
+    EXPECT_EQ(LocateTile(g, W * -0.25, -H / 2, W, H).tile, 0);
+    EXPECT_EQ(LocateTile(g, 0.0, -H / 2, W, H).tile, 1);
+    EXPECT_EQ(LocateTile(g, W / 4, -H / 2, W, H).tile, 2); // x = W/4 exactly: column 3
+    EXPECT_EQ(LocateTile(g, std::nextafter(W / 4, 1.0), -H / 2, W, H).tile, 3);
+    // Row edges at H * -1/6 and H * 1/6.
+    EXPECT_EQ(LocateTile(g, -W / 2, -sixth, W, H).tile, 0);
+    EXPECT_EQ(LocateTile(g, -W / 2, std::nextafter(-sixth, 1.0), W, H).tile, 4);
+    EXPECT_EQ(LocateTile(g, -W / 2, sixth, W, H).tile, 4); // y = H/6 exactly: row 2
+    EXPECT_EQ(LocateTile(g, -W / 2, std::nextafter(sixth, 1.0), W, H).tile, 8);
+    // (W/4, H/6) is tile 2-3, handed on as (W/4 - W/8, H/6).
+    ExpectPoint(LocateTile(g, W / 4, sixth, W, H), 6, W / 4 + W * (-0.125), sixth);
+}
+
+} // namespace
