@@ -178,6 +178,10 @@ TEST_F(ProjectionCameras, ServerRowsComeInTableOrderWithTheirUserNames) {
 
 TEST_F(ProjectionCameras, PerspectiveServersShareOnePanelAndClassAndDifferInFlagsOnly) {
     const unsigned int expectedFlags[] = {1, 0, 0};
+    // A moving camera: "No MB" samples the motion exactly as the other two do.
+    host.scene().setMotionKeys(cam, Motion::X, {{0.0, 0.0}, {1.0, 3.0}});
+    host.scene().setMotionKeys(cam, Motion::Heading, {{0.0, 0.0}, {1.0, 2.0}});
+    host.render().motionSteps = 3;
     std::vector<std::unique_ptr<CameraInstance>> cams;
     for (int i = 0; i < 3; ++i) {
         cams.push_back(Make(kPerspectiveServers[i]));
@@ -212,12 +216,16 @@ TEST_F(ProjectionCameras, PerspectiveServersShareOnePanelAndClassAndDifferInFlag
         ASSERT_EQ(ci->newTime(0, 0.0), "");
         ASSERT_EQ(ci->newFrame(0), "");
     }
-    for (double fx : {-0.01, 0.0, 0.013})
-        for (double lx : {0.0, -0.7, 1.0}) {
-            const LWCameraRay a = Ray(*cams[0], fx, 0.004, lx, 0.3, 0.25);
-            EXPECT_TRUE(SameRay(a, Ray(*cams[1], fx, 0.004, lx, 0.3, 0.25)));
-            EXPECT_TRUE(SameRay(a, Ray(*cams[2], fx, 0.004, lx, 0.3, 0.25)));
-        }
+    for (double frac : {0.0, 0.25, 1.0})
+        for (double fx : {-0.01, 0.0, 0.013})
+            for (double lx : {0.0, -0.7, 1.0}) {
+                const LWCameraRay a = Ray(*cams[0], fx, 0.004, lx, 0.3, frac);
+                EXPECT_TRUE(SameRay(a, Ray(*cams[1], fx, 0.004, lx, 0.3, frac)));
+                EXPECT_TRUE(SameRay(a, Ray(*cams[2], fx, 0.004, lx, 0.3, frac)));
+            }
+    // The exposure moved the camera: fraction 1 starts elsewhere than fraction 0.
+    const LWCameraRay begin = Ray(*cams[2], 0, 0, 0, 0, 0.0), end = Ray(*cams[2], 0, 0, 0, 0, 1.0);
+    EXPECT_GT(Length(FromArray(end.rayPos) - FromArray(begin.rayPos)), 1e-3);
 }
 
 TEST_F(ProjectionCameras, PerspectiveSceneBlockHoldsSizeAxisAndItsChoice) {
