@@ -140,6 +140,13 @@ std::vector<RayCase> rayCases(const LWCameraAccess &access) {
                     std::snprintf(key, sizeof key, "ray %d %d %d %d", i, j, li, ti);
                     cases.push_back({key, fx, fy, kLens[li][0], kLens[li][1], kFraction[ti]});
                 }
+    // Inputs a camera must refuse or survive: no ray, or a finite one.
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    cases.push_back({"bad nan-film", nan, 0.0, 0.0, 0.0, 0.5});
+    cases.push_back({"bad inf-film", 0.0, -inf, 0.0, 0.0, 0.5});
+    cases.push_back({"bad nan-lens", 0.0, 0.0, nan, 0.2, 0.5});
+    cases.push_back({"bad nan-fraction", 0.001, 0.001, 0.0, 0.0, nan});
+    cases.push_back({"bad fraction-past-end", 0.001, 0.001, 0.0, 0.0, 3.0});
     return cases;
 }
 
@@ -228,8 +235,13 @@ void renderCamera(Stage &stage, const std::string &moduleKey, standin::Module &m
     check(differing == 0, prefix + "two-thread rays equal one-thread rays (" + std::to_string(differing) + " of " +
                               std::to_string(cases.size()) + " differ)");
 
-    int rays = 0;
-    for (const Result &r : serial) rays += r.code != 0;
+    int rays = 0, nonFinite = 0;
+    for (const Result &r : serial) {
+        rays += r.code != 0;
+        if (r.code != 0)
+            for (double v : r.values) nonFinite += !std::isfinite(v);
+    }
+    check(nonFinite == 0, prefix + "every written ray is finite (" + std::to_string(nonFinite) + " bad values)");
     std::printf("     %s%d of %zu samples gave a ray\n", prefix.c_str(), rays, cases.size());
     cam->cleanUp();
     stage.host.clearCameraType(stage.camera);
