@@ -60,7 +60,8 @@ std::string HintText(const HintEntry &e) {
     }
     if (e.tag & 0x80u) {
         s += " |";
-        for (std::uintptr_t id : e.ids) s += " " + std::to_string(id);
+        for (std::uintptr_t id : e.ids)
+            s += " " + std::to_string(id);
     }
     return s;
 }
@@ -69,19 +70,22 @@ std::string Hint(unsigned int tag, std::vector<long long> args, const char *tail
     char buf[64];
     std::snprintf(buf, sizeof buf, "%08X", tag);
     std::string s = buf;
-    for (long long a : args) s += " " + std::to_string(a);
+    for (long long a : args)
+        s += " " + std::to_string(a);
     s += tail;
     return s;
 }
 
 std::string Controls(const PanelRecord &r) {
     std::string s;
-    for (const PanelControl &c : r.controls) s += std::to_string(c.cid) + " \"" + c.label + "\" " + c.ctrlclass + "\n";
+    for (const PanelControl &c : r.controls)
+        s += std::to_string(c.cid) + " \"" + c.label + "\" " + c.ctrlclass + "\n";
     return s;
 }
 std::string Data(const PanelRecord &r) {
     std::string s;
-    for (const PanelDataDesc &d : r.data) s += std::to_string(d.vid) + " \"" + d.name + "\" " + d.datatype + "\n";
+    for (const PanelDataDesc &d : r.data)
+        s += std::to_string(d.vid) + " \"" + d.name + "\" " + d.datatype + "\n";
     return s;
 }
 
@@ -114,13 +118,15 @@ protected:
 
     std::string Channel(LWVParmID vp) {
         EnvelopeInfo info;
-        if (!vp || !host.envelopes().info(vp, info)) return "(none)";
+        if (!vp || !host.envelopes().info(vp, info))
+            return "(none)";
         return info.channelName + "@" + info.pluginName;
     }
 
     std::vector<std::string> Hints(LWXPanelID panel) {
         std::vector<std::string> out;
-        for (const HintEntry &e : host.panels().hintEntries(panel)) out.push_back(HintText(e));
+        for (const HintEntry &e : host.panels().hintEntries(panel))
+            out.push_back(HintText(e));
         return out;
     }
 
@@ -129,7 +135,8 @@ protected:
         g.instance = ci.instance();
         EXPECT_EQ(ci.activateGizmo(g), AFUNC_OK);
         DrawRecorder rec;
-        if (g.gizmo && g.gizmo->draw) g.gizmo->draw(ci.instance(), rec.access());
+        if (g.gizmo && g.gizmo->draw)
+            g.gizmo->draw(ci.instance(), rec.access());
         return rec.calls();
     }
 
@@ -165,7 +172,8 @@ TEST_F(Cameras, ServerRowsFlagsAndDescriptions) {
     const std::vector<ServerInfo> &servers = module->servers();
     auto indexOf = [&](const std::string &name) {
         for (std::size_t i = 0; i < servers.size(); ++i)
-            if (servers[i].name == name) return i;
+            if (servers[i].name == name)
+                return i;
         return servers.size();
     };
     // Stereo and Skybox come right after each other, before the Panoramic
@@ -212,10 +220,11 @@ TEST_F(Cameras, FisheyePanelTablesAndHints) {
     const LWXPanelID panel = Panel(*ci);
     const PanelRecord *rec = host.panels().record(panel);
     ASSERT_NE(rec, nullptr);
-    EXPECT_EQ(Controls(*rec), "32775 \"Logo\" dThumbnail\n32771 \"Version\" sInfo\n32768 \"ZoomFactor\" zoomfactor-env\n"
-                              "32769 \"Distortion Power\" float-env\n32778 \"Auto Distortion Scale\" iBoolean\n"
-                              "32770 \"Distortion Scale\" float-env\n32779 \"Parallel Film Normals\" iBoolean\n"
-                              "32776 \"Preview in Camera View\" iBoolean\n");
+    EXPECT_EQ(Controls(*rec),
+              "32775 \"Logo\" dThumbnail\n32771 \"Version\" sInfo\n32768 \"ZoomFactor\" zoomfactor-env\n"
+              "32769 \"Distortion Power\" float-env\n32778 \"Auto Distortion Scale\" iBoolean\n"
+              "32770 \"Distortion Scale\" float-env\n32779 \"Parallel Film Normals\" iBoolean\n"
+              "32776 \"Preview in Camera View\" iBoolean\n");
     EXPECT_EQ(Data(*rec), "32771 \"Version\" string\n32768 \"ZoomFactor\" float\n32769 \"Distortion Power\" float\n"
                           "32778 \"Auto Distortion Scale\" integer\n32770 \"Distortion Scale\" float\n"
                           "32779 \"Parallel Film Normals\" integer\n32776 \"Preview in Camera View\" integer\n");
@@ -239,12 +248,14 @@ TEST_F(Cameras, FisheyePanelTablesAndHints) {
     std::vector<HintEntry> entries = host.panels().hintEntries(panel);
     for (const HintEntry &e : entries)
         if (e.tag == XPTAG_ENABLE && e.args[0] == 0x800a) {
-            EXPECT_STREQ(reinterpret_cast<const char *>(e.args[1]), "Turn 'Auto Distortion Scale' off\nto set manually.");
+            EXPECT_STREQ(reinterpret_cast<const char *>(e.args[1]),
+                         "Turn 'Auto Distortion Scale' off\nto set manually.");
             const int *map = reinterpret_cast<const int *>(e.args[3]);
             EXPECT_EQ(map[0], 1);
             EXPECT_EQ(map[1], 0);
         }
-    EXPECT_EQ(host.panels().popupChoices(panel, 0x8009), (std::vector<std::string>{"Ray Tracing Grid", "Line Matching Grid"}));
+    EXPECT_EQ(host.panels().popupChoices(panel, 0x8009),
+              (std::vector<std::string>{"Ray Tracing Grid", "Line Matching Grid"}));
     EXPECT_EQ(host.panels().popupName(panel, 0x8009, 2), "");
 
     EXPECT_STREQ(static_cast<const char *>(host.panels().get(panel, 0x8003)), "v1.5 Dec 11 2010");
@@ -258,7 +269,8 @@ TEST_F(Cameras, FisheyePanelTablesAndHints) {
         Set(panel, e[0], 7);
         EXPECT_EQ(*Setting(panel, e[0]), 7);
     }
-    for (unsigned int vid : {0x8004u, 0x8007u, 0x800cu, 0x9000u}) EXPECT_EQ(host.panels().get(panel, vid), nullptr);
+    for (unsigned int vid : {0x8004u, 0x8007u, 0x800cu, 0x9000u})
+        EXPECT_EQ(host.panels().get(panel, vid), nullptr);
     Set(panel, 0x8123, 3);
 }
 
@@ -269,9 +281,10 @@ TEST_F(Cameras, StereoPanelTablesHintsAndObjectPopup) {
     const LWXPanelID panel = Panel(*ci);
     const PanelRecord *rec = host.panels().record(panel);
     ASSERT_NE(rec, nullptr);
-    EXPECT_EQ(Controls(*rec), "32780 \"Logo\" dThumbnail\n32776 \"Version\" sInfo\n32769 \"ZoomFactor\" zoomfactor-env\n"
-                              "32772 \"Eye Separation\" distance-env\n32770 \"Convergence Item\" iPopChoice\n"
-                              "32773 \"Convergence Limit\" distance-env\n32771 \"Show Convergence Plane\" iBoolean\n");
+    EXPECT_EQ(Controls(*rec),
+              "32780 \"Logo\" dThumbnail\n32776 \"Version\" sInfo\n32769 \"ZoomFactor\" zoomfactor-env\n"
+              "32772 \"Eye Separation\" distance-env\n32770 \"Convergence Item\" iPopChoice\n"
+              "32773 \"Convergence Limit\" distance-env\n32771 \"Show Convergence Plane\" iBoolean\n");
     EXPECT_EQ(Data(*rec), "32776 \"Version\" string\n32769 \"ZoomFactor\" float\n32772 \"Eye Separation\" float\n"
                           "32770 \"Convergence Item\" integer\n32773 \"Convergence Limit\" float\n"
                           "32771 \"Show Convergence Plane\" integer\n");
@@ -295,12 +308,16 @@ TEST_F(Cameras, StereoPanelTablesHintsAndObjectPopup) {
     EXPECT_EQ(host.panels().popupName(panel, 0x8002, 3), "(none)");
 
     EXPECT_STREQ(static_cast<const char *>(host.panels().get(panel, 0x8008)), "v1.5 Dec 11 2010");
-    const std::pair<unsigned int, const char *> envs[] = {{0x8001, "ZoomFactor"},       {0x8004, "EyeSeparation"},
-                                                          {0x8005, "ConvergenceLimit"}, {0x8006, "HorizontalScale"},
+    const std::pair<unsigned int, const char *> envs[] = {{0x8001, "ZoomFactor"},
+                                                          {0x8004, "EyeSeparation"},
+                                                          {0x8005, "ConvergenceLimit"},
+                                                          {0x8006, "HorizontalScale"},
                                                           {0x8007, "HorizontalShiftFactor"}};
-    for (const auto &e : envs) EXPECT_EQ(Channel(Env(panel, e.first)), std::string(e.second) + "@VantorStereoCam");
+    for (const auto &e : envs)
+        EXPECT_EQ(Channel(Env(panel, e.first)), std::string(e.second) + "@VantorStereoCam");
     // defaults: the host camera's separation, limit 10, scales 1
-    EXPECT_DOUBLE_EQ(host.envelopes().value(Env(panel, 0x8004), 0.0), host.scene().camera(cam, CamProp::Separation, 0.0));
+    EXPECT_DOUBLE_EQ(host.envelopes().value(Env(panel, 0x8004), 0.0),
+                     host.scene().camera(cam, CamProp::Separation, 0.0));
     EXPECT_EQ(host.envelopes().value(Env(panel, 0x8005), 0.0), 10.0);
     EXPECT_EQ(host.envelopes().value(Env(panel, 0x8006), 0.0), 1.0);
     EXPECT_EQ(host.envelopes().value(Env(panel, 0x8007), 0.0), 1.0);
@@ -310,7 +327,8 @@ TEST_F(Cameras, StereoPanelTablesHintsAndObjectPopup) {
         Set(panel, vid, 2);
         EXPECT_EQ(*Setting(panel, vid), 2);
     }
-    for (unsigned int vid : {0x8000u, 0x8009u, 0x800cu}) EXPECT_EQ(host.panels().get(panel, vid), nullptr);
+    for (unsigned int vid : {0x8000u, 0x8009u, 0x800cu})
+        EXPECT_EQ(host.panels().get(panel, vid), nullptr);
 
     // Without the item service the popup holds "(none)" only.
     host.setServiceMissing(LWITEMINFO_GLOBAL);
@@ -353,15 +371,16 @@ TEST_F(Cameras, SkyboxPanelDiagramFollowsOnlyPanelChanges) {
     };
     auto expectCross = [&](const Raster &r, bool cross) {
         // the middle row and the bottom cell in both layouts
-        for (int x : {100, 140, 180, 220}) EXPECT_EQ(grey(r, x, 74), 150) << x;
+        for (int x : {100, 140, 180, 220})
+            EXPECT_EQ(grey(r, x, 74), 150) << x;
         EXPECT_EQ(grey(r, 140, 114), 150);
         EXPECT_EQ(grey(r, 100, 114), 0);
         // the top cell and the lines along its edges
         EXPECT_EQ(grey(r, 140, 30), cross ? 150 : 0);
         EXPECT_EQ(grey(r, 220, 30), cross ? 0 : 150);
-        EXPECT_EQ(grey(r, 140, 53), cross ? 128 : 0);  // (160,53)-(119,53)
-        EXPECT_EQ(grey(r, 230, 53), cross ? 0 : 128);  // (199,53)-(240,53)
-        EXPECT_EQ(grey(r, 199, 70), 128);              // both
+        EXPECT_EQ(grey(r, 140, 53), cross ? 128 : 0); // (160,53)-(119,53)
+        EXPECT_EQ(grey(r, 230, 53), cross ? 0 : 128); // (199,53)-(240,53)
+        EXPECT_EQ(grey(r, 199, 70), 128);             // both
         EXPECT_EQ(grey(r, 119, 60), 128);
         EXPECT_EQ(grey(r, 5, 5), 0);
         EXPECT_EQ(grey(r, 260, 140), 0);
@@ -394,15 +413,19 @@ TEST_F(Cameras, SceneBlocksRoundTripInTextAndBinary) {
         std::vector<std::pair<unsigned int, int>> settings;
     } cases[] = {
         {"VantorFisheyeCam", {{0x8001, 0.625}, {0x8002, 2.5}}, {{0x800a, 0}, {0x8008, 1}, {0x8009, 0}, {0x800b, 0}}},
-        {"VantorStereoCam", {{0x8004, 0.125}, {0x8005, 7.5}, {0x8006, 1.5}, {0x8007, 0.75}}, {{0x8002, 2}, {0x8003, 1}}},
+        {"VantorStereoCam",
+         {{0x8004, 0.125}, {0x8005, 7.5}, {0x8006, 1.5}, {0x8007, 0.75}},
+         {{0x8002, 2}, {0x8003, 1}}},
         {"VantorSkyboxCam", {}, {{0x8006, 1}}},
     };
     for (const Case &c : cases)
         for (int mode : {LWIO_ASCII, LWIO_BINARY}) {
             auto from = Make(c.server);
             const LWXPanelID pFrom = Panel(*from);
-            for (const auto &e : c.envs) host.envelopes().setValue(Env(pFrom, e.first), e.second);
-            for (const auto &s : c.settings) Set(pFrom, s.first, s.second);
+            for (const auto &e : c.envs)
+                host.envelopes().setValue(Env(pFrom, e.first), e.second);
+            for (const auto &s : c.settings)
+                Set(pFrom, s.first, s.second);
             MemorySaveState out(mode);
             ASSERT_EQ(from->save(out), "");
 
@@ -411,8 +434,10 @@ TEST_F(Cameras, SceneBlocksRoundTripInTextAndBinary) {
             ASSERT_EQ(to->load(in), "");
             EXPECT_TRUE(in.atEnd()) << c.server;
             const LWXPanelID pTo = Panel(*to);
-            for (const auto &e : c.envs) EXPECT_EQ(host.envelopes().value(Env(pTo, e.first), 0.0), e.second) << c.server;
-            for (const auto &s : c.settings) EXPECT_EQ(*Setting(pTo, s.first), s.second) << c.server << " " << s.first;
+            for (const auto &e : c.envs)
+                EXPECT_EQ(host.envelopes().value(Env(pTo, e.first), 0.0), e.second) << c.server;
+            for (const auto &s : c.settings)
+                EXPECT_EQ(*Setting(pTo, s.first), s.second) << c.server << " " << s.first;
             MemorySaveState again(mode);
             ASSERT_EQ(to->save(again), "");
             EXPECT_EQ(again.bytes(), out.bytes()) << c.server;
@@ -440,7 +465,8 @@ TEST_F(Cameras, SceneBlockOrderAndStereoReservedWords) {
     ASSERT_EQ(stereo->save(st), "");
     lines = st.lines();
     ASSERT_GE(lines.size(), 5u);
-    EXPECT_EQ(std::vector<std::string>(lines.end() - 5, lines.end()), (std::vector<std::string>{"3", "0", "0", "0", "0"}));
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 5, lines.end()),
+              (std::vector<std::string>{"3", "0", "0", "0", "0"}));
     // Reserved words that hold something are read and dropped.
     std::string text = st.bytes();
     text.replace(text.size() - 6, 6, "7\n8\n9\n");
@@ -504,7 +530,8 @@ TEST_F(Cameras, FisheyeRaysFollowFocusAndFStopAndNeverHoldNaN) {
     ASSERT_EQ(ci->newTime(0, 0.0), "");
     ASSERT_EQ(ci->newFrame(0), "");
     const LWCameraAccess &a = ci->access();
-    const V3 P = FromArray(a.worldPos), R = FromArray(a.toWorld[0]), U = FromArray(a.toWorld[1]), F = FromArray(a.toWorld[2]);
+    const V3 P = FromArray(a.worldPos), R = FromArray(a.toWorld[0]), U = FromArray(a.toWorld[1]),
+             F = FromArray(a.toWorld[2]);
     LWCameraRay centre{}, lens{};
     ASSERT_EQ(ci->evaluate(0.004, -0.002, 0, 0, 0, &centre), 1);
     ASSERT_EQ(ci->evaluate(0.004, -0.002, 0.8, -0.5, 0, &lens), 1);
@@ -567,7 +594,8 @@ TEST_F(Cameras, FisheyeGizmoDrawsTheRayGridOnlyAfterAFrameAndWhenAskedTo) {
         EXPECT_EQ(c[1].csys, LWCSYS_WORLD);
         ASSERT_EQ(c[1].values.size(), 12u);
         // with parallel film normals the grid lies 10 units ahead
-        for (int k = 0; k < 4; ++k) EXPECT_NEAR(Dot(FromArray(&c[1].values[3 * k]) - P, F), 10.0, 1e-9);
+        for (int k = 0; k < 4; ++k)
+            EXPECT_NEAR(Dot(FromArray(&c[1].values[3 * k]) - P, F), 10.0, 1e-9);
     }
     // the first quad's first corner is the film's bottom-left corner
     LWCameraRay corner{};
@@ -578,13 +606,16 @@ TEST_F(Cameras, FisheyeGizmoDrawsTheRayGridOnlyAfterAFrameAndWhenAskedTo) {
     Set(panel, 0x8009, 0);
     const std::vector<DrawCall> same = Draw(*ci);
     ASSERT_EQ(same.size(), calls.size());
-    for (std::size_t i = 0; i < same.size(); ++i) EXPECT_EQ(same[i].values, calls[i].values);
+    for (std::size_t i = 0; i < same.size(); ++i)
+        EXPECT_EQ(same[i].values, calls[i].values);
 
     // Without parallel normals the grid lies on the sphere of radius 10.
     Set(panel, 0x800b, 0);
     for (const DrawCall &c : Draw(*ci)) {
-        if (c.op != "quad") continue;
-        for (int k = 0; k < 4; ++k) EXPECT_NEAR(Length(FromArray(&c.values[3 * k]) - P), 10.0, 1e-9);
+        if (c.op != "quad")
+            continue;
+        for (int k = 0; k < 4; ++k)
+            EXPECT_NEAR(Length(FromArray(&c.values[3 * k]) - P), 10.0, 1e-9);
     }
 }
 
@@ -652,10 +683,11 @@ TEST_F(Cameras, StereoGizmoDrawsThePlaneAndTheEyes) {
     ASSERT_EQ(ci->newFrame(0), "");
 
     const std::vector<DrawCall> calls = Draw(*ci);
-    const char *ops[] = {"setCSysItem", "setColor", "quad", "setColor", "quad", "setCSysItem",
-                         "circle",      "circle",   "circle", "circle"};
+    const char *ops[] = {"setCSysItem", "setColor", "quad",   "setColor", "quad",
+                         "setCSysItem", "circle",   "circle", "circle",   "circle"};
     ASSERT_EQ(calls.size(), 10u);
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(calls[i].op, ops[i]) << i;
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(calls[i].op, ops[i]) << i;
     EXPECT_EQ(calls[0].item, ball);
     ExpectColour(calls[1], 0.3f);
     ExpectColour(calls[3], 1.0f);
@@ -668,7 +700,8 @@ TEST_F(Cameras, StereoGizmoDrawsThePlaneAndTheEyes) {
     host.scene().position(cam, host.frameInfo(0).start, p);
     const V3 P = FromArray(p), C = {0.5, 1.5, 6.0};
     const V3 corners[4] = {C + R + 0.5 * U, C - R + 0.5 * U, C - R - 0.5 * U, C + R - 0.5 * U};
-    for (int k = 0; k < 4; ++k) ExpectNear(FromArray(&calls[2].values[3 * k]), corners[k], 1e-12, "corner");
+    for (int k = 0; k < 4; ++k)
+        ExpectNear(FromArray(&calls[2].values[3 * k]), corners[k], 1e-12, "corner");
     const V3 eyes[4] = {P - 0.1 * R, P + 0.1 * R, P - 0.1 * R, P + 0.1 * R};
     const double radii[4] = {0.03, 0.03, 0.01, 0.01};
     for (int k = 0; k < 4; ++k) {
@@ -739,7 +772,8 @@ TEST_F(Cameras, SkyboxTurnedCameraRaysFormOneSeamlessCube) {
         // empty cells give no ray and leave the record alone
         for (int col = 0; col < 4; ++col)
             for (int row : {0, 2}) {
-                if ((row == 0 && col == 1) || (row == 2 && col == upCol)) continue;
+                if ((row == 0 && col == 1) || (row == 2 && col == upCol))
+                    continue;
                 const V3 f = at(col, row, 0.3, -0.2);
                 LWCameraRay r{};
                 r.rayDir[0] = 42;
@@ -799,13 +833,57 @@ TEST_F(Cameras, ConcurrentEvaluationMatchesSingleThreaded) {
                         const Sample &s = samples[i];
                         LWCameraRay r{};
                         const int rc = ci->evaluate(s.fx, s.fy, s.lx, s.ly, s.frac, &r);
-                        if (rc != results[i] || (rc == 1 && !SameRay(r, single[i]))) ++mismatches[t];
+                        if (rc != results[i] || (rc == 1 && !SameRay(r, single[i])))
+                            ++mismatches[t];
                     }
             });
-        for (std::thread &t : threads) t.join();
-        for (int t = 0; t < 4; ++t) EXPECT_EQ(mismatches[t], 0) << server << " thread " << t;
+        for (std::thread &t : threads)
+            t.join();
+        for (int t = 0; t < 4; ++t)
+            EXPECT_EQ(mismatches[t], 0) << server << " thread " << t;
         int rays = 0;
-        for (int rc : results) rays += rc;
+        for (int rc : results)
+            rays += rc;
         EXPECT_GT(rays, 100) << server;
     }
+}
+
+TEST_F(Cameras, StereoConvergenceMovesWithTheExposureFraction) {
+    // A still camera and a ball moving away along Z during the exposure: the
+    // left eye's centre ray follows the ball at every fraction.
+    host.scene().setPosition(cam, 0, 0, 0);
+    host.scene().setRotation(cam, 0, 0, 0);
+    host.scene().setCamera(cam, CamProp::Separation, 0.4);
+    host.scene().setCamera(cam, CamProp::FStop, 1e9);
+    const LWItemID ball = host.scene().addObject("Ball");
+    host.scene().setMotionKeys(ball, Motion::X, {{0.0, 1.0}, {1.0, 1.0}});
+    host.scene().setMotionKeys(ball, Motion::Z, {{0.0, 3.0}, {1.0, 9.0}});
+    host.render().motionSteps = 4;
+    auto ci = Make("VantorStereoCam");
+    const LWXPanelID panel = Panel(*ci);
+    Set(panel, 0x8002, 1);
+    ASSERT_EQ(ci->newTime(3, 0.1), "");
+    ASSERT_EQ(ci->newFrame(3), "");
+    const LWFrameInfo &fi = ci->frameInfo();
+    const double W = ci->access().filmSize[0];
+    for (double f : {0.0, 0.2, 0.5, 0.9, 1.0}) {
+        const double t = fi.start + f * fi.duration;
+        LWCameraRay r{};
+        ASSERT_EQ(ci->evaluate(-W / 4, 0, 0, 0, f, &r), 1);
+        EXPECT_NEAR(Angle(FromArray(r.rayDir), V3{1.2, 0, 3.0 + 6.0 * t}), 0.0, 1e-12) << f;
+    }
+    // A fraction that is not a number takes the exposure's start.
+    LWCameraRay start{}, nan{};
+    ASSERT_EQ(ci->evaluate(-W / 4, 0, 0, 0, 0.0, &start), 1);
+    ASSERT_EQ(ci->evaluate(-W / 4, 0, 0, 0, std::nan(""), &nan), 1);
+    EXPECT_TRUE(SameRay(start, nan));
+    // A copy holds no convergence until its next frame set-up.
+    auto copy = Make("VantorStereoCam");
+    ASSERT_EQ(copy->copyFrom(*ci), "");
+    LWCameraRay parallel{};
+    ASSERT_EQ(copy->evaluate(-W / 4, 0, 0, 0, 0.5, &parallel), 1);
+    ExpectNear(FromArray(parallel.rayDir), {0, 0, 1}, 1e-15);
+    ASSERT_EQ(copy->newFrame(3), "");
+    ASSERT_EQ(copy->evaluate(-W / 4, 0, 0, 0, 0.0, &parallel), 1);
+    EXPECT_TRUE(SameRay(parallel, start));
 }

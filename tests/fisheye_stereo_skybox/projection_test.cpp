@@ -34,9 +34,15 @@ void ExpectVec(Vec3 a, Vec3 b, double tol) {
 // A turned camera: heading about Y, then pitch about X, then bank about Z,
 // built independently of the code under test.
 Pose Turned(double h, double p, double b, Vec3 position) {
-    auto rotY = [](double a, Vec3 v) { return Vec3{std::cos(a) * v.x + std::sin(a) * v.z, v.y, -std::sin(a) * v.x + std::cos(a) * v.z}; };
-    auto rotX = [](double a, Vec3 v) { return Vec3{v.x, std::cos(a) * v.y - std::sin(a) * v.z, std::sin(a) * v.y + std::cos(a) * v.z}; };
-    auto rotZ = [](double a, Vec3 v) { return Vec3{std::cos(a) * v.x - std::sin(a) * v.y, std::sin(a) * v.x + std::cos(a) * v.y, v.z}; };
+    auto rotY = [](double a, Vec3 v) {
+        return Vec3{std::cos(a) * v.x + std::sin(a) * v.z, v.y, -std::sin(a) * v.x + std::cos(a) * v.z};
+    };
+    auto rotX = [](double a, Vec3 v) {
+        return Vec3{v.x, std::cos(a) * v.y - std::sin(a) * v.z, std::sin(a) * v.y + std::cos(a) * v.z};
+    };
+    auto rotZ = [](double a, Vec3 v) {
+        return Vec3{std::cos(a) * v.x - std::sin(a) * v.y, std::sin(a) * v.x + std::cos(a) * v.y, v.z};
+    };
     auto rot = [&](Vec3 v) { return rotY(h, rotX(p, rotZ(b, v))); };
     return {position, rot({1, 0, 0}), rot({0, 1, 0}), rot({0, 0, 1})};
 }
@@ -46,7 +52,8 @@ Pose Turned(double h, double p, double b, Vec3 position) {
 
 TEST(ThinLens, UnusableFStopsAndFocusDistancesGiveAPinhole) {
     EXPECT_DOUBLE_EQ(LensFactorFor(4.0), 0.125);
-    for (double f : {0.0, -2.0, kNaN, kInf, -kInf}) EXPECT_EQ(LensFactorFor(f), 0.0) << f;
+    for (double f : {0.0, -2.0, kNaN, kInf, -kInf})
+        EXPECT_EQ(LensFactorFor(f), 0.0) << f;
     EXPECT_EQ(LensFactorFor(1e-320), 0.0); // 0.5 / f overflows
 
     const Vec3 v = {0.3, -0.2, 1.0}, offset = {0.01, 0.02, 0.0};
@@ -128,7 +135,8 @@ TEST(FisheyeProjection, AutomaticScaleKeepsTheCornerRadius) {
 }
 
 TEST(FisheyeProjection, AutomaticScaleNeedsAKnownFilmAndAFiniteResult) {
-    for (auto film : std::vector<std::pair<double, double>>{{0, 24}, {36, 0}, {0, 0}, {-36, 24}, {kNaN, 24}, {36, kInf}}) {
+    for (auto film :
+         std::vector<std::pair<double, double>>{{0, 24}, {36, 0}, {0, 0}, {-36, 24}, {kNaN, 24}, {36, kInf}}) {
         double s = 1.25;
         EXPECT_FALSE(FisheyeCam::AutomaticScale(film.first, film.second, 0.5, s));
         EXPECT_EQ(s, 1.25);
@@ -235,8 +243,10 @@ TEST(StereoProjection, EyesToeInTowardTheConvergencePointWithinTheLimit) {
     for (double dx : {0.0, 0.002, 0.006})
         for (double y : {-0.005, 0.0, 0.004}) {
             StereoCam::StereoRay a, b;
-            ASSERT_TRUE(StereoCam::Evaluate(Stereo(0.5, 10.0, true), straight, {0, 0, 3}, W, H, -W / 4 - dx, y, 0, 0, a));
-            ASSERT_TRUE(StereoCam::Evaluate(Stereo(0.5, 10.0, true), straight, {0, 0, 3}, W, H, W / 4 + dx, y, 0, 0, b));
+            ASSERT_TRUE(
+                StereoCam::Evaluate(Stereo(0.5, 10.0, true), straight, {0, 0, 3}, W, H, -W / 4 - dx, y, 0, 0, a));
+            ASSERT_TRUE(
+                StereoCam::Evaluate(Stereo(0.5, 10.0, true), straight, {0, 0, 3}, W, H, W / 4 + dx, y, 0, 0, b));
             ExpectVec(a.origin, {-b.origin.x, b.origin.y, b.origin.z}, 1e-15);
             ExpectVec(a.direction, {-b.direction.x, b.direction.y, b.direction.z}, 1e-15);
         }
@@ -256,7 +266,8 @@ TEST(StereoProjection, LimitIsMeasuredFromEachRaysOwnOrigin) {
     EXPECT_NEAR(Angle(toward.direction, pSide - Vec3{-0.25, 0, 0}), 0.0, 1e-12);
     // Just beyond: the axis stays forward.
     StereoCam::StereoRay beyond;
-    ASSERT_TRUE(StereoCam::Evaluate(Stereo(0.5, limit * (1 - 1e-12), true), kIdentity, pSide, W, H, -W / 4, 0, 0, 0, beyond));
+    ASSERT_TRUE(
+        StereoCam::Evaluate(Stereo(0.5, limit * (1 - 1e-12), true), kIdentity, pSide, W, H, -W / 4, 0, 0, 0, beyond));
     ExpectVec(beyond.direction, {0, 0, 1}, 1e-15);
     // A lens offset that moves the origin away from the point takes it beyond
     // the limit, although the eye centre is within it.
@@ -319,8 +330,10 @@ TEST(SkyboxProjection, GridBoundariesBelongToTheCellLeftAndBelow) {
 TEST(SkyboxProjection, BothLayoutsPlaceSixViewsAndLeaveSixCellsEmpty) {
     // Cell centres, bottom row first; columns left to right.
     const Face N = Face::None;
-    const Face cross[3][4] = {{N, Face::Down, N, N}, {Face::Left, Face::Front, Face::Right, Face::Back}, {N, Face::Up, N, N}};
-    const Face alternate[3][4] = {{N, Face::Down, N, N}, {Face::Left, Face::Front, Face::Right, Face::Back}, {N, N, N, Face::Up}};
+    const Face cross[3][4] = {
+        {N, Face::Down, N, N}, {Face::Left, Face::Front, Face::Right, Face::Back}, {N, Face::Up, N, N}};
+    const Face alternate[3][4] = {
+        {N, Face::Down, N, N}, {Face::Left, Face::Front, Face::Right, Face::Back}, {N, N, N, Face::Up}};
     for (int row = 0; row < 3; ++row)
         for (int col = 0; col < 4; ++col) {
             const double x = -SW / 2 + SW / 8 + col * SW / 4, y = -SH / 2 + SH / 6 + row * SH / 3;
@@ -350,7 +363,7 @@ TEST(SkyboxProjection, ViewCentresLookAlongTheTurnedAxes) {
         int type;
         Vec3 camera;
     } cases[] = {{Face::Left, 0, {-1, 0, 0}}, {Face::Front, 0, {0, 0, 1}}, {Face::Right, 0, {1, 0, 0}},
-                 {Face::Back, 0, {0, 0, -1}}, {Face::Down, 0, {0, -1, 0}},  {Face::Up, 0, {0, 1, 0}},
+                 {Face::Back, 0, {0, 0, -1}}, {Face::Down, 0, {0, -1, 0}}, {Face::Up, 0, {0, 1, 0}},
                  {Face::Up, 1, {0, 1, 0}}};
     for (const Expect &e : cases) {
         ExpectVec(ViewDirection(e.face, 0, 0, e.type, identity), e.camera, 1e-15);
@@ -364,7 +377,8 @@ TEST(SkyboxProjection, TurnedCameraGivesOneSeamlessCube) {
     // neighbouring edges lie a fixed hair apart: ~0.63 degrees.
     const double seam = 2.0 * (kPi / 4 - std::atan((1.0 / 6.0) / 0.1685));
     const double e = SH / 6; // half a cell
-    for (const Pose &pose : {kIdentity, Turned(0.5, 0.0, 0.0, {}), Turned(0.3, 0.7, -0.45, {}), Turned(-2.0, -1.1, 2.5, {})}) {
+    for (const Pose &pose :
+         {kIdentity, Turned(0.5, 0.0, 0.0, {}), Turned(0.3, 0.7, -0.45, {}), Turned(-2.0, -1.1, 2.5, {})}) {
         const double M[3][3] = {{pose.right.x, pose.right.y, pose.right.z},
                                 {pose.up.x, pose.up.y, pose.up.z},
                                 {pose.forward.x, pose.forward.y, pose.forward.z}};
@@ -374,14 +388,18 @@ TEST(SkyboxProjection, TurnedCameraGivesOneSeamlessCube) {
                 Face a, b;
                 bool horizontal; // b to the right of a, else b above a
             };
-            std::vector<Pair> pairs = {{Face::Left, Face::Front, true}, {Face::Front, Face::Right, true},
-                                       {Face::Right, Face::Back, true}, {Face::Back, Face::Left, true},
+            std::vector<Pair> pairs = {{Face::Left, Face::Front, true},
+                                       {Face::Front, Face::Right, true},
+                                       {Face::Right, Face::Back, true},
+                                       {Face::Back, Face::Left, true},
                                        {Face::Down, Face::Front, false}};
             pairs.push_back(type == 0 ? Pair{Face::Front, Face::Up, false} : Pair{Face::Back, Face::Up, false});
             for (const Pair &p : pairs)
                 for (double t = -1.0; t <= 1.0; t += 0.25) {
-                    const Vec3 a = p.horizontal ? ViewDirection(p.a, e, t * e, type, M) : ViewDirection(p.a, t * e, e, type, M);
-                    const Vec3 b = p.horizontal ? ViewDirection(p.b, -e, t * e, type, M) : ViewDirection(p.b, t * e, -e, type, M);
+                    const Vec3 a =
+                        p.horizontal ? ViewDirection(p.a, e, t * e, type, M) : ViewDirection(p.a, t * e, e, type, M);
+                    const Vec3 b =
+                        p.horizontal ? ViewDirection(p.b, -e, t * e, type, M) : ViewDirection(p.b, t * e, -e, type, M);
                     EXPECT_LT(Angle(a, b), seam * 1.0001) << int(p.a) << "/" << int(p.b) << " t " << t;
                     // the seam crosses the edge, it does not run along it
                     EXPECT_GT(Dot(Cross(a, b), Cross(a, b)), 0.0);
@@ -399,7 +417,8 @@ TEST(SkyboxProjection, TurnedCameraGivesOneSeamlessCube) {
             for (const auto &a : edges) {
                 double nearest = 10.0;
                 for (const auto &b : edges)
-                    if (b.first != a.first) nearest = std::fmin(nearest, Angle(a.second, b.second));
+                    if (b.first != a.first)
+                        nearest = std::fmin(nearest, Angle(a.second, b.second));
                 EXPECT_LT(nearest, seam * 1.0001);
             }
         }
