@@ -389,6 +389,30 @@ TEST_F(ProjectionCameras, PerspectiveRaysOfARotatedMovingCamera) {
     EXPECT_EQ(ci->evaluate(0, 0, HUGE_VAL, 0, 0.2, &ray), 0);
 }
 
+TEST_F(ProjectionCameras, PerspectiveMotionStepsOutsideThreeTo199TakeTwoSamples) {
+    host.scene().setMotionKeys(cam, Motion::Heading, {{0.0, 0.0}, {1.0, 20.0}});
+    host.render().shutter = 1.0;
+    auto raysWith = [&](unsigned int steps) {
+        host.render().motionSteps = steps;
+        auto ci = Make("VantorPerspectiveNoDOFCam");
+        EXPECT_EQ(ci->newFrame(4), "");
+        std::vector<LWCameraRay> rays;
+        for (double frac : {0.37, 0.8, 1.0, 1.5}) rays.push_back(Ray(*ci, 0.004, -0.002, 0, 0, frac));
+        return rays;
+    };
+    const std::vector<LWCameraRay> two = raysWith(2);
+    EXPECT_TRUE(SameRay(two[2], two[3])); // fractions past the end give the last sample
+    for (unsigned int steps : {0u, 1u, 200u, 4000u}) {
+        const std::vector<LWCameraRay> r = raysWith(steps);
+        for (std::size_t i = 0; i < r.size(); ++i) EXPECT_TRUE(SameRay(r[i], two[i])) << steps << " " << i;
+    }
+    // More samples follow the turn more closely between start and end.
+    const std::vector<LWCameraRay> three = raysWith(3), many = raysWith(199);
+    EXPECT_FALSE(SameRay(three[0], two[0]));
+    EXPECT_FALSE(SameRay(many[0], three[0]));
+    EXPECT_TRUE(SameRay(three[2], two[2]));
+}
+
 TEST_F(ProjectionCameras, SuperPanoPanelAndSceneBlock) {
     auto ci = Make("VantorAdvPanCam");
     EXPECT_EQ(ci->flags(), 0u);
