@@ -140,6 +140,7 @@ int RunDemo(const DemoOptions &options, std::ostream &out, std::ostream &err) {
         }
         out << sheetPath << "  contact sheet of " << sheet.size() << " camera types\n";
         out << "total: " << FormatStats(total) << "\n";
+        out << "PNG files in " << fs::absolute(options.outDir).lexically_normal().string() << "\n";
         return failures ? kExitRenderFailure : kExitOk;
     } catch (const InputError &e) {
         err << "lentara demo: " << e.what() << "\n";

@@ -55,10 +55,13 @@ SceneDesc DemoScene(int width, int height, int samples) {
     scene.samples = samples;
     scene.environment.fogDistance = 45;
 
-    // The main camera drifts right and pans slightly during the exposure.
-    ItemDesc main = Camera(kDemoCamera, {0, 1.6, 0}, 0, 0);
-    main.position[0].keys = {{0.0, 0.0}, {1.0, 2.4}};
+    // The main camera drifts right and pans slightly during the exposure. It
+    // stands in the middle of a ground square, so the seam of a full-turn
+    // panorama does not fall on a checker edge.
+    ItemDesc main = Camera(kDemoCamera, {0.5, 1.6, 0.5}, 0, 0);
+    main.position[0].keys = {{0.0, 0.5}, {1.0, 2.9}};
     main.rotation[0].keys = {{0.0, 0.0}, {1.0, 12.0}};
+    main.cam.zoom = Keyed::Of(2.0);
     main.cam.focalDistance = Keyed::Of(6.0);
     main.cam.fStop = Keyed::Of(2.8);
     scene.items.push_back(main);
@@ -105,7 +108,7 @@ SceneDesc DemoScene(int width, int height, int samples) {
     // The comet crosses the view fast enough to streak in one exposure.
     ItemDesc comet = Object("Comet", ShapeKind::Sphere, {0, 1.2, 3.5}, {1.0f, 0.95f, 0.2f});
     comet.shape.radius = 0.35;
-    comet.position[0].keys = {{0.0, -1.0}, {1.0, 47.0}};
+    comet.position[0].keys = {{0.0, -0.6}, {1.0, 28.2}};
     scene.items.push_back(comet);
     return scene;
 }

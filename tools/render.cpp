@@ -32,9 +32,9 @@ double Uniform(std::uint32_t key) { return (Hash(key) >> 8) * (1.0 / 16777216.0)
 
 PixelSample SampleFor(int x, int y, int s, int samples, std::uint32_t seed) {
     if (samples <= 1) return {0.5, 0.5, 0.0, 0.0, 0.5};
-    const std::uint32_t base = Hash(Hash(Hash(static_cast<std::uint32_t>(x) ^ (seed * 0x9e3779b9U)) ^
-                                         static_cast<std::uint32_t>(y)) ^
-                                    static_cast<std::uint32_t>(s) * 0x85ebca6bU);
+    const std::uint32_t pixel =
+        Hash(Hash(static_cast<std::uint32_t>(x) ^ (seed * 0x9e3779b9U)) ^ static_cast<std::uint32_t>(y));
+    const std::uint32_t base = Hash(pixel ^ static_cast<std::uint32_t>(s) * 0x85ebca6bU);
     // Stratify the sub-pixel position on a grid and the fraction in time.
     int side = 1;
     while ((side + 1) * (side + 1) <= samples) ++side;
@@ -43,8 +43,9 @@ PixelSample SampleFor(int x, int y, int s, int samples, std::uint32_t seed) {
     const double v = (cell / side + Uniform(base ^ 2u)) / side;
     double lensX = 0, lensY = 0;
     standin::unitDiskSample(Uniform(base ^ 3u), Uniform(base ^ 4u), &lensX, &lensY);
-    // Shuffle the time strata against the pixel strata so they do not correlate.
-    const int stratum = static_cast<int>((static_cast<std::uint32_t>(s) + Hash(base ^ 5u)) % static_cast<std::uint32_t>(samples));
+    // One time stratum per sample, rotated per pixel so that time and
+    // position strata do not line up the same way in every pixel.
+    const int stratum = static_cast<int>((static_cast<std::uint32_t>(s) + Hash(pixel ^ 5u)) % static_cast<std::uint32_t>(samples));
     const double fraction = (stratum + Uniform(base ^ 6u)) / samples;
     return {u, v, lensX, lensY, fraction};
 }

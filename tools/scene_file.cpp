@@ -253,7 +253,7 @@ void ParseEnvironment(const Json &j, Environment &env) {
         if (Length(env.sunDirection) == 0) Fail(path + ".sun_direction", "must not be the zero vector");
     }
     if (j.contains("sun_colour")) env.sun = ParseColour(j["sun_colour"], path + ".sun_colour");
-    if (j.contains("sun_radius")) env.sunAngularRadius = Positive(j["sun_radius"], path + ".sun_radius") * M_PI / 180.0;
+    if (j.contains("sun_radius")) env.sunRadiusDegrees = Positive(j["sun_radius"], path + ".sun_radius");
     if (j.contains("ground")) env.ground = Boolean(j["ground"], path + ".ground");
     if (j.contains("ground_height")) env.groundHeight = Number(j["ground_height"], path + ".ground_height");
     if (j.contains("ground_colours")) {
@@ -411,7 +411,7 @@ std::string SceneToJson(const SceneDesc &scene) {
         {"below", ColourJson(env.below)},
         {"sun_direction", {env.sunDirection.x, env.sunDirection.y, env.sunDirection.z}},
         {"sun_colour", ColourJson(env.sun)},
-        {"sun_radius", env.sunAngularRadius * 180.0 / M_PI},
+        {"sun_radius", env.sunRadiusDegrees},
         {"ground", env.ground},
         {"ground_height", env.groundHeight},
         {"ground_colours", {ColourJson(env.groundMaterial.colour), ColourJson(env.groundMaterial.colour2)}},

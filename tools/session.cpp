@@ -224,8 +224,49 @@ LWXPanelID Session::Panel(const std::string &camera) {
 
 std::string Session::PanelText(const std::string &camera) {
     LWXPanelID panel = Panel(camera);
-    if (!panel) return "(no panel)\n";
-    return host_->panels().dump(panel, host_->timeInfo().time);
+    const standin::PanelService &panels = host_->panels();
+    const standin::PanelRecord *rec = panel ? panels.record(panel) : nullptr;
+    if (!rec) return "(no panel)\n";
+    const double time = host_->timeInfo().time;
+    std::string out;
+    char line[512];
+    for (const standin::PanelControl &c : rec->controls) {
+        const std::string type = panels.datatype(panel, c.cid);
+        std::snprintf(line, sizeof line, "0x%04X  %-30s %-16s", c.cid, ("\"" + c.label + "\"").c_str(), c.ctrlclass.c_str());
+        std::string value;
+        const bool enveloped = c.ctrlclass.size() > 4 && c.ctrlclass.compare(c.ctrlclass.size() - 4, 4, "-env") == 0;
+        void *v = (c.ctrlclass == "dThumbnail") ? nullptr : panels.get(panel, c.cid);
+        if (c.ctrlclass == "dThumbnail") {
+            value = "(thumbnail)";
+        } else if (!v) {
+            value = "(no value)";
+        } else if (enveloped) {
+            // "-env" controls hand out the envelope, never a number.
+            char number[64];
+            std::snprintf(number, sizeof number, "%.6g", host_->envelopes().value(v, time));
+            value = std::string(number) + " (envelope)";
+        } else if (type == "integer") {
+            const int n = *static_cast<int *>(v);
+            value = std::to_string(n);
+            const std::vector<std::string> choices = panels.popupChoices(panel, c.cid);
+            if (n >= 0 && n < static_cast<int>(choices.size())) value += " \"" + choices[n] + "\"";
+            if (!choices.empty()) {
+                std::string list;
+                for (const std::string &choice : choices) list += (list.empty() ? "" : " | ") + choice;
+                value += "  choices: " + list;
+            }
+        } else if (type == "string") {
+            value = "\"" + std::string(static_cast<const char *>(v)) + "\"";
+        } else if (type == "float" || type == "distance" || type == "percent" || type == "angle") {
+            char number[64];
+            std::snprintf(number, sizeof number, "%.6g", *static_cast<double *>(v));
+            value = number;
+        } else {
+            value = "(" + type + ")";
+        }
+        out += std::string(line) + " = " + value + "\n";
+    }
+    return out;
 }
 
 void Session::ApplySetting(LWItemID id, const std::string &name, const std::string &key, const SettingValue &value) {

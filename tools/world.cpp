@@ -150,7 +150,7 @@ Rgb World::Sky(V3 d) const {
     }
     const V3 sunDir = Unit(env.sunDirection);
     const double cosAngle = Dot(d, sunDir);
-    const double cosSun = std::cos(env.sunAngularRadius);
+    const double cosSun = std::cos(env.sunRadiusDegrees * M_PI / 180.0);
     if (cosAngle >= cosSun) return env.sun;
     // soft glow around the disk
     const double glow = std::pow(std::max(0.0, cosAngle), 64.0) * 0.35;

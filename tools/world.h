@@ -53,7 +53,7 @@ struct Environment {
     Rgb below{0.30f, 0.28f, 0.26f}; // sky below the horizon when there is no ground
     V3 sunDirection{0.4, 0.55, 0.75}; // towards the sun; normalised on use
     Rgb sun{1.0f, 0.95f, 0.8f};
-    double sunAngularRadius = 0.035; // radians
+    double sunRadiusDegrees = 2.0; // angular radius of the disk
     bool ground = true;
     double groundHeight = 0.0;
     Material groundMaterial{{0.85f, 0.85f, 0.82f}, true, {0.25f, 0.27f, 0.30f}, 1.0};
