@@ -51,12 +51,17 @@ public:
 
 // Host callbacks of a grid camera type Cam (derived from GridCamera): the
 // one-at-a-time rule on create and destroy, copy refused, panel get and set.
+// Cam::PanelInstance() is the namespace's gInstance, forgotten when that
+// instance goes so that a late popup callback finds no freed instance.
 template <class Cam>
 struct GridCallbacks {
     static LWInstance C_Create(void *, void *context, LWError *error) noexcept {
         return CreateOneAtATime<Cam>(bMulticamActive, kOnlyOneMulticam, context, error);
     }
-    static void C_Destroy(LWInstance inst) noexcept { DestroyOneAtATime<Cam>(bMulticamActive, inst); }
+    static void C_Destroy(LWInstance inst) noexcept {
+        if (inst && Cam::PanelInstance() == inst) Cam::PanelInstance() = nullptr;
+        DestroyOneAtATime<Cam>(bMulticamActive, inst);
+    }
     static LWError C_Copy(LWInstance, LWInstance) noexcept { return kOnlyOneMulticam; }
     static void *PanelGet(void *inst, unsigned int vid) {
         return inst ? static_cast<Cam *>(inst)->PanelValue(vid) : nullptr;

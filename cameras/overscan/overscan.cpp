@@ -210,7 +210,11 @@ LWInstance C_Create(void *, void *context, LWError *error) noexcept {
     return CreateOneAtATime<CameraPlugin>(bOverscanCamActive, kOnlyOneOverscan, context, error);
 }
 
-void C_Destroy(LWInstance inst) noexcept { DestroyOneAtATime<CameraPlugin>(bOverscanCamActive, inst); }
+// A late popup callback must not find the freed instance in gInstance.
+void C_Destroy(LWInstance inst) noexcept {
+    if (inst && gInstance == inst) gInstance = nullptr;
+    DestroyOneAtATime<CameraPlugin>(bOverscanCamActive, inst);
+}
 
 void *PanelGet(void *inst, unsigned int vid) {
     if (!inst) return nullptr;

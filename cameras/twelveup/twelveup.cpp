@@ -72,6 +72,7 @@ const CameraTypeDesc kDesc = {
 class CameraPlugin : public GridCamera {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
+    static void *&PanelInstance() { return gInstance; }
     explicit CameraPlugin(LWItemID item) : GridCamera(kDesc, kLayout, ID_CAM_FIRST, item) {}
 };
 

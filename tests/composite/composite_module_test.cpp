@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "standin/host.h"
@@ -449,6 +450,43 @@ TEST_F(Composite, FourUpTilesShowOtherCameraTypesOfTheCollection) {
         const double tx = pt[0] + (tile0 ? 0.25 : -0.25) * W, ty = pt[1] + (tile0 ? 0.25 : -0.25) * H;
         ExpectSameRay(r, Direct(cams[tile0 ? 1 : 2], tx, ty, 0, 0, 0.25));
     }
+}
+
+TEST_F(Composite, PopupAfterTheInstanceIsGoneReadsNoFreedInstance) {
+    CameraInstance *cam = Apply(cams[0], kFourUp);
+    LWXPanelID p = Panel(cam);
+    host.clearCameraType(cams[0]);
+    // The panel outlived its instance: the list no longer knows a carrier.
+    EXPECT_EQ(host.panels().popupChoices(p, 0x8006), (Names{"(none)", "A", "B", "C", "D"}));
+}
+
+TEST_F(Composite, ConcurrentEvaluationGivesTheSingleThreadedRays) {
+    ASSERT_NE(Apply(cams[1], "VantorPanoramicCam"), nullptr);
+    CameraInstance *cam = Apply(cams[0], kTwelveUp);
+    LWXPanelID p = Panel(cam);
+    for (int t = 0; t < 12; ++t) Pick(p, 0x8006 + t, 1 + t % 3);
+    StartFrame(cam);
+    const int n = 40;
+    auto run = [&](std::vector<Ray> &out) {
+        for (int j = 0; j < n; ++j)
+            for (int i = 0; i < n; ++i) {
+                Ray r{};
+                Eval(cam, (i + 0.5) / n * W - W / 2, (j + 0.5) / n * H - H / 2, &r, 0, 0, (i % 5) / 4.0);
+                out.push_back(r);
+            }
+    };
+    std::vector<Ray> single, a, b;
+    run(single);
+    std::thread ta([&] { run(a); }), tb([&] { run(b); });
+    ta.join();
+    tb.join();
+    ASSERT_EQ(a.size(), single.size());
+    for (std::size_t k = 0; k < single.size(); ++k)
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(a[k].dir[i], single[k].dir[i]);
+            EXPECT_EQ(b[k].dir[i], single[k].dir[i]);
+            EXPECT_EQ(b[k].pos[i], single[k].pos[i]);
+        }
 }
 
 // ---- Overscan --------------------------------------------------------------
