@@ -1,5 +1,7 @@
 #!/bin/sh
-# Installs what is missing, builds and runs the whole test suite.
+# Installs what is missing, builds and runs the whole test suite: the native
+# tests, then every extra suite (sanitizers, fuzzers, memcheck), then the
+# Windows cross builds with their smoke test under Wine.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/setup.sh
@@ -11,3 +13,5 @@ for extra in scripts/test-*.sh; do
   echo "== $extra"
   sh "$extra"
 done
+echo "== scripts/windows-check.sh"
+LENTARA_NATIVE_DIR=build/release bash scripts/windows-check.sh
