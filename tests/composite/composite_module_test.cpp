@@ -433,6 +433,95 @@ TEST_F(Composite, DualPanelAndHints) {
     EXPECT_TRUE(e[6].ids.empty());
 }
 
+// Tags of a panel's hints with their non-function arguments; callbacks are
+// checked by use (popups, drawing) elsewhere.
+struct HintShape {
+    unsigned int tag;
+    std::vector<std::uintptr_t> args;
+};
+
+std::vector<HintShape> Shapes(const PanelRecord &rec) {
+    std::vector<HintShape> out;
+    for (const HintEntry &e : rec.hints.at(0).entries) {
+        HintShape h{e.tag, e.args};
+        if (e.tag == XPTAG_POPFUNCS || e.tag == XPTAG_DRAWCBFUNC) h.args.resize(1); // the id only
+        for (std::uintptr_t id : e.ids) h.args.push_back(id);
+        out.push_back(h);
+    }
+    return out;
+}
+
+void ExpectHints(const std::vector<HintShape> &got, const std::vector<HintShape> &want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(got[i].tag, want[i].tag) << "hint " << i;
+        EXPECT_EQ(got[i].args, want[i].args) << "hint " << i;
+    }
+}
+
+constexpr std::uintptr_t kMinus1 = static_cast<std::uintptr_t>(-1);
+
+TEST_F(Composite, TwelveUpPanelTablesAndHints) {
+    CameraInstance *cam = Apply(cams[0], kTwelveUp);
+    EXPECT_EQ(cam->describe(), "Vantor12UpCam Dec 11 2010 10:02:14");
+    LWXPanelID p = Panel(cam);
+    const PanelRecord *rec = host.panels().record(p);
+    ASSERT_NE(rec, nullptr);
+    ASSERT_EQ(rec->controls.size(), 14u);
+    EXPECT_EQ(rec->controls[2].label, "1-1 Camera");
+    EXPECT_EQ(rec->controls[13].cid, 0x8011u);
+    EXPECT_EQ(rec->controls[13].label, "3-4 Camera");
+    EXPECT_EQ(host.panels().datatype(p, 0x800b), "integer");
+    std::vector<HintShape> want = {{XPTAG_FOCUS, {kMinus1}}, {XPTAG_CTRLCFG, {0x8000, 0, 0x80000001}},
+                                   {XPTAG_DRAWCBFUNC, {0x8000}}};
+    for (unsigned int id = 0x8006; id <= 0x8011; ++id) want.push_back({XPTAG_POPFUNCS, {id}});
+    want.push_back({XPTAG_DIVADD, {0x8002}});
+    for (unsigned int id = 0x8006; id <= 0x8011; ++id) want.push_back({XPTAG_ENABLE, {id, 0, 0, 0}});
+    ExpectHints(Shapes(*rec), want);
+    for (unsigned int id = 0x8006; id <= 0x8011; ++id) EXPECT_EQ(host.panels().popupChoices(p, id).size(), 4u);
+    Raster logo;
+    EXPECT_TRUE(host.panels().draw(p, 0x8000, 320, 70, logo));
+}
+
+TEST_F(Composite, OverscanPanelTablesAndHints) {
+    CameraInstance *cam = Apply(cams[0], kOverscan);
+    LWXPanelID p = Panel(cam);
+    const PanelRecord *rec = host.panels().record(p);
+    ASSERT_NE(rec, nullptr);
+    std::vector<unsigned int> ids;
+    for (const PanelControl &c : rec->controls) ids.push_back(c.cid);
+    EXPECT_EQ(ids, (std::vector<unsigned int>{0x8005, 0x8001, 0x8007, 0x800a, 0x8006, 0x800b, 0x8008, 0x8009}));
+    EXPECT_EQ(host.panels().control(p, 0x8006)->ctrlclass, "percent-env");
+    EXPECT_EQ(host.panels().datatype(p, 0x800a), "string");
+    std::vector<HintShape> want = {{XPTAG_FOCUS, {kMinus1}},
+                                   {XPTAG_CTRLCFG, {0x8005, 0, 0x80000001}},
+                                   {XPTAG_DRAWCBFUNC, {0x8005}},
+                                   {XPTAG_POPFUNCS, {0x8007}},
+                                   {XPTAG_DIVADD, {0x8001}},
+                                   {XPTAG_DIVADD, {0x8007}},
+                                   {XPTAG_DIVADD, {0x800b}},
+                                   {XPTAG_ENABLE, {0x8007, 0, 0, 0}}};
+    for (std::uintptr_t id : {0x8006u, 0x8008u, 0x8009u}) {
+        want.push_back({XPTAG_SENS, {id, 1}});
+        want.push_back({XPTAG_MAX, {id, 5}});
+        want.push_back({XPTAG_MIN, {id, kMinus1}});
+    }
+    ExpectHints(Shapes(*rec), want);
+    // The enveloped controls hand out the envelopes in the carrier's group.
+    EXPECT_EQ(host.panels().get(p, 0x8008),
+              host.envelopes().find(host.scene().chanGroup(cams[0]), "Vertical Jitter"));
+    EXPECT_STREQ(static_cast<const char *>(host.panels().get(p, 0x8001)), "v1.5 Dec 11 2010");
+    EXPECT_EQ(host.panels().get(p, 0x8002), nullptr);
+    EXPECT_EQ(host.panels().set(p, 0x8006, nullptr), 1);
+    for (const char *channel : {"Overscan", "Vertical Jitter", "Horizontal Jitter"}) {
+        EnvelopeInfo info;
+        ASSERT_TRUE(host.envelopes().info(host.envelopes().find(host.scene().chanGroup(cams[0]), channel), info));
+        EXPECT_EQ(info.envType, LWVP_FLOAT);
+        EXPECT_EQ(info.pluginName, kOverscan);
+        EXPECT_EQ(info.value[0], 0.0);
+    }
+}
+
 TEST_F(Composite, FourUpTilesShowOtherCameraTypesOfTheCollection) {
     ASSERT_NE(Apply(cams[1], "VantorPanoramicCam"), nullptr);
     ASSERT_NE(Apply(cams[2], "VantorFisheyeCam"), nullptr) << host.lastError();
