@@ -321,8 +321,11 @@ int RunInfo(const CommonOptions &options, std::ostream &out, std::ostream &err) 
             const standin::CameraInstance *inst = session.host().cameraInstance(session.Item(kDemoCamera));
             out << "  describe: " << inst->describe() << "\n";
             out << "  flags: " << inst->flags() << "\n";
+            out << "  parameters:";
+            for (const auto &[channel, value] : session.Parameters(kDemoCamera)) out << " " << channel << "=" << value;
+            out << "\n  panel:\n";
             std::istringstream panel(session.PanelText(kDemoCamera));
-            for (std::string line; std::getline(panel, line);) out << "  " << line << "\n";
+            for (std::string line; std::getline(panel, line);) out << "    " << line << "\n";
         }
         session.SetCameraType(kDemoCamera, CameraDesc{});
         return kExitOk;

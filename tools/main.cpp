@@ -22,6 +22,7 @@ void AddCommon(CLI::App *cmd, CommonOptions &o, bool threads) {
 int main(int argc, char **argv) {
     CLI::App app{"lentara: preview renders of the Vantor Lentara camera types in a stand-in host"};
     app.require_subcommand(1);
+    app.fallthrough();
     bool noProgress = false;
     app.add_flag("--no-progress", noProgress, "no progress bar even on a terminal");
 

@@ -210,6 +210,20 @@ void Session::ApplyTypeState(LWItemID id, const std::string &name, const CameraD
     for (const auto &[key, value] : desc.settings) ApplySetting(id, name, key, value);
 }
 
+std::vector<std::pair<std::string, double>> Session::Parameters(const std::string &camera) const {
+    std::vector<std::pair<std::string, double>> out;
+    LWItemID id = Item(camera);
+    if (!id || !host_->cameraInstance(id)) return out;
+    const standin::EnvelopeStore &envs = host_->envelopes();
+    const LWChanGroupID group = host_->scene().chanGroup(id);
+    for (LWVParmID vp : envs.all()) {
+        standin::EnvelopeInfo info;
+        if (envs.info(vp, info) && info.group == group && !info.channelName.empty())
+            out.emplace_back(info.channelName, envs.value(vp, host_->timeInfo().time));
+    }
+    return out;
+}
+
 LWXPanelID Session::Panel(const std::string &camera) {
     LWItemID id = Item(camera);
     standin::CameraInstance *inst = id ? host_->cameraInstance(id) : nullptr;

@@ -51,6 +51,9 @@ public:
 
     // The item's panel (built on first use), null without a camera type.
     LWXPanelID Panel(const std::string &camera);
+    // Channel names of the enveloped parameters of the item's camera type
+    // (the names scene files use under "params"), with their current values.
+    std::vector<std::pair<std::string, double>> Parameters(const std::string &camera) const;
     // The text listing of the panel's controls and values.
     std::string PanelText(const std::string &camera);
 

@@ -234,3 +234,36 @@ TEST(RenderCommand, SaveSceneRoundTripGivesTheSameFilesAndImages) {
 
 } // namespace
 } // namespace lentara::tool
+
+namespace lentara::tool {
+namespace {
+
+TEST(Examples, EveryCameraTypeHasAnExampleThatRenders) {
+    std::set<std::string> covered;
+    int rendered = 0;
+    for (const auto &entry : fs::directory_iterator(LENTARA_EXAMPLES_DIR)) {
+        if (entry.path().extension() != ".json") continue;
+        const SceneDesc scene = LoadScene(entry.path().string());
+        for (const ItemDesc &item : scene.items)
+            if (item.camera && !item.cam.type.empty()) covered.insert(item.cam.type);
+        const fs::path out = fs::temp_directory_path() / ("lentara-example-" + std::to_string(getpid()));
+        RenderCommandOptions o;
+        o.scene = entry.path().string();
+        o.outDir = out.string();
+        o.width = 32;
+        o.height = 16;
+        o.samples = 1;
+        o.common.module = LENTARA_MODULE_PATH;
+        std::ostringstream log;
+        EXPECT_EQ(RunRender(o, log, log), kExitOk) << entry.path() << "\n" << log.str();
+        ++rendered;
+        std::error_code ec;
+        fs::remove_all(out, ec);
+    }
+    EXPECT_GT(rendered, 0);
+    Session s(LENTARA_MODULE_PATH);
+    for (const std::string &type : s.CameraTypes()) EXPECT_TRUE(covered.count(type)) << "no example uses " << type;
+}
+
+} // namespace
+} // namespace lentara::tool
