@@ -578,6 +578,81 @@ TEST_F(Composite, ConcurrentEvaluationGivesTheSingleThreadedRays) {
         }
 }
 
+// ---- exact hand-over, seen by a probe camera ------------------------------
+
+class Probe : public Composite {
+protected:
+    void SetUp() override {
+        Composite::SetUp();
+        Module &probe = host.loadModule(LENTARA_PROBE_MODULE_PATH);
+        ASSERT_TRUE(probe.ok()) << probe.error();
+        ASSERT_NE(host.setCameraType(cams[1], probe, "LensProbe"), nullptr) << host.lastError();
+    }
+    // What the probe (choice 1 for carrier A) was handed: film x, y, fraction, lens x, y.
+    struct Seen {
+        double fx, fy, frac, lx, ly;
+    };
+    Seen Ask(CameraInstance *cam, double fx, double fy, double lx, double ly, double frac) {
+        LWCameraRay r{};
+        EXPECT_EQ(cam->evaluate(fx, fy, lx, ly, frac, &r), 1);
+        return {r.rayPos[0], r.rayPos[1], r.rayPos[2], r.rayDir[0], r.rayDir[1]};
+    }
+};
+
+TEST_F(Probe, GridCamerasHandOnExactlyTheRemappedFilmPosition) {
+    CameraInstance *cam = Apply(cams[0], kMulti);
+    LWXPanelID p = Panel(cam);
+    Pick(p, 0x8006, 1);
+    Pick(p, 0x8007, 1);
+    StartFrame(cam);
+    Seen s = Ask(cam, 0.0, 0.005, 0.3, -0.4, 0.7);
+    EXPECT_EQ(s.fx, 0.25 * W);
+    EXPECT_EQ(s.fy, 0.005);
+    EXPECT_EQ(s.lx, 0.3); // lens and fraction as received
+    EXPECT_EQ(s.ly, -0.4);
+    EXPECT_EQ(s.frac, 0.7);
+    s = Ask(cam, 0.01, -1.0, 0, 0, 0);
+    EXPECT_EQ(s.fx, 0.01 - 0.25 * W);
+    EXPECT_EQ(s.fy, -1.0);
+    host.clearCameraType(cams[0]);
+
+    cam = Apply(cams[0], kTwelveUp);
+    p = Panel(cam);
+    Pick(p, 0x8006 + 6, 1); // tile 2-3
+    Pick(p, 0x8006 + 11, 1); // tile 3-4
+    StartFrame(cam);
+    const double sixth = H * (1.0 / 6.0);
+    s = Ask(cam, W / 4, sixth, 0.5, 0.5, 0.25);
+    EXPECT_EQ(s.fx, W / 4 + W * (-0.125));
+    EXPECT_EQ(s.fy, sixth);
+    s = Ask(cam, W / 2, H / 2, 0, 0, 0);
+    EXPECT_EQ(s.fx, W / 2 + W * (-0.375));
+    EXPECT_EQ(s.fy, H / 2 + H * (-1.0 / 3.0));
+}
+
+TEST_F(Probe, OverscanWidensFilmAndLensAndScalesThePreviewLens) {
+    CameraInstance *cam = Apply(cams[0], kOverscan);
+    LWXPanelID p = Panel(cam);
+    Pick(p, 0x8007, 1);
+    LWChanGroupID group = host.scene().chanGroup(cams[0]);
+    host.envelopes().setValue(host.envelopes().find(group, "Overscan"), 0.1);
+    host.envelopes().setValue(host.envelopes().find(group, "Horizontal Jitter"), 0.2);
+    host.envelopes().setValue(host.envelopes().find(group, "Vertical Jitter"), -0.3);
+    StartFrame(cam);
+    const double k = 1.0 + 0.1, q = W * 0.25;
+    const Seen s = Ask(cam, 0.004, -0.002, 0.5, -0.25, 0.6);
+    EXPECT_EQ(s.fx, k * (0.004 + 0.2 * q));
+    EXPECT_EQ(s.fy, k * (-0.002 + -0.3 * q));
+    EXPECT_EQ(s.lx, k * 0.5);
+    EXPECT_EQ(s.ly, k * -0.25);
+    EXPECT_EQ(s.frac, 0.6);
+
+    LWDMatrix4 m{};
+    EXPECT_EQ(cam->preview(0.2, -0.4, m), 1);
+    EXPECT_EQ(m[0][0], k * 0.2);
+    EXPECT_EQ(m[0][1], k * -0.4);
+}
+
 // ---- Overscan --------------------------------------------------------------
 
 class Overscan : public Composite {
