@@ -1,0 +1,113 @@
+// Evaluate must not touch the heap: every camera type of the module, the
+// composites delegating to a scene camera included, evaluated on one thread
+// and on two threads sharing the instance, with one exposure fraction for all
+// rays and with a new one per ray.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "standin/host.h"
+
+long AllocationCount();
+
+namespace {
+
+using namespace standin;
+
+// The camera-choice controls of the composite cameras.
+const std::map<std::string, std::vector<unsigned int>> kChoices = {
+    {"VantorMultiCam", {0x8006, 0x8007}},
+    {"Vantor4UpCam", {0x8006, 0x8007, 0x8008, 0x8009}},
+    {"Vantor12UpCam",
+     {0x8006, 0x8007, 0x8008, 0x8009, 0x800a, 0x800b, 0x800c, 0x800d, 0x800e, 0x800f, 0x8010, 0x8011}},
+    {"VantorOverscanCam", {0x8007}},
+};
+
+constexpr int kW = 96, kH = 54;
+
+// Evaluates a kW x kH frame, fractions fixed or per ray, lens samples on the
+// unit disk; the number of rays made.
+long RenderFrame(const CameraInstance &cam, bool newFractionPerRay, int seed) {
+    const LWCameraAccess *access = &cam.access();
+    const auto evaluate = cam.handler().evaluate;
+    long rays = 0;
+    LWCameraRay ray{};
+    for (int py = 0; py < kH; ++py)
+        for (int px = 0; px < kW; ++px) {
+            double fx, fy, lx, ly;
+            filmPoint(px, py, kW, kH, access->filmSize[0], access->filmSize[1], &fx, &fy);
+            unitDiskSample((px * 7 + seed) % 13 / 13.0, (py * 5 + seed) % 11 / 11.0, &lx, &ly);
+            const double f = newFractionPerRay ? ((px + py * kW + seed) % 97) / 96.0 : 0.5;
+            rays += evaluate(cam.instance(), fx, fy, lx, ly, f, &ray, access) == LWCAMTYPEEVAL_RAY;
+        }
+    return rays;
+}
+
+class EvaluateAllocations : public ::testing::TestWithParam<bool> {};
+
+TEST_P(EvaluateAllocations, EveryCameraTypeEvaluatesWithoutAllocating) {
+    const bool perRay = GetParam();
+    Host host;
+    Module &module = host.loadModule(LENTARA_MODULE_PATH);
+    ASSERT_TRUE(module.ok()) << module.error();
+    // A moving Panoramic camera heads the scene; every composite picks it.
+    LWItemID target = host.scene().addCamera("Target");
+    host.scene().setMotionKeys(target, Motion::X, {{0.0, 0.0}, {1.0, 2.0}});
+    host.scene().setMotionKeys(target, Motion::Heading, {{0.0, 0.0}, {1.0, 1.0}});
+    ASSERT_NE(host.setCameraType(target, module, "VantorPanoramicCam"), nullptr) << host.lastError();
+
+    const std::vector<std::string> servers = module.names(LWCAMERA_HCLASS);
+    ASSERT_EQ(servers.size(), 13u);
+    for (const std::string &server : servers) {
+        SCOPED_TRACE(server);
+        LWItemID item = host.scene().addCamera(server + " item");
+        host.scene().setMotionKeys(item, Motion::Y, {{0.0, 0.0}, {1.0, 1.0}});
+        host.scene().setMotionKeys(item, Motion::Pitch, {{0.0, 0.0}, {1.0, 0.5}});
+        CameraInstance *cam = host.setCameraType(item, module, server);
+        ASSERT_NE(cam, nullptr) << host.lastError();
+        auto choices = kChoices.find(server);
+        if (choices != kChoices.end()) {
+            LWInterface ui{};
+            ASSERT_EQ(cam->activateInterface(ui), AFUNC_OK);
+            for (unsigned int id : choices->second) {
+                int first = 1; // the target
+                host.panels().set(ui.panel, id, &first);
+            }
+        }
+        ASSERT_EQ(cam->initRender(LWINIT_RENDER), "");
+        ASSERT_EQ(cam->newTime(2, host.frameInfo(2).start), "");
+        ASSERT_EQ(cam->newFrame(2), "");
+
+        const long before = AllocationCount();
+        const long rays = RenderFrame(*cam, perRay, 0);
+        EXPECT_EQ(AllocationCount(), before) << "evaluate allocated on one thread";
+        EXPECT_GT(rays, kW * kH / 4) << "too few rays for the count to mean anything";
+
+        // Two threads on the shared instance; each counts only its own loop,
+        // after the thread itself is running.
+        long counted[2] = {0, 0}, made[2] = {0, 0};
+        {
+            std::vector<std::thread> threads;
+            for (int t = 0; t < 2; ++t)
+                threads.emplace_back([&, t] {
+                    const long b = AllocationCount();
+                    made[t] = RenderFrame(*cam, perRay, t + 1);
+                    counted[t] = AllocationCount() - b;
+                });
+            for (std::thread &th : threads) th.join();
+        }
+        EXPECT_EQ(counted[0] + counted[1], 0) << "evaluate allocated on two threads";
+        EXPECT_GT(made[0] + made[1], 0);
+        host.clearCameraType(item);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Streams, EvaluateAllocations, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool> &i) {
+                             return i.param ? std::string("NewFractionPerRay") : std::string("OneFraction");
+                         });
+
+} // namespace
