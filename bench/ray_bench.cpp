@@ -224,7 +224,12 @@ inline float DotF(F3 a, F3 b) {
     const float s = xx + yy;
     return s + zz;
 }
-inline F3 ToF(V3 v) { return {float(v.x), float(v.y), float(v.z)}; }
+inline float Round(double v) {
+    float f = float(v);
+    asm("" : "+x"(f)); // keeps the rounding to single precision where the optimiser would drop it
+    return f;
+}
+inline F3 ToF(V3 v) { return {Round(v.x), Round(v.y), Round(v.z)}; }
 inline int RefPerspective(const RefPose &Pd, float filmDistance, float lensRadius, double focus, double fx,
                           double fy, double lx, double ly, LWCameraRay *ray) {
     const F3 P = ToF(Pd.p), R = ToF(Pd.r), U = ToF(Pd.u), F = ToF(Pd.f);
