@@ -341,14 +341,17 @@ std::string PanelService::dump(LWXPanelID panel, double time) const {
     std::ostringstream os;
     for (const auto &c : controls) {
         os << "0x" << std::hex << c.cid << std::dec << " \"" << c.label << "\" [" << c.ctrlclass << "]";
-        std::string type = datatype(panel, c.cid);
+        // An "-env" control's value is its envelope whatever data type the
+        // plug-in described for it (cameras describe them as "float").
+        auto endsWithEnv = [](const std::string &t) { return t.size() > 4 && t.compare(t.size() - 4, 4, "-env") == 0; };
+        std::string type = endsWithEnv(c.ctrlclass) ? c.ctrlclass : datatype(panel, c.cid);
         if (type.empty()) type = c.ctrlclass;
         if (c.ctrlclass != "dThumbnail") {
             void *v = get(panel, c.cid);
             char buf[64];
             if (!v) {
                 os << " = (null)";
-            } else if (type.size() > 4 && type.compare(type.size() - 4, 4, "-env") == 0) {
+            } else if (endsWithEnv(type)) {
                 Host *host = Host::current();
                 double val = host ? host->envelopes().value(v, time) : 0.0;
                 std::snprintf(buf, sizeof buf, "%.6g", val);

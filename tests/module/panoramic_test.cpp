@@ -261,6 +261,12 @@ TEST_F(Panoramic, PanelTablesHintsAndBinding) {
     EXPECT_EQ(w, expected);
     EXPECT_NE(w[8], 0u); // the logo's draw function
 
+    // Enveloped controls are described as plain floats; the panel still shows
+    // their envelope's value.
+    const std::string dump = host->panels().dump(ui.panel, 0.0);
+    EXPECT_NE(dump.find("\"Horizontal FOV angle\" [angle-env] = 6.28319 (env)"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("\"Version\" [sInfo] = \"v1.5 Dec 11 2010\""), std::string::npos) << dump;
+
     // Get and set.
     EXPECT_STREQ(static_cast<const char *>(host->panels().get(ui.panel, 0x8001)), "v1.5 Dec 11 2010");
     EXPECT_EQ(host->panels().get(ui.panel, 0x8006), Envelope("HorizontalFOVradians"));
