@@ -468,8 +468,14 @@ struct CompositeCase {
     LWItemID carrier = nullptr;
 };
 std::vector<std::unique_ptr<CompositeCase>> gComposites;
-CameraInstance *gCompositeCam = nullptr; // made by thread 0 for one benchmark run
-CameraInstance *gTargetCam = nullptr;    // the target's own instance
+// The composite camera of the case being measured. It stays for every run of
+// that case (the stand-in host keeps each evaluator it ever made and searches
+// them on every call, so remaking the camera for each run would slow the host
+// down run by run); the next case replaces it.
+const CompositeCase *gCurrentCase = nullptr;
+CameraInstance *gCompositeCam = nullptr;
+LWCameraEvaluatorID gCaseEvaluator = nullptr; // the target, through the service, made with the composite
+CameraInstance *gTargetCam = nullptr;         // the target's own instance
 LWCameraEvaluatorID gTargetEvaluator = nullptr;
 
 CameraInstance *MakeComposite(const CompositeCase &c) {
@@ -487,12 +493,28 @@ CameraInstance *MakeComposite(const CompositeCase &c) {
     return cam;
 }
 
+// Thread 0 only, before the timed loop.
+bool UseCase(const CompositeCase *c) {
+    if (gCurrentCase == c) return gCompositeCam != nullptr;
+    LWCameraEvaluationFuncs *ev = gEnv->host.evaluationFuncs();
+    if (gCurrentCase) {
+        gEnv->host.clearCameraType(gCurrentCase->carrier);
+        if (gCaseEvaluator) ev->destroy(gCaseEvaluator);
+    }
+    gCurrentCase = c;
+    gCompositeCam = MakeComposite(*c);
+    // Made after the composite's tile evaluators, so the host finds it no
+    // sooner than any of them.
+    gCaseEvaluator = ev->create(gEnv->target);
+    ev->init(gCaseEvaluator, LWINIT_RENDER);
+    ev->newTime(gCaseEvaluator, kFrame, gEnv->host.frameInfo(kFrame).start);
+    ev->newFrame(gCaseEvaluator);
+    return gCompositeCam != nullptr;
+}
+
 template <bool Varying>
 void BM_Composite(benchmark::State &state, const CompositeCase *c) {
-    if (state.thread_index() == 0) {
-        gCompositeCam = MakeComposite(*c);
-        if (!gCompositeCam) state.SkipWithError("composite camera not made");
-    }
+    if (state.thread_index() == 0 && !UseCase(c)) state.SkipWithError("composite camera not made");
     // The loop starts once every thread is there, so thread 0's set-up is done.
     const CameraInstance *cam = nullptr;
     auto evaluate = decltype(LWCameraHandler::evaluate)(nullptr);
@@ -503,10 +525,18 @@ void BM_Composite(benchmark::State &state, const CompositeCase *c) {
         }
         return evaluate(cam->instance(), x, y, lx, ly, f, ray, &cam->access());
     });
-    if (state.thread_index() == 0 && gCompositeCam) {
-        gEnv->host.clearCameraType(c->carrier);
-        gCompositeCam = nullptr;
-    }
+}
+
+// The delegated camera through the host's service, at the same state of the
+// host as the composite's own runs.
+template <bool Varying>
+void BM_CompositeService(benchmark::State &state, const CompositeCase *c) {
+    if (!UseCase(c)) state.SkipWithError("composite camera not made");
+    const LWCameraEvaluationFuncs *ev = gEnv->host.evaluationFuncs();
+    const LWCameraEvaluatorID e = gCaseEvaluator;
+    RunStream<Varying>(state, [&](double x, double y, double lx, double ly, double f, LWCameraRay *ray) {
+        return ev->evaluate(e, x, y, lx, ly, f, ray);
+    });
 }
 
 template <bool Varying>
@@ -578,6 +608,10 @@ void RegisterAll() {
             ->Threads(1)->Threads(2)->UseRealTime();
         benchmark::RegisterBenchmark(("composite/" + p->label + "/varying").c_str(), BM_Composite<true>, p)
             ->Threads(1)->Threads(2)->UseRealTime();
+        benchmark::RegisterBenchmark(("service/" + p->label + "/fixed").c_str(), BM_CompositeService<false>, p)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark(("service/" + p->label + "/varying").c_str(), BM_CompositeService<true>, p)
+            ->UseRealTime();
     }
 }
 

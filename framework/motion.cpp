@@ -16,8 +16,17 @@ struct PoseCache {
     double fraction;
     Pose pose;
 };
-thread_local PoseCache tCache = {nullptr, 0, 0.0, {}};
-thread_local Pose tAccessPose = {};
+// On ELF systems the two caches (a few hundred bytes) live in the static TLS
+// block: glibc keeps a surplus of it for libraries that are opened later, so
+// the module still loads with dlopen, and every ray saves the call through
+// __tls_get_addr that the default model for a shared object costs.
+#if defined(__ELF__) && defined(__GNUC__)
+#define LENTARA_FAST_TLS __attribute__((tls_model("initial-exec")))
+#else
+#define LENTARA_FAST_TLS
+#endif
+thread_local PoseCache tCache LENTARA_FAST_TLS = {nullptr, 0, 0.0, {}};
+thread_local Pose tAccessPose LENTARA_FAST_TLS = {};
 } // namespace
 
 Pose PoseFromAccess(const LWCameraAccess &access) {

@@ -4,6 +4,7 @@
 // rays and with a new one per ray.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <string>
 #include <thread>
@@ -86,20 +87,31 @@ TEST_P(EvaluateAllocations, EveryCameraTypeEvaluatesWithoutAllocating) {
         EXPECT_EQ(AllocationCount(), before) << "evaluate allocated on one thread";
         EXPECT_GT(rays, kW * kH / 4) << "too few rays for the count to mean anything";
 
-        // Two threads on the shared instance; each counts only its own loop,
-        // after the thread itself is running.
-        long counted[2] = {0, 0}, made[2] = {0, 0};
+        // Two threads on the shared instance. The count runs from the moment
+        // both threads are made (making a thread allocates) until both are
+        // done, while the main thread only waits.
+        long made[2] = {0, 0};
+        std::atomic<int> ready{0}, done{0};
+        std::atomic<bool> go{false};
+        long during = 0;
         {
             std::vector<std::thread> threads;
+            threads.reserve(2);
             for (int t = 0; t < 2; ++t)
                 threads.emplace_back([&, t] {
-                    const long b = AllocationCount();
+                    ++ready;
+                    while (!go.load()) std::this_thread::yield();
                     made[t] = RenderFrame(*cam, perRay, t + 1);
-                    counted[t] = AllocationCount() - b;
+                    ++done;
                 });
+            while (ready.load() < 2) std::this_thread::yield();
+            const long b = AllocationCount();
+            go = true;
+            while (done.load() < 2) std::this_thread::yield();
+            during = AllocationCount() - b;
             for (std::thread &th : threads) th.join();
         }
-        EXPECT_EQ(counted[0] + counted[1], 0) << "evaluate allocated on two threads";
+        EXPECT_EQ(during, 0) << "evaluate allocated on two threads";
         EXPECT_GT(made[0] + made[1], 0);
         host.clearCameraType(item);
     }
