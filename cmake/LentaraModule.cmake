@@ -50,6 +50,11 @@ function(lentara_plugin_module target base)
   else()
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${base})
     target_link_options(${target} PRIVATE -Wl,--version-script=${LENTARA_MODULE_SUPPORT_DIR}/exports.map
-                        -Wl,-Bsymbolic -Wl,--no-undefined)
+                        -Wl,-Bsymbolic)
+    # A module instrumented for the fuzzers takes its sanitizer and coverage
+    # runtime from the program that loads it.
+    if(NOT LENTARA_MODULE_ALLOW_UNDEFINED)
+      target_link_options(${target} PRIVATE -Wl,--no-undefined)
+    endif()
   endif()
 endfunction()

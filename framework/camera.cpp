@@ -86,7 +86,17 @@ void CameraBase::Load(const LWLoadState *load) {
     for (int b = 0; b < desc.blockCount; ++b) {
         const BlockItem &it = desc.block[b];
         if (it.kind == BlockItem::kEnvelope) {
-            if (envelope[it.index] && vp && vp->load) vp->load(envelope[it.index], load);
+            if (envelope[it.index]) {
+                if (vp && vp->load) vp->load(envelope[it.index], load);
+                continue;
+            }
+            // No envelope for this parameter (the host could not make one):
+            // its record is read into a scratch envelope, or loading stops
+            // here, so that no later setting is read from inside the record.
+            LWVParmID scratch = vp && vp->create && vp->load ? vp->create(LWVP_FLOAT, LWVPDT_NOTXTR) : nullptr;
+            if (!scratch) return;
+            vp->load(scratch, load);
+            if (vp->destroy) vp->destroy(scratch);
         } else if (it.kind == BlockItem::kReserved) {
             unsigned int ignored = 0;
             if (load->readU4) load->readU4(load->readData, &ignored, 1);

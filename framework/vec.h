@@ -33,10 +33,13 @@ inline bool FilmIsUsable(double width, double height) {
     return std::isfinite(width) && std::isfinite(height) && width != 0.0 && height != 0.0;
 }
 
-// Writes origin, direction and film normal when all are finite and returns 1;
-// otherwise leaves the record untouched and returns 0 (no ray).
+// Writes origin, direction and film normal when all are finite and the
+// direction is not zero (a direction that overflowed on the way can come out
+// as zero) and returns 1; otherwise leaves the record untouched and returns 0
+// (no ray).
 inline int WriteRay(LWCameraRay *ray, Vec3 pos, Vec3 dir, Vec3 filmNorm) {
     if (!IsFinite(pos) || !IsFinite(dir) || !IsFinite(filmNorm)) return LWCAMTYPEEVAL_NO_RAY;
+    if (dir.x == 0.0 && dir.y == 0.0 && dir.z == 0.0) return LWCAMTYPEEVAL_NO_RAY;
     Store(pos, ray->rayPos);
     Store(dir, ray->rayDir);
     Store(filmNorm, ray->filmNorm);

@@ -176,7 +176,9 @@ public:
             if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(access->cameraID, now));
             if (s.camerainfo->focalDistance) focusDistance = s.camerainfo->focalDistance(access->cameraID, now);
         }
-        convergenceItem = getItemByIndex(setting[convergenceItemIndex] - 1);
+        // A stored choice of 0 or less names no item (and INT_MIN - 1 would overflow).
+        const std::int32_t choice = setting[convergenceItemIndex];
+        convergenceItem = choice > 0 ? getItemByIndex(choice - 1) : nullptr;
         convergenceValid = convergenceItem != nullptr;
         if (NewFrame(frame, access)) SampleConvergence();
         return nullptr;

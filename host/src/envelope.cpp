@@ -1,5 +1,7 @@
 #include "standin/envelope.h"
 
+#include <cmath>
+
 #include "standin/host.h"
 
 #include <mutex>
@@ -155,6 +157,7 @@ LWError EnvelopeStore::load(LWVParmID vp, const LWLoadState *ls) {
     for (int i = 0; i < count; ++i) {
         double kv[2];
         if (ls->readDP(ls->readData, kv, 2) != 2) return "truncated envelope keys";
+        if (!std::isfinite(kv[0])) return "envelope key at a non-finite time";
         keys.push_back({kv[0], kv[1]});
     }
     std::unique_lock<std::shared_mutex> lock(mutex_);

@@ -8,7 +8,7 @@ namespace standin {
 
 double Channel::at(double t) const {
     if (keys.empty()) return value;
-    if (t <= keys.front().time) return keys.front().value;
+    if (!(t > keys.front().time)) return keys.front().value;  // also a NaN time
     if (t >= keys.back().time) return keys.back().value;
     auto hi = std::upper_bound(keys.begin(), keys.end(), t, [](double x, const Key &k) { return x < k.time; });
     auto lo = hi - 1;

@@ -1,0 +1,238 @@
+// Host faults met by every camera type of the built module(s): services
+// missing at activation, envelopes the host cannot create, item names and
+// film sizes it does not give, evaluators it refuses to make.
+#include "tests/robustness/robustness.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+using robustness::AllTypes;
+using robustness::CameraType;
+using robustness::RobustnessTest;
+
+// Every service the framework treats as required outside a render node.
+const char *const kCoreServices[] = {LWITEMINFO_GLOBAL, LWCAMERAINFO_GLOBAL, LWTIMEINFO_GLOBAL,
+                                     LWXPANELFUNCS_GLOBAL, LWMESSAGEFUNCS_GLOBAL};
+
+bool RecordUnfilled(const LWCameraHandler &h, const LWInstanceFuncs &inst, const LWRenderFuncs &rend) {
+    return !h.evaluate && !h.newFrame && !h.preview && !h.flags && !inst.create && !inst.destroy && !inst.load &&
+           !inst.save && !rend.init && !rend.newTime;
+}
+
+class ServiceMissing : public RobustnessTest {};
+
+// Each service the handler asks for, withheld in turn: a required one makes
+// the activation fail with AFUNC_BADGLOBAL and leaves the host's record as
+// it was; an optional one still activates.
+TEST_P(ServiceMissing, RequiredServicesFailActivationAndLeaveRecordUnfilled) {
+    const CameraType &t = GetParam();
+    host->clearLookupLog();
+    {
+        LWInstanceFuncs inst{};
+        LWItemFuncs item{};
+        LWRenderFuncs rend{};
+        LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
+        ASSERT_EQ(Mod(t).activateHandler(t.server, &h), AFUNC_OK);
+    }
+    std::vector<std::string> asked = host->lookupLog();
+    for (const char *core : kCoreServices)
+        EXPECT_NE(std::find(asked.begin(), asked.end(), core), asked.end()) << t.server << " never asks for " << core;
+    std::sort(asked.begin(), asked.end());
+    asked.erase(std::unique(asked.begin(), asked.end()), asked.end());
+
+    for (const std::string &name : asked) {
+        SCOPED_TRACE(t.server + " without " + name);
+        host->setServiceMissing(name, true);
+        LWInstanceFuncs inst{};
+        LWItemFuncs item{};
+        LWRenderFuncs rend{};
+        LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
+        const int rc = Mod(t).activateHandler(t.server, &h);
+        const bool core = std::find_if(std::begin(kCoreServices), std::end(kCoreServices),
+                                       [&](const char *c) { return name == c; }) != std::end(kCoreServices);
+        if (core) {
+            EXPECT_EQ(rc, AFUNC_BADGLOBAL);
+        }
+        EXPECT_TRUE(rc == AFUNC_OK || rc == AFUNC_BADGLOBAL) << "code " << rc;
+        if (rc != AFUNC_OK) {
+            EXPECT_TRUE(RecordUnfilled(h, inst, rend));
+        }
+        host->setServiceMissing(name, false);
+    }
+}
+
+// A render node has no panels or messages: the activation of the camera
+// collection's types still succeeds (the timing camera needs its panel and
+// messages everywhere).
+TEST_P(ServiceMissing, RenderNodeActivatesWithoutPanelsAndMessages) {
+    const CameraType &t = GetParam();
+    if (!t.mainModule) GTEST_SKIP() << t.server << " needs panels on a render node too";
+    host->setRenderNode(3);
+    LWInstanceFuncs inst{};
+    LWItemFuncs item{};
+    LWRenderFuncs rend{};
+    LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
+    EXPECT_EQ(Mod(t).activateHandler(t.server, &h), AFUNC_OK);
+    EXPECT_TRUE(h.evaluate != nullptr);
+}
+
+// An instance made under a good activation keeps working after a later
+// activation of the same server failed for a missing service.
+TEST_P(ServiceMissing, FailedReactivationDoesNotBreakLiveInstance) {
+    const CameraType &t = GetParam();
+    auto cam = Make(t);
+    ASSERT_TRUE(cam->ok());
+    for (const char *core : kCoreServices) {
+        host->setServiceMissing(core, true);
+        LWInstanceFuncs inst{};
+        LWItemFuncs item{};
+        LWRenderFuncs rend{};
+        LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
+        EXPECT_EQ(Mod(t).activateHandler(t.server, &h), AFUNC_BADGLOBAL) << core;
+        host->setServiceMissing(core, false);
+    }
+    standin::MemorySaveState out(LWIO_BINARY);
+    EXPECT_EQ(cam->save(out), "");
+    standin::MemoryLoadState in(out);
+    EXPECT_EQ(cam->load(in), "");
+    robustness::RenderGrid(*cam);
+    cam->cleanUp();
+}
+
+INSTANTIATE_TEST_SUITE_P(AllTypes, ServiceMissing, ::testing::ValuesIn(AllTypes()), robustness::TypeName);
+
+class NullEnvelopes : public RobustnessTest {};
+
+// Without envelopes the camera renders with its defaults: the same rays as
+// an instance whose envelopes hold the defaults.
+TEST_P(NullEnvelopes, CameraWorksWithDefaults) {
+    const CameraType &t = GetParam();
+    std::vector<robustness::Ray> reference;
+    std::string savedDefault;
+    {
+        auto cam = Make(t);
+        ASSERT_TRUE(cam->ok());
+        reference = robustness::RenderGrid(*cam);
+        standin::MemorySaveState out(LWIO_ASCII);
+        cam->save(out);
+        savedDefault = out.bytes();
+        cam->cleanUp();
+    }
+    const int before = host->envelopes().created();
+    host->setEnvelopeCreateFails(true);
+    auto cam = Make(t);
+    ASSERT_TRUE(cam->ok()) << cam->error();
+    EXPECT_EQ(host->envelopes().created(), before);
+    EXPECT_FALSE(cam->describe().empty());
+
+    // Panel reads of every control: envelope controls give nothing.
+    LWInterface iface{};
+    ASSERT_EQ(cam->activateInterface(iface), AFUNC_OK);
+    if (iface.panel) {
+        const standin::PanelRecord *rec = host->panels().record(iface.panel);
+        ASSERT_NE(rec, nullptr);
+        for (const standin::PanelControl &c : rec->controls) {
+            void *v = host->panels().get(iface.panel, c.cid);
+            if (robustness::IsEnvelopeControl(c.ctrlclass)) {
+                EXPECT_EQ(v, nullptr) << c.label;
+            }
+        }
+        host->panels().dump(iface.panel, 0.0);
+    }
+
+    // Save, load (also a block written with envelopes) and copy.
+    standin::MemorySaveState out(LWIO_ASCII);
+    EXPECT_EQ(cam->save(out), "");
+    standin::MemoryLoadState own(out);
+    EXPECT_EQ(cam->load(own), "");
+    standin::MemoryLoadState full(savedDefault, LWIO_ASCII);
+    cam->load(full);
+    if (!t.singleInstance) {
+        auto other = Make(t);
+        ASSERT_TRUE(other->ok());
+        EXPECT_EQ(other->copyFrom(*cam), "");
+        EXPECT_EQ(cam->copyFrom(*other), "");
+    }
+
+    const std::vector<robustness::Ray> rays = robustness::RenderGrid(*cam);
+    ASSERT_EQ(rays.size(), reference.size());
+    for (std::size_t i = 0; i < rays.size(); ++i) {
+        EXPECT_EQ(rays[i].code, reference[i].code) << "sample " << i;
+        if (rays[i].code == reference[i].code && rays[i].code == LWCAMTYPEEVAL_RAY) {
+            for (int k = 0; k < 9; ++k) EXPECT_NEAR(rays[i].v[k], reference[i].v[k], 1e-12) << "sample " << i;
+        }
+    }
+    cam->cleanUp();
+}
+
+INSTANTIATE_TEST_SUITE_P(AllTypes, NullEnvelopes, ::testing::ValuesIn(AllTypes()), robustness::TypeName);
+
+class HostGivesNothing : public RobustnessTest {};
+
+// Item info without names: descriptions, popups and panel listings still
+// work and never hand the host a null name.
+TEST_P(HostGivesNothing, NullItemNames) {
+    const CameraType &t = GetParam();
+    host->setItemNameNull(true);
+    auto cam = Make(t);
+    ASSERT_TRUE(cam->ok());
+    cam->describe();
+    LWInterface iface{};
+    ASSERT_EQ(cam->activateInterface(iface), AFUNC_OK);
+    if (iface.panel) {
+        const standin::PanelRecord *rec = host->panels().record(iface.panel);
+        ASSERT_NE(rec, nullptr);
+        const std::vector<standin::PanelControl> controls = rec->controls;
+        for (const standin::PanelControl &c : controls) {
+            const int n = host->panels().popupCount(iface.panel, c.cid);
+            for (int i = -1; i <= n; ++i) host->panels().popupName(iface.panel, c.cid, i);
+            if (robustness::IsCameraChoice(*host, iface.panel, c.cid)) {
+                int pick = 1;
+                host->panels().set(iface.panel, c.cid, &pick);
+            }
+        }
+        host->panels().dump(iface.panel, 0.0);
+    }
+    robustness::RenderGrid(*cam);
+    cam->cleanUp();
+}
+
+// Camera info giving zero film sizes and resolutions, and a zero film in the
+// access record: never a non-finite ray.
+TEST_P(HostGivesNothing, ZeroFilmSizes) {
+    const CameraType &t = GetParam();
+    host->setCameraInfoZero(true);
+    auto cam = Make(t);
+    ASSERT_TRUE(cam->ok());
+    robustness::PickEveryCamera(*host, *cam);
+    robustness::RenderGrid(*cam);  // checks every written ray is finite
+    cam->cleanUp();
+    host->scene().setCamera(camera, standin::CamProp::FilmWidth, 0.0);
+    host->scene().setCamera(camera, standin::CamProp::FilmHeight, 0.0);
+    robustness::RenderGrid(*cam);
+    cam->cleanUp();
+}
+
+// The evaluation service refusing to make evaluators: composite cameras pick
+// and render without them and hold none.
+TEST_P(HostGivesNothing, EvaluatorsRefused) {
+    const CameraType &t = GetParam();
+    host->setEvaluatorRefuses(true);
+    auto cam = Make(t);
+    ASSERT_TRUE(cam->ok());
+    const int picked = robustness::PickEveryCamera(*host, *cam);
+    const std::vector<robustness::Ray> rays = robustness::RenderGrid(*cam);
+    if (picked > 0 && t.usesEvaluators) {
+        for (const robustness::Ray &r : rays) EXPECT_NE(r.code, LWCAMTYPEEVAL_RAY);
+    }
+    EXPECT_EQ(host->liveEvaluators(), 0);
+    cam->cleanUp();
+    cam.reset();
+    EXPECT_EQ(host->liveEvaluators(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllTypes, HostGivesNothing, ::testing::ValuesIn(AllTypes()), robustness::TypeName);
+
+}  // namespace
