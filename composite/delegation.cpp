@@ -33,11 +33,13 @@ LWCameraEvaluatorID CreateEvaluator(const HostServices &svc, LWItemID item) {
     return (ce && ce->create) ? ce->create(item) : nullptr;
 }
 
-bool RayIsFinite(const LWCameraRay &r) {
+// Finite, and with a direction that is not zero (the host's own ray can
+// overflow to one for film points far off the film).
+bool RayIsUsable(const LWCameraRay &r) {
     for (int i = 0; i < 3; ++i)
         if (!std::isfinite(r.rayPos[i]) || !std::isfinite(r.rayDir[i]) || !std::isfinite(r.filmNorm[i]))
             return false;
-    return true;
+    return r.rayDir[0] != 0.0 || r.rayDir[1] != 0.0 || r.rayDir[2] != 0.0;
 }
 
 } // namespace
@@ -134,7 +136,7 @@ int EvaluateTile(const HostServices &svc, const Tile &tile, double fpx, double f
         !std::isfinite(fraction))
         return LWCAMTYPEEVAL_NO_RAY;
     const int result = ce->evaluate(tile.tileEvaluator, fpx, fpy, lpx, lpy, fraction, ray);
-    if (result != LWCAMTYPEEVAL_NO_RAY && !RayIsFinite(*ray)) return LWCAMTYPEEVAL_NO_RAY;
+    if (result != LWCAMTYPEEVAL_NO_RAY && !RayIsUsable(*ray)) return LWCAMTYPEEVAL_NO_RAY;
     return result;
 }
 
