@@ -39,7 +39,7 @@ int BindHandlerServices(HostServices &svc, int version, GlobalFunc *global, void
     svc.sysid = static_cast<unsigned int>(reinterpret_cast<std::uintptr_t>(fetch(LWSYSTEMID_GLOBAL)));
 
     // A render node has no user interface, so panels and messages may be absent.
-    if (!svc.IsRenderNode()) {
+    if (!svc.IsRenderNode() || (needs & kPanelsEverywhere)) {
         if (!svc.msg || !svc.xpanf) return AFUNC_BADGLOBAL;
         if ((needs & kNeedsVParm) && !svc.vparmf) return AFUNC_BADGLOBAL;
     }

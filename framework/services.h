@@ -31,6 +31,7 @@ enum ServiceNeeds : unsigned {
     kNeedsVParm = 1u << 0,     // "LWVParmFuncs 2" must be present (outside a render node)
     kNeedsCameraEval = 1u << 1, // "LW Camera Evaluation Funcs 2" must be present
     kFetchCameraEval = 1u << 2, // fetched but optional
+    kPanelsEverywhere = 1u << 3, // panels and messages are needed on a render node too
 };
 
 // The module data block handed to every activation; see module/module.cpp.
