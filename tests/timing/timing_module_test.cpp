@@ -67,8 +67,10 @@ protected:
     // The newest live panel that has the results panel's "Number of Calls".
     LWXPanelID ResultsPanel() {
         LWXPanelID found = nullptr;
-        for (LWXPanelID p : host.panels().panels())
-            if (host.panels().control(p, 0x8007)) found = p;
+        for (LWXPanelID p : host.panels().panels()) {
+            const PanelControl *c = host.panels().control(p, 0x8007);
+            if (c && c->label == "Number of Calls") found = p;
+        }
         return found;
     }
     std::string Text(LWXPanelID panel, unsigned int vid) {
