@@ -71,6 +71,9 @@ CameraInstance::CameraInstance(Host &host, const Module &module, const std::stri
 
 CameraInstance::~CameraInstance() {
     if (!instance_) return;
+    // The host closes the interface panels it was given for this instance
+    // before the instance goes: their callbacks would reach freed memory.
+    for (LWXPanelID panel : interfacePanels_) host_.panels().close(panel);
     if (instFuncs_.destroy) instFuncs_.destroy(instance_);
     instance_ = nullptr;
     host_.noteInstanceDestroyed();
@@ -117,7 +120,9 @@ std::vector<LWItemID> CameraInstance::useItems() const {
 int CameraInstance::activateInterface(LWInterface &out, int *version, std::vector<int> *offered) const {
     out = LWInterface{};
     out.inst = instance_;
-    return module_.activateInterface(server_, &out, version, offered);
+    const int rc = module_.activateInterface(server_, &out, version, offered);
+    if (rc == AFUNC_OK && out.panel) interfacePanels_.push_back(out.panel);
+    return rc;
 }
 
 int CameraInstance::activateGizmo(LWGizmo &out, int *version, std::vector<int> *offered) const {

@@ -386,6 +386,14 @@ LWXPanelID PanelService::fCreate(int type, LWXPanelControl *controls) {
     return s->panels_.back().get();
 }
 
+void PanelService::close(LWXPanelID panel) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (PanelRecord *r = rec(panel)) {
+        r->alive = false;
+        ++destroyed_;
+    }
+}
+
 void PanelService::fDestroy(LWXPanelID panel) {
     PanelService *s = service();
     if (!s) return;

@@ -374,3 +374,13 @@ TEST_F(Panoramic, UnchangedFrameKeepsSamplesAndValues) {
     const LWCameraRay second = Ray(0.004, 0.002, 0.6);
     EXPECT_EQ(std::memcmp(&first, &second, sizeof first), 0);
 }
+
+TEST_F(Panoramic, TheInterfacePanelGoesWithItsInstance) {
+    auto other = Make(kServer);
+    LWInterface ui{};
+    ASSERT_EQ(other->activateInterface(ui), AFUNC_OK);
+    const int live = host->panels().livePanels();
+    other.reset();
+    EXPECT_EQ(host->panels().livePanels(), live - 1);
+    EXPECT_EQ(host->panels().record(ui.panel), nullptr);
+}

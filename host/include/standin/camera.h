@@ -80,6 +80,7 @@ private:
     LWInstance instance_ = nullptr;
     LWFrameInfo frameInfo_{};
     LWCameraAccess access_{};
+    mutable std::vector<LWXPanelID> interfacePanels_;
 };
 
 // Film-plane point (metres) of the centre of pixel (px, py) of a w x h image

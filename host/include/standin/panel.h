@@ -73,6 +73,9 @@ public:
     int created() const { return created_.load(); }
     int destroyed() const { return destroyed_.load(); }
     int livePanels() const { return created_.load() - destroyed_.load(); }
+    // Destroys a panel as the host does when it disposes of an interface; a
+    // panel that is already gone is left alone.
+    void close(LWXPanelID panel);
 
     // Values through the recorded callbacks and instance.
     void *get(LWXPanelID panel, unsigned int vid) const;
