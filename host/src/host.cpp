@@ -15,13 +15,56 @@ extern "C" void *standinGlobal(const char *serviceName, int useMode) {
 }
 }  // namespace
 
+namespace {
+// Evaluations are counted per thread: each thread that evaluates leases one
+// of kCountSlots slots (given back when the thread ends) and bumps its own
+// cache line of every evaluator it calls, so threads sharing an evaluator
+// never write the same line.  Threads beyond the leased ones share one
+// atomic counter.
+constexpr int kCountSlots = 8;
+std::atomic<unsigned int> gSlotsInUse{0};
+thread_local int tSlot = -1;  // -1: not asked yet, kCountSlots: no slot free
+
+struct SlotLease {
+    int slot = -1;
+    ~SlotLease() {
+        if (slot >= 0 && slot < kCountSlots) gSlotsInUse.fetch_and(~(1u << slot));
+    }
+};
+
+int claimSlot() {
+    static thread_local SlotLease lease;
+    unsigned int used = gSlotsInUse.load();
+    int slot = kCountSlots;
+    for (;;) {
+        slot = kCountSlots;
+        for (int i = 0; i < kCountSlots; ++i)
+            if (!(used & (1u << i))) {
+                slot = i;
+                break;
+            }
+        if (slot == kCountSlots || gSlotsInUse.compare_exchange_weak(used, used | (1u << slot))) break;
+    }
+    lease.slot = slot;
+    tSlot = slot;
+    return slot;
+}
+
+// Changes whenever an evaluator ID may stop naming a live evaluator (an
+// evaluator destroyed, a module released, a host made or gone); the per-thread
+// ID cache below trusts only entries made under the current value.
+std::atomic<unsigned long long> gEvalGeneration{1};
+
+struct alignas(64) EvalCount {
+    std::atomic<long long> n{0};
+};
+}  // namespace
+
 struct Host::Evaluator {
+    // Read on every evaluate, written only by the per-frame calls.
     LWItemID item = nullptr;
     std::unique_ptr<CameraInstance> camera;  // null: plain pinhole
-    mutable std::mutex logMutex;
-    EvaluatorLog log;
-    std::atomic<bool> inRun{false};  // a run of evaluations is logged once
-    std::atomic<long long> evaluations{0};
+    std::atomic<bool> inRun{false};          // a run of evaluations is logged once
     bool alive = true;
     // Pinhole state, fixed at newFrame.
     LWCameraAccess access{};
@@ -29,19 +72,57 @@ struct Host::Evaluator {
     int frame = 0;
     double time = 0.0;
 
+    mutable std::mutex logMutex;
+    EvaluatorLog log;
+    EvalCount counts[kCountSlots];  // one line per leased thread slot
+    EvalCount shared;               // threads without a slot
+
     void note(const char *call) {
         inRun = false;
         std::lock_guard<std::mutex> lock(logMutex);
         log.calls.emplace_back(call);
     }
     void noteEvaluate() {
-        ++evaluations;
-        if (!inRun.exchange(true)) {
+        int slot = tSlot;
+        if (slot < 0) slot = claimSlot();
+        if (slot < kCountSlots) {
+            // Only this thread writes this slot.
+            std::atomic<long long> &c = counts[slot].n;
+            c.store(c.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        } else {
+            shared.n.fetch_add(1, std::memory_order_relaxed);
+        }
+        if (!inRun.load(std::memory_order_relaxed) && !inRun.exchange(true)) {
             std::lock_guard<std::mutex> lock(logMutex);
             log.calls.emplace_back("evaluate");
         }
     }
+    long long evaluations() const {
+        long long total = shared.n.load();
+        for (const EvalCount &c : counts) total += c.n.load();
+        return total;
+    }
 };
+
+namespace {
+// A small per-thread map from evaluator IDs to evaluators, so that evaluate
+// finds its evaluator without the lock and the search of Host::evaluator.
+// An entry counts only while the generation it was made under is current;
+// IDs the host never handed out (or has destroyed) always take the locked
+// search and are refused there, so nothing is read through an unknown ID.
+struct IdCacheEntry {
+    const void *id;
+    Host::Evaluator *evaluator;
+    unsigned long long generation;
+};
+constexpr int kIdCacheSize = 16;
+thread_local IdCacheEntry tIdCache[kIdCacheSize];
+
+inline IdCacheEntry &idCacheEntry(const void *id) {
+    auto h = static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(id)) * 0x9E3779B97F4A7C15ull;
+    return tIdCache[h >> 60];
+}
+}  // namespace
 
 // Service functions reached through the global lookup.  None keeps state in
 // shared scratch storage, so any of them may run on several threads.
@@ -169,6 +250,16 @@ struct HostServices {
     // ---- camera evaluation
     static Host::Evaluator *ev(LWCameraEvaluatorID id) { return h() ? h()->evaluator(id) : nullptr; }
 
+    // The evaluate path: the per-thread ID cache, falling back on the locked search.
+    static Host::Evaluator *evFast(LWCameraEvaluatorID id) {
+        IdCacheEntry &c = idCacheEntry(id);
+        const unsigned long long gen = gEvalGeneration.load(std::memory_order_acquire);
+        if (c.id == id && c.generation == gen && id) return c.evaluator;
+        Host::Evaluator *e = ev(id);
+        if (e) c = IdCacheEntry{id, e, gen};
+        return e;
+    }
+
     static LWCameraEvaluatorID create(LWItemID item) {
         Host *host = h();
         if (!host || host->evaluatorRefuses_ || host->scene_.type(item) != LWI_CAMERA) return nullptr;
@@ -206,11 +297,14 @@ struct HostServices {
         Host::Evaluator *e = ev(id);
         if (!e) return;
         e->note("destroy");
+        {
+            std::unique_lock<std::shared_mutex> lock(h()->evalMutex_);
+            e->alive = false;
+            e->log.destroyed = true;
+            ++h()->evalDestroyed_;
+            gEvalGeneration.fetch_add(1);
+        }
         e->camera.reset();
-        std::unique_lock<std::shared_mutex> lock(h()->evalMutex_);
-        e->alive = false;
-        e->log.destroyed = true;
-        ++h()->evalDestroyed_;
     }
 
     static LWError init(LWCameraEvaluatorID id, int mode) {
@@ -274,7 +368,7 @@ struct HostServices {
 
     static int evaluate(LWCameraEvaluatorID id, double fpx, double fpy, double lpx, double lpy, double frac,
                         LWCameraRay *ray) {
-        Host::Evaluator *e = ev(id);
+        Host::Evaluator *e = evFast(id);
         if (!e || !ray) return LWCAMTYPEEVAL_NO_RAY;
         e->noteEvaluate();
         if (e->camera) return e->camera->evaluate(fpx, fpy, lpx, lpy, frac, ray);
@@ -320,6 +414,7 @@ Host::Host() {
     evalFuncs_ = LWCameraEvaluationFuncs{HostServices::create,  HostServices::destroy, HostServices::init,
                                          HostServices::cleanUp, HostServices::newTime, HostServices::preview,
                                          HostServices::newFrame, HostServices::evaluate};
+    gEvalGeneration.fetch_add(1);
     gCurrent.store(this);
 }
 
@@ -331,6 +426,7 @@ Host::~Host() {
         {
             std::unique_lock<std::shared_mutex> lock(evalMutex_);
             evs.swap(evaluators_);
+            gEvalGeneration.fetch_add(1);
         }
         for (auto &e : evs) e->camera.reset();
     }
@@ -503,6 +599,7 @@ void Host::releaseModule(const Module &module) {
                     ++evalDestroyed_;
                 }
             }
+        gEvalGeneration.fetch_add(1);
     }
     {
         std::lock_guard<std::mutex> lock(typeMutex_);
@@ -533,7 +630,7 @@ std::vector<EvaluatorLog> Host::evaluatorLogs() const {
     for (const auto &e : evaluators_) {
         std::lock_guard<std::mutex> l(e->logMutex);
         EvaluatorLog log = e->log;
-        log.evaluations = e->evaluations.load();
+        log.evaluations = e->evaluations();
         out.push_back(std::move(log));
     }
     return out;

@@ -316,3 +316,69 @@ TEST_F(ModuleTest, ConcurrentEvaluationMatchesSerial) {
     comp->cleanUp();
     EXPECT_EQ(host.evaluatorLogs()[0].evaluations, 2 * w * h);
 }
+
+// Evaluate finds its evaluator through a per-thread cache; a destroyed
+// evaluator must still be refused by a thread that evaluated it before, and
+// an ID the host never made must be refused without being read.
+TEST_F(ModuleTest, EvaluateRefusesDestroyedAndUnknownEvaluators) {
+    LWItemID a = host.scene().addCamera("A");
+    LWItemID b = host.scene().addCamera("B");
+    host.scene().setRotation(b, kPi / 2, 0, 0);
+    LWCameraEvaluationFuncs *ev = host.evaluationFuncs();
+    LWCameraEvaluatorID ea = ev->create(a), eb = ev->create(b);
+    ASSERT_NE(ea, nullptr);
+    ASSERT_NE(eb, nullptr);
+    for (LWCameraEvaluatorID e : {ea, eb}) {
+        ASSERT_EQ(ev->init(e, LWINIT_RENDER), nullptr);
+        ASSERT_EQ(ev->newTime(e, 0, 0.0), nullptr);
+        ASSERT_EQ(ev->newFrame(e), nullptr);
+    }
+    LWCameraRay ra, rb;
+    ASSERT_EQ(ev->evaluate(ea, 0.0, 0.0, 0, 0, 0, &ra), LWCAMTYPEEVAL_RAY);
+    ASSERT_EQ(ev->evaluate(eb, 0.0, 0.0, 0, 0, 0, &rb), LWCAMTYPEEVAL_RAY);
+    EXPECT_NEAR(ra.rayDir[2], 1.0, 1e-12) << "each ID reaches its own evaluator";
+    EXPECT_NEAR(rb.rayDir[0], 1.0, 1e-12);
+
+    ev->destroy(ea);
+    EXPECT_EQ(ev->evaluate(ea, 0.0, 0.0, 0, 0, 0, &ra), LWCAMTYPEEVAL_NO_RAY);
+    std::thread other([&] { EXPECT_EQ(ev->evaluate(ea, 0.0, 0.0, 0, 0, 0, &ra), LWCAMTYPEEVAL_NO_RAY); });
+    other.join();
+    EXPECT_EQ(ev->evaluate(eb, 0.0, 0.0, 0, 0, 0, &rb), LWCAMTYPEEVAL_RAY) << "the other evaluator still works";
+    EXPECT_EQ(ev->evaluate(reinterpret_cast<LWCameraEvaluatorID>(&host), 0, 0, 0, 0, 0, &rb),
+              LWCAMTYPEEVAL_NO_RAY);
+    EXPECT_EQ(ev->evaluate(nullptr, 0, 0, 0, 0, 0, &rb), LWCAMTYPEEVAL_NO_RAY);
+    ev->destroy(eb);
+
+    auto logs = host.evaluatorLogs();
+    ASSERT_EQ(logs.size(), 2u);
+    EXPECT_EQ(logs[0].evaluations, 1) << "refused calls are not counted";
+    EXPECT_EQ(logs[1].evaluations, 2);
+}
+
+// Counts stay exact with more threads than the counter has per-thread slots,
+// and with threads that end and hand their slot to later ones.
+TEST_F(ModuleTest, EvaluationCountsExactAcrossManyThreads) {
+    LWItemID cam = host.scene().addCamera("Cam");
+    LWCameraEvaluationFuncs *ev = host.evaluationFuncs();
+    LWCameraEvaluatorID e = ev->create(cam);
+    ASSERT_NE(e, nullptr);
+    ev->init(e, LWINIT_RENDER);
+    ev->newTime(e, 0, 0.0);
+    ev->newFrame(e);
+    const int perThread = 1000;
+    for (int round = 0; round < 2; ++round) {
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 12; ++t)
+            threads.emplace_back([&] {
+                LWCameraRay ray;
+                for (int i = 0; i < perThread; ++i) ev->evaluate(e, 0.001 * i, 0.0, 0, 0, 0, &ray);
+            });
+        for (auto &t : threads) t.join();
+    }
+    ev->cleanUp(e);
+    ev->destroy(e);
+    auto logs = host.evaluatorLogs();
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_EQ(logs[0].evaluations, 2 * 12 * perThread);
+    EXPECT_EQ(logs[0].calls, calls({"create", "init", "newTime", "newFrame", "evaluate", "cleanUp", "destroy"}));
+}
