@@ -525,6 +525,9 @@ void Composite(const std::uint8_t *data, std::size_t size) {
 }
 
 bool Run(const std::string &target, const std::uint8_t *data, std::size_t size) {
+    // The host logs every service lookup; over millions of inputs that log
+    // alone would fill the memory.
+    env().host.clearLookupLog();
     if (target == "scene_block") SceneBlock(data, size);
     else if (target == "evaluate") Evaluate(data, size);
     else if (target == "panels") Panels(data, size);
