@@ -10,22 +10,7 @@ namespace lentara {
 namespace {
 std::atomic<std::uint64_t> gNextGeneration{1};
 
-struct PoseCache {
-    const MotionSamples *owner;
-    std::uint64_t generation;
-    double fraction;
-    Pose pose;
-};
-// On ELF systems the two caches (a few hundred bytes) live in the static TLS
-// block: glibc keeps a surplus of it for libraries that are opened later, so
-// the module still loads with dlopen, and every ray saves the call through
-// __tls_get_addr that the default model for a shared object costs.
-#if defined(__ELF__) && defined(__GNUC__)
-#define LENTARA_FAST_TLS __attribute__((tls_model("initial-exec")))
-#else
-#define LENTARA_FAST_TLS
-#endif
-thread_local PoseCache tCache LENTARA_FAST_TLS = {nullptr, 0, 0.0, {}};
+thread_local FractionCache<Pose> tCache LENTARA_FAST_TLS;
 thread_local Pose tAccessPose LENTARA_FAST_TLS = {};
 } // namespace
 
@@ -34,24 +19,6 @@ Pose PoseFromAccess(const LWCameraAccess &access) {
 }
 
 unsigned SampleCountFor(unsigned motionSteps) { return (motionSteps >= 3 && motionSteps <= 199) ? motionSteps : 2; }
-
-void InterpolationWeights(unsigned n, double f, unsigned &index, double &weight) {
-    if (!(f > 0.0)) { // also a fraction that is not a number
-        index = 0;
-        weight = 0.0;
-        return;
-    }
-    if (f >= 1.0) {
-        index = n - 2;
-        weight = 1.0;
-        return;
-    }
-    const double x = f * static_cast<double>(n - 1);
-    unsigned i = static_cast<unsigned>(x);
-    if (i > n - 2) i = n - 2;
-    index = i;
-    weight = x - static_cast<double>(i);
-}
 
 void InterpolateSamples(const double *samples, unsigned n, double f, double out[3]) {
     unsigned i;
@@ -104,18 +71,6 @@ Pose MotionSamples::Sample(unsigned k) const {
             Load(&sampleForwards[3 * k])};
 }
 
-Pose MotionSamples::Interpolate(double fraction) const {
-    unsigned i;
-    double w;
-    InterpolationWeights(sampleCount, fraction, i, w);
-    const double v = 1.0 - w;
-    auto lerp = [&](const std::unique_ptr<double[]> &a) {
-        const double *p = &a[3 * i];
-        return Vec3{v * p[0] + w * p[3], v * p[1] + w * p[4], v * p[2] + w * p[5]};
-    };
-    return {lerp(samplePositions), lerp(sampleRights), lerp(sampleUps), lerp(sampleForwards)};
-}
-
 const Pose &PoseForFraction(const MotionSamples &samples, double fraction, const LWCameraAccess *access) {
     if (samples.Empty()) {
         if (access)
@@ -124,15 +79,12 @@ const Pose &PoseForFraction(const MotionSamples &samples, double fraction, const
             tAccessPose = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
         return tAccessPose;
     }
-    PoseCache &c = tCache;
-    if (c.owner != &samples || c.generation != samples.Generation() ||
-        std::memcmp(&c.fraction, &fraction, sizeof fraction) != 0) {
-        c.pose = samples.Interpolate(fraction);
-        c.owner = &samples;
-        c.generation = samples.Generation();
-        c.fraction = fraction;
+    FractionCache<Pose> &c = tCache;
+    if (!c.Holds(samples, fraction)) {
+        samples.InterpolateInto(fraction, c.value);
+        c.Mark(samples, fraction);
     }
-    return c.pose;
+    return c.value;
 }
 
 } // namespace lentara

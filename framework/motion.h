@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "framework/vec.h"
@@ -27,7 +28,23 @@ unsigned SampleCountFor(unsigned motionSteps);
 // not a number gives sample 0, f >= 1 sample n-1.
 void InterpolateSamples(const double *samples, unsigned n, double f, double out[3]);
 // The (index, weight) of that interpolation, shared by every array of a frame.
-void InterpolationWeights(unsigned n, double f, unsigned &index, double &weight);
+inline void InterpolationWeights(unsigned n, double f, unsigned &index, double &weight) {
+    if (!(f > 0.0)) { // also a fraction that is not a number
+        index = 0;
+        weight = 0.0;
+        return;
+    }
+    if (f >= 1.0) {
+        index = n - 2;
+        weight = 1.0;
+        return;
+    }
+    const double x = f * static_cast<double>(n - 1);
+    unsigned i = static_cast<unsigned>(x);
+    if (i > n - 2) i = n - 2;
+    index = i;
+    weight = x - static_cast<double>(i);
+}
 
 // Samples of the camera item's world position and right, up and forward axes
 // at n times from the frame's start to its end.
@@ -40,7 +57,26 @@ public:
     void SetUp(const LWItemInfo *iteminfo, LWItemID item, double start, double duration, unsigned n);
     void CleanUp();
     bool Empty() const { return sampleCount == 0; }
-    Pose Interpolate(double fraction) const;
+    Pose Interpolate(double fraction) const {
+        Pose p;
+        InterpolateInto(fraction, p);
+        return p;
+    }
+    // The same, written straight into `out` (the per-ray cache-miss path).
+    void InterpolateInto(double fraction, Pose &out) const {
+        unsigned i;
+        double w;
+        InterpolationWeights(sampleCount, fraction, i, w);
+        const double v = 1.0 - w;
+        auto lerp = [&](const double *a, Vec3 &o) {
+            const double *p = a + 3 * i;
+            o = Vec3{v * p[0] + w * p[3], v * p[1] + w * p[4], v * p[2] + w * p[5]};
+        };
+        lerp(samplePositions.get(), out.position);
+        lerp(sampleRights.get(), out.right);
+        lerp(sampleUps.get(), out.up);
+        lerp(sampleForwards.get(), out.forward);
+    }
     Pose Sample(unsigned k) const;
     // Identifies this set of samples; changes with every SetUp and CleanUp so
     // that per-thread pose caches never outlive the samples they came from.
@@ -48,6 +84,37 @@ public:
 
 private:
     std::uint64_t generation_ = 0;
+};
+
+// On ELF systems per-thread caches of the evaluate path live in the static
+// TLS block: glibc keeps a surplus of it for libraries that are opened later,
+// so the module still loads with dlopen, and every ray saves the call through
+// __tls_get_addr that the default model for a shared object costs.
+#if defined(__ELF__) && defined(__GNUC__)
+#define LENTARA_FAST_TLS __attribute__((tls_model("initial-exec")))
+#else
+#define LENTARA_FAST_TLS
+#endif
+
+// A per-thread cache of something a camera derives from the pose at one
+// exposure fraction of one set of samples (e.g. the pose in another
+// precision).  Keep it in a thread_local; fractions match bit for bit.
+template <class T>
+struct FractionCache {
+    const MotionSamples *owner = nullptr;
+    std::uint64_t generation = 0;
+    double fraction = 0.0;
+    T value{};
+
+    bool Holds(const MotionSamples &samples, double f) const {
+        return owner == &samples && generation == samples.Generation() &&
+               std::memcmp(&fraction, &f, sizeof f) == 0;
+    }
+    void Mark(const MotionSamples &samples, double f) {
+        owner = &samples;
+        generation = samples.Generation();
+        fraction = f;
+    }
 };
 
 // The frame pose for one exposure fraction. Evaluate runs on many host

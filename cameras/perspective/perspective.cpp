@@ -19,6 +19,13 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
+namespace {
+// The single-precision pose of the last fraction each thread evaluated, so a
+// repeated fraction costs neither the interpolation nor the rounding.
+thread_local FractionCache<PoseF> tPoseF LENTARA_FAST_TLS;
+thread_local PoseF tAccessPoseF LENTARA_FAST_TLS;
+} // namespace
+
 // The "SizeAxis" envelope and its stored choice are kept in the scene for
 // older scenes' sake; no ray depends on them.
 enum Param { ZoomFactor, SizeAxis, kParamCount };
@@ -131,12 +138,27 @@ public:
 
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const {
-        const PoseF pose = ToSingle(PoseAt(fraction, access));
+        const PoseF &pose = SinglePoseAt(fraction, access);
         const Ray r = ThinLensRay(pose, lens, fpx, fpy, lpx, lpy);
         return WriteRay(ray, r.origin, r.direction, r.filmNormal);
     }
 
 private:
+    const PoseF &SinglePoseAt(double fraction, const LWCameraAccess *access) const {
+        if (samples.Empty()) {
+            tAccessPoseF = ToSingle(PoseAt(fraction, access));
+            return tAccessPoseF;
+        }
+        FractionCache<PoseF> &c = tPoseF;
+        if (!c.Holds(samples, fraction)) {
+            Pose p;
+            samples.InterpolateInto(fraction, p);
+            c.value = ToSingle(p);
+            c.Mark(samples, fraction);
+        }
+        return c.value;
+    }
+
     double filmHeight = 0.0; // host camera's film height at creation
     double fStop = 0.0;      // host camera's f-stop at creation
     LensParams lens = {0.0f, 0.0f, 0.0};

@@ -139,3 +139,27 @@ TEST(PoseCache, IsPerThreadAndNeverServesAnotherSetsPose) {
     EXPECT_EQ(r1, expected);
     EXPECT_EQ(r2, expected);
 }
+
+TEST(FractionCache, HoldsOnlyTheSameSetGenerationAndFractionBits) {
+    LWItemInfo info = MovingItemInfo();
+    MotionSamples a, b;
+    a.SetUp(&info, nullptr, 0.0, 1.0, 2);
+    b.SetUp(&info, nullptr, 0.0, 1.0, 2);
+    FractionCache<float> c;
+    EXPECT_FALSE(c.Holds(a, 0.0)) << "an empty cache holds nothing, not even fraction 0";
+    c.value = 1.5f;
+    c.Mark(a, 0.25);
+    EXPECT_TRUE(c.Holds(a, 0.25));
+    EXPECT_FALSE(c.Holds(b, 0.25)) << "another set with equal samples";
+    EXPECT_FALSE(c.Holds(a, std::nextafter(0.25, 1.0)));
+    c.Mark(a, 0.0);
+    EXPECT_FALSE(c.Holds(a, -0.0)) << "fractions are compared bit for bit";
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    c.Mark(a, nan);
+    EXPECT_TRUE(c.Holds(a, nan)) << "a repeated not-a-number fraction is still a repeat";
+    a.SetUp(&info, nullptr, 1.0, 1.0, 2);
+    EXPECT_FALSE(c.Holds(a, nan)) << "rebuilt samples";
+    c.Mark(a, 0.5);
+    a.CleanUp();
+    EXPECT_FALSE(c.Holds(a, 0.5)) << "cleaned-up samples";
+}
