@@ -39,6 +39,11 @@ inline void InterpolationWeights(unsigned n, double f, unsigned &index, double &
         weight = 1.0;
         return;
     }
+    if (n == 2) { // the usual case; the same index and weight as below, sooner
+        index = 0;
+        weight = f;
+        return;
+    }
     const double x = f * static_cast<double>(n - 1);
     unsigned i = static_cast<unsigned>(x);
     if (i > n - 2) i = n - 2;

@@ -23,7 +23,7 @@ namespace {
 // The single-precision pose of the last fraction each thread evaluated, so a
 // repeated fraction costs neither the interpolation nor the rounding.
 thread_local FractionCache<PoseF> tPoseF LENTARA_FAST_TLS;
-thread_local PoseF tAccessPoseF LENTARA_FAST_TLS;
+thread_local FractionCache<char> tLastMiss LENTARA_FAST_TLS;
 } // namespace
 
 // The "SizeAxis" envelope and its stored choice are kept in the scene for
@@ -138,25 +138,27 @@ public:
 
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const {
-        const PoseF &pose = SinglePoseAt(fraction, access);
+        const PoseF pose = SinglePoseAt(fraction, access);
         const Ray r = ThinLensRay(pose, lens, fpx, fpy, lpx, lpy);
         return WriteRay(ray, r.origin, r.direction, r.filmNormal);
     }
 
 private:
-    const PoseF &SinglePoseAt(double fraction, const LWCameraAccess *access) const {
-        if (samples.Empty()) {
-            tAccessPoseF = ToSingle(PoseAt(fraction, access));
-            return tAccessPoseF;
-        }
+    PoseF SinglePoseAt(double fraction, const LWCameraAccess *access) const {
+        if (samples.Empty()) return ToSingle(PoseAt(fraction, access));
         FractionCache<PoseF> &c = tPoseF;
-        if (!c.Holds(samples, fraction)) {
-            Pose p;
-            samples.InterpolateInto(fraction, p);
-            c.value = ToSingle(p);
+        if (c.Holds(samples, fraction)) return c.value;
+        Pose p;
+        samples.InterpolateInto(fraction, p);
+        const PoseF pose = ToSingle(p);
+        FractionCache<char> &m = tLastMiss;
+        if (m.Holds(samples, fraction)) {
+            c.value = pose;
             c.Mark(samples, fraction);
+        } else {
+            m.Mark(samples, fraction);
         }
-        return c.value;
+        return pose;
     }
 
     double filmHeight = 0.0; // host camera's film height at creation

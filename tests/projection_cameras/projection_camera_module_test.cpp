@@ -662,3 +662,41 @@ TEST_F(ProjectionCameras, ConcurrentEvaluationMatchesSingleThreaded) {
         EXPECT_EQ(mismatches, 0) << server;
     }
 }
+
+// The family keeps the single-precision pose of a repeated fraction per
+// thread: repeats, interleaved instances and a new frame must all give the
+// rays computed afresh.
+TEST_F(ProjectionCameras, PerspectiveRepeatedFractionsGiveTheFreshRays) {
+    host.scene().setMotionKeys(cam, Motion::X, {{0.0, 0.0}, {1.0, 30.0}});
+    host.scene().setMotionKeys(cam, Motion::Heading, {{0.0, 0.4}, {1.0, 1.4}});
+    LWItemID other = host.scene().addCamera("Other");
+    host.scene().setMotionKeys(other, Motion::Y, {{0.0, 5.0}, {1.0, -5.0}});
+    host.render().shutter = 1.0;
+    auto a = Make("VantorPerspectiveCam");
+    auto b = Make("VantorPerspectiveCam", other);
+    ASSERT_EQ(a->newFrame(2), "");
+    ASSERT_EQ(b->newFrame(2), "");
+    const double fracs[] = {0.25, 0.25, 0.25, 0.7, 0.7, 0.25};
+    std::vector<LWCameraRay> fresh;
+    {
+        // Each ray from its own instance, so no cache can serve it.
+        for (double f : fracs) {
+            auto c = Make("VantorPerspectiveCam");
+            EXPECT_EQ(c->newFrame(2), "");
+            fresh.push_back(Ray(*c, 0.004, -0.002, 0.3, 0.1, f));
+        }
+    }
+    for (int round = 0; round < 2; ++round)
+        for (std::size_t i = 0; i < std::size(fracs); ++i) {
+            EXPECT_TRUE(SameRay(Ray(*a, 0.004, -0.002, 0.3, 0.1, fracs[i]), fresh[i])) << round << " " << i;
+            const LWCameraRay rb = Ray(*b, 0.004, -0.002, 0.3, 0.1, fracs[i]);
+            EXPECT_FALSE(SameRay(rb, fresh[i])) << "the other camera's pose, not a cached one";
+        }
+    // A later frame moves the camera; the cached pose of frame 2 must not serve it.
+    ASSERT_EQ(a->newFrame(7), "");
+    auto c = Make("VantorPerspectiveCam");
+    ASSERT_EQ(c->newFrame(7), "");
+    const LWCameraRay later = Ray(*c, 0.004, -0.002, 0.3, 0.1, 0.25);
+    for (int k = 0; k < 3; ++k) EXPECT_TRUE(SameRay(Ray(*a, 0.004, -0.002, 0.3, 0.1, 0.25), later)) << k;
+    EXPECT_FALSE(SameRay(later, fresh[0]));
+}
