@@ -101,6 +101,25 @@ TEST_P(ServiceMissing, FailedReactivationDoesNotBreakLiveInstance) {
     cam->cleanUp();
 }
 
+// The interface and gizmo of a type without the panel service: no panel,
+// and the handler's instance stays usable.
+TEST_P(ServiceMissing, InterfaceWithoutPanelService) {
+    const CameraType &t = GetParam();
+    auto cam = Make(t);
+    ASSERT_TRUE(cam->ok());
+    host->setServiceMissing(LWXPANELFUNCS_GLOBAL, true);
+    LWInterface iface{};
+    const int rc = cam->activateInterface(iface);
+    EXPECT_TRUE(rc == AFUNC_OK || rc == AFUNC_BADGLOBAL) << "code " << rc;
+    EXPECT_EQ(iface.panel, nullptr);
+    LWGizmo gizmo{};
+    cam->activateGizmo(gizmo);
+    host->setServiceMissing(LWXPANELFUNCS_GLOBAL, false);
+    EXPECT_FALSE(cam->describe().empty());
+    robustness::RenderGrid(*cam);
+    cam->cleanUp();
+}
+
 INSTANTIATE_TEST_SUITE_P(AllTypes, ServiceMissing, ::testing::ValuesIn(AllTypes()), robustness::TypeName);
 
 class NullEnvelopes : public RobustnessTest {};
