@@ -148,8 +148,8 @@ bool Measure(Host &host, const Module &timing, const Module &lentara, const std:
             }
             ok = !out.calls.empty();
         }
-        // The host runs the measured camera in an evaluator of its own, a
-        // second instance of the type, which one-at-a-time types refuse.
+        // Without results, ask the evaluation service directly for the reason
+        // (a refused evaluator leaves its message with the host).
         if (!ok) {
             host.clearMessages();
             LWCameraEvaluationFuncs *ev = host.evaluationFuncs();

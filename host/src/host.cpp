@@ -60,10 +60,33 @@ struct alignas(64) EvalCount {
 };
 }  // namespace
 
+namespace {
+// Evaluators of camera items whose types are themselves composite cameras
+// can form a cycle (A shows B, B shows A). The host refuses calls nested
+// deeper than any sensible chain instead of recursing without end.
+constexpr int kMaxEvaluatorDepth = 8;
+thread_local int tEvaluatorDepth = 0;
+class DepthGuard {
+public:
+    DepthGuard() : ok_(tEvaluatorDepth < kMaxEvaluatorDepth) { ++tEvaluatorDepth; }
+    ~DepthGuard() { --tEvaluatorDepth; }
+    DepthGuard(const DepthGuard &) = delete;
+    DepthGuard &operator=(const DepthGuard &) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    bool ok_;
+};
+} // namespace
+
 struct Host::Evaluator {
     // Read on every evaluate, written only by the per-frame calls.
     LWItemID item = nullptr;
-    std::unique_ptr<CameraInstance> camera;  // null: plain pinhole
+    // The item's own camera instance: like the real host, an evaluator
+    // drives the camera item's instance and switches its state to the
+    // evaluator's. Null: plain pinhole.
+    CameraInstance *camera = nullptr;
+    bool lost = false; // the item's camera type went away under the evaluator
     std::atomic<bool> inRun{false};          // a run of evaluations is logged once
     bool alive = true;
     // Pinhole state, fixed at newFrame.
@@ -268,14 +291,7 @@ struct HostServices {
         e->log.item = item;
         CameraInstance *source = host->cameraInstance(item);
         if (source) {
-            e->camera = std::make_unique<CameraInstance>(*host, source->module(), source->server(), item);
-            if (!e->camera->ok()) {
-                host->addMessage({"error", "camera evaluator", e->camera->error(), ""});
-                return nullptr;
-            }
-            std::string err = e->camera->copyFrom(*source);
-            if (!err.empty() && err != "handler has no copy function")
-                host->addMessage({"warning", "camera evaluator copy", err, ""});
+            e->camera = source;
         } else {
             e->log.pinhole = true;
         }
@@ -304,14 +320,16 @@ struct HostServices {
             ++h()->evalDestroyed_;
             gEvalGeneration.fetch_add(1);
         }
-        e->camera.reset();
+        e->camera = nullptr;
     }
 
     static LWError init(LWCameraEvaluatorID id, int mode) {
         Host::Evaluator *e = ev(id);
         if (!e) return "unknown camera evaluator";
         e->note("init");
-        if (!e->camera) return nullptr;
+        if (!e->camera) return e->lost ? "camera evaluator: camera gone" : nullptr;
+        DepthGuard depth;
+        if (!depth.ok()) return "camera evaluator: cameras show each other";
         std::string err = e->camera->initRender(mode);
         return err.empty() ? nullptr : "camera evaluator: init failed";
     }
@@ -320,7 +338,8 @@ struct HostServices {
         Host::Evaluator *e = ev(id);
         if (!e) return;
         e->note("cleanUp");
-        if (e->camera) e->camera->cleanUp();
+        DepthGuard depth;
+        if (e->camera && depth.ok()) e->camera->cleanUp();
     }
 
     static LWError newTime(LWCameraEvaluatorID id, LWFrame frame, LWTime time) {
@@ -329,7 +348,9 @@ struct HostServices {
         e->note("newTime");
         e->frame = frame;
         e->time = time;
-        if (!e->camera) return nullptr;
+        if (!e->camera) return e->lost ? "camera evaluator: camera gone" : nullptr;
+        DepthGuard depth;
+        if (!depth.ok()) return "camera evaluator: cameras show each other";
         std::string err = e->camera->newTime(frame, time);
         return err.empty() ? nullptr : "camera evaluator: newTime failed";
     }
@@ -338,7 +359,11 @@ struct HostServices {
         Host::Evaluator *e = ev(id);
         if (!e || !m) return 0;
         e->note("preview");
-        if (e->camera) return e->camera->preview(lpx, lpy, m);
+        if (e->camera) {
+            DepthGuard depth;
+            return depth.ok() ? e->camera->preview(lpx, lpy, m) : 0;
+        }
+        if (e->lost) return 0;
         // Perspective projection in OpenGL layout (m[column][row]) scaled to the film:
         // film x = f * x / z, with f the focal length in metres.
         double filmH = e->access.filmSize[1];
@@ -358,7 +383,10 @@ struct HostServices {
         Host::Evaluator *e = ev(id);
         if (!e) return "unknown camera evaluator";
         e->note("newFrame");
+        if (e->lost) return "camera evaluator: camera gone";
         if (e->camera) {
+            DepthGuard depth;
+            if (!depth.ok()) return "camera evaluator: cameras show each other";
             std::string err = e->camera->newFrame(e->frame);
             return err.empty() ? nullptr : "camera evaluator: newFrame failed";
         }
@@ -371,7 +399,11 @@ struct HostServices {
         Host::Evaluator *e = evFast(id);
         if (!e || !ray) return LWCAMTYPEEVAL_NO_RAY;
         e->noteEvaluate();
-        if (e->camera) return e->camera->evaluate(fpx, fpy, lpx, lpy, frac, ray);
+        if (e->camera) {
+            DepthGuard depth;
+            return depth.ok() ? e->camera->evaluate(fpx, fpy, lpx, lpy, frac, ray) : LWCAMTYPEEVAL_NO_RAY;
+        }
+        if (e->lost) return LWCAMTYPEEVAL_NO_RAY;
         const LWCameraAccess &a = e->access;
         double dist = e->zoom * a.filmSize[1] * 0.5;
         double d[3], len2 = 0.0;
@@ -428,7 +460,7 @@ Host::~Host() {
             evs.swap(evaluators_);
             gEvalGeneration.fetch_add(1);
         }
-        for (auto &e : evs) e->camera.reset();
+        for (auto &e : evs) e->camera = nullptr;
     }
     {
         std::map<LWItemID, std::unique_ptr<CameraInstance>> types;
@@ -547,8 +579,10 @@ void Host::buildAccess(LWItemID item, double time, LWCameraAccess *out) const {
 }
 
 CameraInstance *Host::setCameraType(LWItemID item, const Module &module, const std::string &server) {
+    // The item's old camera type goes before the new one is made, as when the
+    // user picks another type for the camera.
+    clearCameraType(item);
     auto inst = std::make_unique<CameraInstance>(*this, module, server, item);
-    std::unique_ptr<CameraInstance> old;
     std::lock_guard<std::mutex> lock(typeMutex_);
     if (!inst->ok()) {
         lastError_ = inst->error();
@@ -556,18 +590,26 @@ CameraInstance *Host::setCameraType(LWItemID item, const Module &module, const s
     }
     lastError_.clear();
     auto &slot = types_[item];
-    old.swap(slot);
     slot = std::move(inst);
     return slot.get();
 }
 
 void Host::clearCameraType(LWItemID item) {
     std::unique_ptr<CameraInstance> old;
-    std::lock_guard<std::mutex> lock(typeMutex_);
-    auto it = types_.find(item);
-    if (it == types_.end()) return;
-    old = std::move(it->second);
-    types_.erase(it);
+    {
+        std::lock_guard<std::mutex> lock(typeMutex_);
+        auto it = types_.find(item);
+        if (it == types_.end()) return;
+        old = std::move(it->second);
+        types_.erase(it);
+    }
+    // Evaluators that drove this instance lose their camera; they give no rays.
+    std::unique_lock<std::shared_mutex> lock(evalMutex_);
+    for (auto &e : evaluators_)
+        if (e->camera == old.get()) {
+            e->camera = nullptr;
+            e->lost = true;
+        }
 }
 
 CameraInstance *Host::cameraInstance(LWItemID item) const {
@@ -592,7 +634,8 @@ void Host::releaseModule(const Module &module) {
         std::unique_lock<std::shared_mutex> lock(evalMutex_);
         for (auto &e : evaluators_)
             if (e->camera && &e->camera->module() == &module) {
-                doomed.push_back(std::move(e->camera));
+                e->camera = nullptr;
+                e->lost = true;
                 if (e->alive) {
                     e->alive = false;
                     e->log.destroyed = true;

@@ -230,7 +230,8 @@ TEST_F(ModuleTest, EvaluatorRunsTheSubCamerasTypeAndLogsCalls) {
     int instancesBefore = host.liveInstances();
 
     ASSERT_EQ(comp->initRender(LWINIT_RENDER), "");
-    EXPECT_EQ(host.liveInstances(), instancesBefore + 1) << "the evaluator runs its own instance";
+    EXPECT_EQ(host.liveInstances(), instancesBefore) << "the evaluator drives the item's own instance";
+    EXPECT_EQ(host.cameraInstance(sub)->frameInfo().frame, 0);
     ASSERT_EQ(comp->newTime(0, 0.0), "");
     ASSERT_EQ(comp->newFrame(0), "");
     LWCameraRay ray;
@@ -381,4 +382,28 @@ TEST_F(ModuleTest, EvaluationCountsExactAcrossManyThreads) {
     ASSERT_EQ(logs.size(), 1u);
     EXPECT_EQ(logs[0].evaluations, 2 * 12 * perThread);
     EXPECT_EQ(logs[0].calls, calls({"create", "init", "newTime", "newFrame", "evaluate", "cleanUp", "destroy"}));
+}
+
+TEST_F(ModuleTest, EvaluatorsOfCamerasThatShowEachOtherStopAtADepthLimit) {
+    // Two composites named "Sub": each shows the other, so every call would
+    // recurse without end.
+    LWItemID a = host.scene().addCamera("Sub");
+    LWItemID b = host.scene().addCamera("Sub");
+    CameraInstance *ca = host.setCameraType(a, module, "FakeComposite");
+    ASSERT_NE(ca, nullptr) << host.lastError();
+    ASSERT_NE(host.setCameraType(b, module, "FakeComposite"), nullptr) << host.lastError();
+    // The host cuts the chain and reports it instead of overflowing the stack.
+    EXPECT_NE(ca->initRender(LWINIT_RENDER), "");
+    LWCameraRay ray{};
+    EXPECT_EQ(ca->evaluate(0, 0, 0, 0, 0, &ray), LWCAMTYPEEVAL_NO_RAY);
+    ca->cleanUp();
+
+    // Clearing a type leaves evaluators of it without rays, not dangling.
+    LWCameraEvaluationFuncs *f = host.evaluationFuncs();
+    LWCameraEvaluatorID eb = f->create(b);
+    ASSERT_NE(eb, nullptr);
+    host.clearCameraType(b);
+    EXPECT_EQ(f->evaluate(eb, 0, 0, 0, 0, 0, &ray), LWCAMTYPEEVAL_NO_RAY);
+    EXPECT_NE(f->newFrame(eb), nullptr);
+    f->destroy(eb);
 }

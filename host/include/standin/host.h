@@ -107,6 +107,10 @@ public:
     void releaseModule(const Module &module);
 
     // ---- camera evaluation service
+    // An evaluator of a typed item drives that item's own instance (set with
+    // setCameraType), as the real host switches the camera's state to the
+    // evaluator; an untyped item gives a plain pinhole. Calls nested deeper
+    // than a few evaluators (cameras showing each other) are refused.
     LWCameraEvaluationFuncs *evaluationFuncs() { return &evalFuncs_; }
     int evaluatorsCreated() const { return evalCreated_.load(); }
     int evaluatorsDestroyed() const { return evalDestroyed_.load(); }
