@@ -143,8 +143,15 @@ public:
         NewFrame(frame, access);
         return nullptr;
     }
-    const Pose &PoseAt(double fraction, const LWCameraAccess *access) const {
-        return PoseForFraction(samples, fraction, access);
+    // The pose for the fraction, either the per-thread cached one or `scratch`
+    // filled in; see PoseForFraction.
+    const Pose &PoseAt(double fraction, const LWCameraAccess *access, Pose &scratch) const {
+        return PoseForFraction(samples, fraction, access, scratch);
+    }
+    // By value, for paths off the per-ray one.
+    Pose PoseAt(double fraction, const LWCameraAccess *access) const {
+        Pose scratch;
+        return PoseAt(fraction, access, scratch);
     }
 };
 

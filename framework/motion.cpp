@@ -14,10 +14,6 @@ thread_local FractionCache<Pose> tCache LENTARA_FAST_TLS;
 thread_local Pose tAccessPose LENTARA_FAST_TLS = {};
 } // namespace
 
-Pose PoseFromAccess(const LWCameraAccess &access) {
-    return {Load(access.worldPos), Load(access.toWorld[0]), Load(access.toWorld[1]), Load(access.toWorld[2])};
-}
-
 unsigned SampleCountFor(unsigned motionSteps) { return (motionSteps >= 3 && motionSteps <= 199) ? motionSteps : 2; }
 
 void InterpolateSamples(const double *samples, unsigned n, double f, double out[3]) {

@@ -18,7 +18,9 @@ struct Pose {
 
 // The pose that the host's camera access record describes (rows of toWorld
 // are the right, up and forward axes).
-Pose PoseFromAccess(const LWCameraAccess &access);
+inline Pose PoseFromAccess(const LWCameraAccess &access) {
+    return {Load(access.worldPos), Load(access.toWorld[0]), Load(access.toWorld[1]), Load(access.toWorld[2])};
+}
 
 // Motion step count of a frame record to the number of samples taken:
 // 3 ... 199 are kept, anything else gives 2.
@@ -127,5 +129,34 @@ struct FractionCache {
 // nothing in the instance is written; without samples the access record
 // passed with the call gives the pose.
 const Pose &PoseForFraction(const MotionSamples &samples, double fraction, const LWCameraAccess *access);
+
+namespace detail {
+inline thread_local FractionCache<Pose> tPoseCache LENTARA_FAST_TLS;
+inline thread_local FractionCache<char> tPoseLastMiss LENTARA_FAST_TLS;
+} // namespace detail
+
+// The same pose for the evaluate path, inline: a cache hit costs no call and
+// no copy (the cached pose is returned), a miss interpolates into `scratch`
+// (a local of the caller) and returns that.  A pose is kept in the per-thread
+// cache only once its fraction comes twice in a row, so a stream with a new
+// fraction for every ray writes a few words per ray, not the pose.
+inline const Pose &PoseForFraction(const MotionSamples &samples, double fraction, const LWCameraAccess *access,
+                                   Pose &scratch) {
+    if (samples.Empty()) {
+        scratch = access ? PoseFromAccess(*access) : Pose{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+        return scratch;
+    }
+    FractionCache<Pose> &c = detail::tPoseCache;
+    if (c.Holds(samples, fraction)) return c.value;
+    samples.InterpolateInto(fraction, scratch);
+    FractionCache<char> &m = detail::tPoseLastMiss;
+    if (m.Holds(samples, fraction)) {
+        c.value = scratch;
+        c.Mark(samples, fraction);
+    } else {
+        m.Mark(samples, fraction);
+    }
+    return scratch;
+}
 
 } // namespace lentara

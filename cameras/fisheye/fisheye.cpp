@@ -177,8 +177,9 @@ public:
         // The film is the one of the last frame set up (none before the first).
         if (!FilmIsUsable(cameraAccess.filmSize[0], cameraAccess.filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
         FisheyeRay r;
-        if (!FisheyeCam::Evaluate(Params(), PoseAt(fraction, access), cameraAccess.filmSize[1], fpx, fpy, lpx,
-                                  lpy, r))
+        Pose scratch;
+        if (!FisheyeCam::Evaluate(Params(), PoseAt(fraction, access, scratch), cameraAccess.filmSize[1], fpx, fpy,
+                                  lpx, lpy, r))
             return LWCAMTYPEEVAL_NO_RAY;
         return WriteRay(ray, r.origin, r.direction, r.filmNormal);
     }

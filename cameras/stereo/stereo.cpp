@@ -212,7 +212,8 @@ public:
         // The film is the one of the last frame set up (none before the first).
         const double W = cameraAccess.filmSize[0], H = cameraAccess.filmSize[1];
         if (!FilmIsUsable(W, H)) return LWCAMTYPEEVAL_NO_RAY;
-        const Pose &pose = PoseAt(fraction, access);
+        Pose scratch;
+        const Pose &pose = PoseAt(fraction, access, scratch);
         // The convergence position is interpolated per call with the same
         // weights as the pose, so nothing in the instance is written.
         const bool converge = convergenceValid && HasConvergenceSamples();

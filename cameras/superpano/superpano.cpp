@@ -149,7 +149,8 @@ public:
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const {
         if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
-        const Pose &pose = PoseAt(fraction, access);
+        Pose scratch;
+        const Pose &pose = PoseAt(fraction, access, scratch);
         const SuperPanoParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
                                    value[MinVerticalFOVradians], value[HScalePos],
                                    value[VScalePos],           value[HScaleNeg],

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -162,4 +163,33 @@ TEST(FractionCache, HoldsOnlyTheSameSetGenerationAndFractionBits) {
     c.Mark(a, 0.5);
     a.CleanUp();
     EXPECT_FALSE(c.Holds(a, 0.5)) << "cleaned-up samples";
+}
+
+// The evaluate path's pose: repeats, interleaved sets and rebuilt samples
+// give exactly the interpolated pose whether it comes from the cache or not.
+TEST(PoseCache, EvaluatePathPoseMatchesTheInterpolationThroughRepeats) {
+    LWItemInfo info = MovingItemInfo();
+    MotionSamples a, b;
+    a.SetUp(&info, nullptr, 0.0, 1.0, 2);
+    b.SetUp(&info, nullptr, 3.0, 1.0, 5);
+    const double fracs[] = {0.3, 0.3, 0.3, 0.3, 0.9, 0.3, 0.9, 0.9, 0.9, 1.5, 1.5, -1.0};
+    auto same = [](const Pose &p, const Pose &q) { return std::memcmp(&p, &q, sizeof p) == 0; };
+    for (int round = 0; round < 2; ++round) {
+        for (double f : fracs) {
+            Pose scratchA, scratchB;
+            const Pose &pa = PoseForFraction(a, f, nullptr, scratchA);
+            EXPECT_TRUE(same(pa, a.Interpolate(f))) << round << " " << f;
+            const Pose &pb = PoseForFraction(b, f, nullptr, scratchB);
+            EXPECT_TRUE(same(pb, b.Interpolate(f))) << round << " " << f;
+            EXPECT_FALSE(same(pa, pb));
+        }
+        a.SetUp(&info, nullptr, 7.0, 2.0, 3); // the cached poses of the old samples must not come back
+    }
+    LWCameraAccess access{};
+    access.worldPos[1] = 4;
+    access.toWorld[2][2] = 1;
+    MotionSamples none;
+    Pose scratch;
+    EXPECT_EQ(PoseForFraction(none, 0.3, &access, scratch).position.y, 4);
+    EXPECT_EQ(PoseForFraction(none, 0.3, nullptr, scratch).right.x, 1) << "no access record: the unit axes";
 }
