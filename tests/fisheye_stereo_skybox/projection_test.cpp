@@ -424,3 +424,33 @@ TEST(SkyboxProjection, TurnedCameraGivesOneSeamlessCube) {
         }
     }
 }
+
+// The film angle's cosine and sine come from x / r and y / r (and a power of
+// 1 skips pow); the rays must stay within 1e-12 of the atan2 / pow formula
+// everywhere, the centre, the axes, signed zeros and extreme radii included.
+TEST(FisheyeProjection, AngleShortcutStaysWithinTheFormula) {
+    const Pose pose = Turned(0.4, -0.3, 0.2, {1, 2, 3});
+    auto formula = [&](double p, double s, double x, double y) {
+        const double d = 3.2 * H * 0.5;
+        const double theta = std::atan2(y, x);
+        const double rho = std::pow(std::sqrt(x * x + y * y), p) * s;
+        return Normalize((rho * std::cos(theta)) * pose.right + (rho * std::sin(theta)) * pose.up + d * pose.forward);
+    };
+    std::vector<double> coords = {0.0, -0.0, 1e-300, -1e-300, 1e-150, 1e-141, 1e-139, 1e-7, -0.004, 0.0123, -0.018};
+    for (double p : {0.0, 0.5, 1.0, 1.7})
+        for (double x : coords)
+            for (double y : coords) {
+                FisheyeCam::FisheyeRay r;
+                ASSERT_TRUE(FisheyeCam::Evaluate(Fisheye(p, 1.3), pose, H, x, y, 0, 0, r)) << p << " " << x << " " << y;
+                const Vec3 want = formula(p, 1.3, x, y);
+                ExpectVec(r.direction, want, 1e-12);
+            }
+    // Radii whose square underflows take the atan2 path, so power 0 still
+    // leans the ray at the film point's own angle (here -45 degrees).
+    FisheyeCam::FisheyeRay r;
+    ASSERT_TRUE(FisheyeCam::Evaluate(Fisheye(0.0, 0.01), kIdentity, H, 1e-160, -1e-160, 0, 0, r));
+    const double d = 3.2 * H * 0.5, c = 0.01 * std::sqrt(0.5);
+    ExpectVec(r.direction, Normalize({c, -c, d}), 1e-15);
+    // A radius whose square overflows has no ray, as before.
+    EXPECT_FALSE(FisheyeCam::Evaluate(Fisheye(0.001, 1.0), pose, H, 1e200, -1e200, 0, 0, r));
+}
