@@ -3,6 +3,7 @@
 // blur and a viewport convergence plane ("VantorStereoCam").
 #include "cameras/stereo/stereo.h"
 
+#include <cstring>
 #include <memory>
 
 #include "cameras/stereo/projection.h"
@@ -147,6 +148,18 @@ public:
     // (zeros without an item); convergenceCount matches samples.sampleCount.
     std::unique_ptr<double[]> sampleConvergence;
     unsigned convergenceCount = 0;
+    // The film normal of the frame's access record, made when the record is
+    // stored; a ray whose access record has the same forward row (bit for
+    // bit) takes it instead of normalising again.
+    Vec3 frameFilmNormal = {0.0, 0.0, 0.0};
+
+    void UpdateFrameFilmNormal() { frameFilmNormal = FilmNormal(cameraAccess.toWorld[2]); }
+    Vec3 FilmNormalFor(const LWCameraAccess *access) const {
+        const double *forward = (access ? access : &cameraAccess)->toWorld[2];
+        if (std::memcmp(forward, cameraAccess.toWorld[2], sizeof cameraAccess.toWorld[2]) == 0)
+            return frameFilmNormal;
+        return FilmNormal(forward);
+    }
 
     explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
         HostServices &s = svc();
@@ -164,6 +177,7 @@ public:
         convergenceValid = false;
         sampleConvergence.reset();
         convergenceCount = 0;
+        UpdateFrameFilmNormal();
     }
 
     LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
@@ -181,6 +195,7 @@ public:
         convergenceItem = choice > 0 ? getItemByIndex(choice - 1) : nullptr;
         convergenceValid = convergenceItem != nullptr;
         if (NewFrame(frame, access)) SampleConvergence();
+        UpdateFrameFilmNormal();
         return nullptr;
     }
 
@@ -223,7 +238,7 @@ public:
                                 lensFactor,        focusDistance,        converge};
         StereoRay r;
         if (!StereoCam::Evaluate(p, pose, lentara::Load(c), W, H, fpx, fpy, lpx, lpy, r)) return LWCAMTYPEEVAL_NO_RAY;
-        const Vec3 filmNormal = FilmNormal((access ? access : &cameraAccess)->toWorld[2]);
+        const Vec3 filmNormal = FilmNormalFor(access);
         return WriteRay(ray, r.origin, r.direction, filmNormal);
     }
 

@@ -887,3 +887,36 @@ TEST_F(Cameras, StereoConvergenceMovesWithTheExposureFraction) {
     ASSERT_EQ(copy->evaluate(-W / 4, 0, 0, 0, 0.0, &parallel), 1);
     EXPECT_TRUE(SameRay(parallel, start));
 }
+
+// The Stereo film normal is the normalised forward row of the call's access
+// record; the frame's own record's normal is kept from the frame set-up, so
+// another record (even one differing only in the sign of a zero) must not get it.
+TEST_F(Cameras, StereoFilmNormalFollowsTheCallsAccessRecord) {
+    host.scene().setRotation(cam, 0.3, 0.0, 0.0);
+    auto ci = Make("VantorStereoCam");
+    ASSERT_EQ(ci->newTime(0, 0.0), "");
+    ASSERT_EQ(ci->newFrame(0), "");
+    const LWCameraAccess frame = ci->access();
+    const V3 F = FromArray(frame.toWorld[2]);
+    auto normalOf = [&](const LWCameraAccess &a) {
+        LWCameraRay ray{};
+        EXPECT_EQ(ci->handler().evaluate(ci->instance(), 0.001, 0.0, 0, 0, 0, &ray, &a), 1);
+        return FromArray(ray.filmNorm);
+    };
+    ExpectNear(normalOf(frame), (1.0 / Length(F)) * F, 1e-15);
+
+    LWCameraAccess other = frame;
+    other.toWorld[2][0] = 0.0, other.toWorld[2][1] = 2.0, other.toWorld[2][2] = 0.0;
+    ExpectNear(normalOf(other), {0, 1, 0}, 0);
+    ExpectNear(normalOf(frame), (1.0 / Length(F)) * F, 1e-15); // back to the frame's record
+
+    // Only the sign of a zero differs: the normal keeps that sign.
+    host.scene().setRotation(cam, 0.0, 0.0, 0.0);
+    ASSERT_EQ(ci->newFrame(1), "");
+    LWCameraAccess flat = ci->access();
+    ASSERT_EQ(flat.toWorld[2][0], 0.0);
+    flat.toWorld[2][0] = std::signbit(flat.toWorld[2][0]) ? 0.0 : -0.0;
+    LWCameraRay ray{};
+    ASSERT_EQ(ci->handler().evaluate(ci->instance(), 0.001, 0.0, 0, 0, 0, &ray, &flat), 1);
+    EXPECT_EQ(std::signbit(ray.filmNorm[0]), std::signbit(flat.toWorld[2][0]));
+}
