@@ -392,8 +392,9 @@ void Panels(const std::uint8_t *data, std::size_t size) {
         if (k < 200 && !controls.empty()) return controls[k % controls.size()].cid;
         return k < 230 ? 0x8000u + (k - 200) : r.u32();
     };
+    bool recreated = false;
     for (int op = 0; op < 200 && !r.empty(); ++op) {
-        switch (r.byte() % 6) {
+        switch (r.byte() % 7) {
         case 0: {  // read, and touch what came back as its data type says
             const unsigned int vid = id();
             void *v = panels.get(iface.panel, vid);
@@ -439,6 +440,23 @@ void Panels(const std::uint8_t *data, std::size_t size) {
             if (e.host.scene().items(LWI_CAMERA).size() < 8) e.host.scene().addCamera("Added");
             else e.resetScene();
             break;
+        case 5: {
+            if (recreated) break;  // once per input: it is slow
+            recreated = true;
+            // The instance goes while its panel is still up: the popup lists
+            // of the old panel must not reach the destroyed instance. (Get
+            // and set hand the panel's instance pointer itself to the
+            // camera, which a host never does after destroying it.)
+            cam.reset();
+            for (const standin::PanelControl &c : controls) {
+                const int n = panels.popupCount(iface.panel, c.cid);
+                for (int i = -1; i <= n && i < 64; ++i) panels.popupName(iface.panel, c.cid, i);
+            }
+            cam = e.make(t);
+            iface = LWInterface{};
+            if (cam->activateInterface(iface) != AFUNC_OK || !iface.panel) return;
+            break;
+        }
         default: {
             standin::MemorySaveState out(r.byte() & 1 ? LWIO_BINARY : LWIO_ASCII);
             cam->save(out);
