@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstring>
 
 #include "module/lwhost.h"
 
@@ -27,6 +28,22 @@ inline Vec3 Normalize(Vec3 a) {
     return {a.x / len, a.y / len, a.z / len};
 }
 inline bool IsFinite(Vec3 a) { return std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.z); }
+
+// The sine and cosine of the last argument one thread asked for: projections
+// whose angle repeats along a scanline (an elevation from film y alone) take
+// both from here instead of calling sincos again.  Starts at the argument +0.
+struct SinCosMemo {
+    double arg = 0.0, sin = 0.0, cos = 1.0;
+};
+inline void SinCos(SinCosMemo &m, double x, double &s, double &c) {
+    if (std::memcmp(&m.arg, &x, sizeof x) != 0) {
+        m.arg = x;
+        m.sin = std::sin(x);
+        m.cos = std::cos(x);
+    }
+    s = m.sin;
+    c = m.cos;
+}
 
 // Film size the host reports is usable for a projection.
 inline bool FilmIsUsable(double width, double height) {

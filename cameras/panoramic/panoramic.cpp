@@ -12,6 +12,11 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
+namespace {
+// Scanlines repeat the elevation ray after ray (it follows film y alone).
+thread_local SinCosMemo tElevation LENTARA_FAST_TLS;
+} // namespace
+
 enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians, kParamCount };
 
 enum : unsigned int {
@@ -97,7 +102,7 @@ public:
         const PanoramaParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
                                   value[MinVerticalFOVradians]};
         const Vec3 dir =
-            WorldDirection(pose, CameraDirection(p, fpx, fpy, access->filmSize[0], access->filmSize[1]));
+            WorldDirection(pose, CameraDirection(p, fpx, fpy, access->filmSize[0], access->filmSize[1], tElevation));
         return WriteRay(ray, pose.position, dir, dir);
     }
 };

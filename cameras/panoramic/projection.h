@@ -21,12 +21,19 @@ struct PanoramaParams {
 
 // Camera-space direction of film point (filmX, filmY) on a film of width W and
 // height H: film x gives the azimuth about the up axis, film y the elevation.
-inline lentara::Vec3 CameraDirection(const PanoramaParams &p, double filmX, double filmY, double W, double H) {
+// `elevation` keeps the sine and cosine of the last elevation (see SinCosMemo).
+inline lentara::Vec3 CameraDirection(const PanoramaParams &p, double filmX, double filmY, double W, double H,
+                                     lentara::SinCosMemo &elevation) {
     const double a = (filmX / (0.5 * W)) * p.horizontalFov * 0.5;
     const double e = 0.5 * (p.maxVerticalFov + p.minVerticalFov) +
                      ((p.maxVerticalFov - p.minVerticalFov) * (filmY / (0.5 * H))) * 0.5;
-    const double ce = std::cos(e);
-    return {ce * std::sin(a), std::sin(e), ce * std::cos(a)};
+    double se, ce;
+    lentara::SinCos(elevation, e, se, ce);
+    return {ce * std::sin(a), se, ce * std::cos(a)};
+}
+inline lentara::Vec3 CameraDirection(const PanoramaParams &p, double filmX, double filmY, double W, double H) {
+    lentara::SinCosMemo fresh;
+    return CameraDirection(p, filmX, filmY, W, H, fresh);
 }
 
 // World direction of the ray: the camera-space direction on the pose axes,

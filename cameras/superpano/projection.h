@@ -28,18 +28,25 @@ struct SuperPanoParams {
 
 // Camera-space direction (not normalised) of film point (filmX, filmY) on a
 // film of width W and height H.
-inline lentara::Vec3 CameraDirection(const SuperPanoParams &p, double filmX, double filmY, double W, double H) {
+// `elevation` keeps the sine and cosine of the last elevation (see SinCosMemo).
+inline lentara::Vec3 CameraDirection(const SuperPanoParams &p, double filmX, double filmY, double W, double H,
+                                     lentara::SinCosMemo &elevation) {
     const double u = filmX / (0.5 * W) + p.hShift;
     const double v = filmY / (0.5 * H) + p.vShift;
     const double a = u * p.horizontalFov * 0.5;
     const double e = 0.5 * (p.maxVerticalFov + p.minVerticalFov) +
                      ((p.maxVerticalFov - p.minVerticalFov) * v) * 0.5;
-    const double ce = std::cos(e);
+    double se, ce;
+    lentara::SinCos(elevation, e, se, ce);
     // Scale each half separately; the scales bend that half's rays before normalising.
     const double x = ce * std::sin(a) * (a > 0.0 ? p.hScalePos : p.hScaleNeg);
-    const double y = std::sin(e) * (e > 0.0 ? p.vScalePos : p.vScaleNeg);
+    const double y = se * (e > 0.0 ? p.vScalePos : p.vScaleNeg);
     const double z = std::cos(a) * ce;
     return {x, y, z};
+}
+inline lentara::Vec3 CameraDirection(const SuperPanoParams &p, double filmX, double filmY, double W, double H) {
+    lentara::SinCosMemo fresh;
+    return CameraDirection(p, filmX, filmY, W, H, fresh);
 }
 
 // World direction of the ray: the camera-space direction on the pose axes,

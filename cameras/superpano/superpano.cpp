@@ -12,6 +12,11 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
+namespace {
+// Scanlines repeat the elevation ray after ray (it follows film y alone).
+thread_local SinCosMemo tElevation LENTARA_FAST_TLS;
+} // namespace
+
 enum Param {
     ZoomFactor,
     HorizontalFOVradians,
@@ -157,7 +162,7 @@ public:
                                    value[VScaleNeg],           value[HShift],
                                    value[VShift]};
         const Vec3 dir =
-            WorldDirection(pose, CameraDirection(p, fpx, fpy, access->filmSize[0], access->filmSize[1]));
+            WorldDirection(pose, CameraDirection(p, fpx, fpy, access->filmSize[0], access->filmSize[1], tElevation));
         return WriteRay(ray, pose.position, dir, dir);
     }
 };

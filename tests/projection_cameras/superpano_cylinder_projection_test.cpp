@@ -161,3 +161,37 @@ TEST(CylinderProjection, EqualAnglesGiveParallelRaysAndOtherModesActUpright) {
         }
     }
 }
+
+// Panoramic and SuperPano keep the elevation's sine and cosine per thread:
+// along a scanline, across rows, back to an earlier row and at signed-zero
+// elevations the directions equal those computed afresh, bit for bit.
+TEST(ElevationMemo, ScanlinesGiveTheFreshDirections) {
+    AdvPanCam::SuperPanoParams sp = Unit(2 * kPi, kPi / 4, -kPi / 4);
+    sp.vScalePos = 0.7, sp.hScaleNeg = 1.3, sp.vShift = 0.1;
+    const PanoramicCam::PanoramaParams pano = {2 * kPi, kPi / 3, -kPi / 4};
+    const PanoramicCam::PanoramaParams symmetric = {2 * kPi, kPi / 4, -kPi / 4}; // elevation +0 or -0 at mid film
+    SinCosMemo mSp, mPano, mSym;
+    auto same = [](Vec3 a, Vec3 b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    const double rows[] = {0.0, -0.0, H * 0.25, H * 0.25, -H * 0.5, 0.0, H * 0.25, -0.0};
+    for (double fy : rows)
+        for (double fx : {-W / 2, -0.003, 0.0, 0.011, W / 2}) {
+            EXPECT_TRUE(same(AdvPanCam::CameraDirection(sp, fx, fy, W, H, mSp),
+                             AdvPanCam::CameraDirection(sp, fx, fy, W, H)))
+                << fx << " " << fy;
+            EXPECT_TRUE(same(PanoramicCam::CameraDirection(pano, fx, fy, W, H, mPano),
+                             PanoramicCam::CameraDirection(pano, fx, fy, W, H)))
+                << fx << " " << fy;
+            const Vec3 a = PanoramicCam::CameraDirection(symmetric, fx, fy, W, H, mSym);
+            const Vec3 b = PanoramicCam::CameraDirection(symmetric, fx, fy, W, H);
+            EXPECT_TRUE(same(a, b)) << fx << " " << fy;
+            EXPECT_EQ(std::signbit(a.y), std::signbit(b.y));
+        }
+    // A memo shared by two cameras with different elevations still answers each one.
+    SinCosMemo shared;
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_TRUE(same(PanoramicCam::CameraDirection(pano, 0.004, 0.005, W, H, shared),
+                         PanoramicCam::CameraDirection(pano, 0.004, 0.005, W, H)));
+        EXPECT_TRUE(same(AdvPanCam::CameraDirection(sp, 0.004, 0.005, W, H, shared),
+                         AdvPanCam::CameraDirection(sp, 0.004, 0.005, W, H)));
+    }
+}
