@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "standin/host.h"
@@ -249,6 +250,41 @@ void EvaluateSome(const CameraType &t, standin::CameraInstance &cam, Reader &r, 
     }
 }
 
+struct Sample {
+    double fx, fy, lx, ly, frac;
+    int code;
+    LWCameraRay ray;
+};
+
+// Random samples evaluated in order, then again backwards on another thread
+// (per-thread caches start cold there and see the fractions in another
+// order): every result must be the same bit for bit.
+void EvaluateTwice(const CameraType &t, standin::CameraInstance &cam, Reader &r, int count) {
+    std::vector<Sample> samples;
+    for (int i = 0; i < count && !r.empty(); ++i) {
+        Sample s{r.real(), r.real(), r.real(), r.real(), r.real(), 0, {}};
+        s.code = cam.evaluate(s.fx, s.fy, s.lx, s.ly, s.frac, &s.ray);
+        CheckRay(t, s.code, s.ray, s.fx, s.fy, s.lx, s.ly, s.frac);
+        samples.push_back(s);
+    }
+    auto again = [&](std::size_t i) {
+        const Sample &s = samples[i];
+        LWCameraRay ray{};
+        const int code = cam.evaluate(s.fx, s.fy, s.lx, s.ly, s.frac, &ray);
+        if (code != s.code) Fail("%s: sample %zu gave %d, then %d", t.server.c_str(), i, s.code, code);
+        if (code == LWCAMTYPEEVAL_RAY && std::memcmp(&ray, &s.ray, 9 * sizeof(double)) != 0)
+            Fail("%s: sample %zu film (%g, %g) lens (%g, %g) fraction %g: another thread or order, another ray",
+                 t.server.c_str(), i, s.fx, s.fy, s.lx, s.ly, s.frac);
+    };
+    // Backwards on a second thread while this one goes forward again, so
+    // that a thread sanitizer build sees the two at once.
+    std::thread other([&] {
+        for (std::size_t i = samples.size(); i-- > 0;) again(i);
+    });
+    for (std::size_t i = 0; i < samples.size(); ++i) again(i);
+    other.join();
+}
+
 void StartFrame(Env &e, standin::CameraInstance &cam, Reader &r) {
     const int frame = static_cast<std::int8_t>(r.byte());
     const double fps = e.host.render().fps;
@@ -364,7 +400,7 @@ void Evaluate(const std::uint8_t *data, std::size_t size) {
         auto cam = e.make(t);
         RandomSettings(e, *cam, r);
         StartFrame(e, *cam, r);
-        EvaluateSome(t, *cam, r, 64);
+        EvaluateTwice(t, *cam, r, 64);
         cam->cleanUp();
     }
     s.setCamera(e.camera, standin::CamProp::FilmWidth, 0.036);

@@ -16,7 +16,8 @@ namespace lentara_fuzz {
 void SceneBlock(const std::uint8_t *data, std::size_t size);
 
 // Evaluation: random parameter values and settings, then random film points,
-// lens positions and fractions; a ray reported as written must be finite.
+// lens positions and fractions; a ray reported as written must be finite,
+// and the same samples on another thread in reverse order give the same rays.
 void Evaluate(const std::uint8_t *data, std::size_t size);
 
 // Panels: random ids and values through the panel get/set functions and the
