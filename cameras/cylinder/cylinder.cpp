@@ -110,11 +110,14 @@ public:
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const {
         if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
-        Pose scratch;
-        const Pose &pose = PoseAt(fraction, access, scratch);
         const CylinderParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
                                   value[MinVerticalFOVradians], setting[SizeMode]};
-        const CylinderRay r = CylinderRayAt(p, pose, fpx, fpy, access->filmSize[0], access->filmSize[1]);
+        // The trigonometry first: it needs no pose, and the pose then stays
+        // out of the registers across the sincos call.
+        const CylinderFilm film = CylinderFilmAt(p, fpx, fpy, access->filmSize[0], access->filmSize[1]);
+        Pose scratch;
+        const Pose &pose = PoseAt(fraction, access, scratch);
+        const CylinderRay r = CylinderRayFrom(film, pose);
         return WriteRay(ray, r.origin, r.direction, r.direction);
     }
 };

@@ -30,28 +30,51 @@ struct CylinderRay {
 };
 
 // The ray through film point (filmX, filmY) on a film of width W and height H.
-inline CylinderRay CylinderRayAt(const CylinderParams &p, const lentara::Pose &pose, double filmX, double filmY,
-                                 double W, double H) {
-    using lentara::Vec3;
+// The film point's part of the ray, which needs no pose: the offset along the
+// cylinder's axis and the sine and cosine of the angle around it.
+struct CylinderFilm {
+    double s, sinB, cosB;
+    bool upright;
+};
+
+inline CylinderFilm CylinderFilmAt(const CylinderParams &p, double filmX, double filmY, double W, double H) {
     const double mid = (p.minAngle + p.maxAngle) * 0.5;
     const double span = p.maxAngle - p.minAngle;
-    const Vec3 &P = pose.position, &R = pose.right, &U = pose.up, &F = pose.forward;
-    Vec3 origin, D;
-    if (p.sizeMode != 0) {
+    CylinderFilm f;
+    f.upright = p.sizeMode != 0;
+    double b;
+    if (f.upright) {
         // Upright cylinder: angle across the width, linear along the height.
-        const double b = mid + span * (filmX / (0.5 * W)) * 0.5;
-        const double s = (filmY / (0.5 * H)) * p.length * 0.5;
-        origin = P + s * U;
-        D = std::sin(b) * R + std::cos(b) * F;
+        b = mid + span * (filmX / (0.5 * W)) * 0.5;
+        f.s = (filmY / (0.5 * H)) * p.length * 0.5;
     } else {
         // Lying cylinder: film x is measured in half film heights, so the
         // linear extent across the frame is length * W / H.
-        const double b = mid + span * (filmY / (0.5 * H)) * 0.5;
-        const double s = (filmX / (0.5 * H)) * p.length * 0.5;
-        origin = P + s * R;
-        D = std::sin(b) * U + std::cos(b) * F;
+        b = mid + span * (filmY / (0.5 * H)) * 0.5;
+        f.s = (filmX / (0.5 * H)) * p.length * 0.5;
+    }
+    f.sinB = std::sin(b);
+    f.cosB = std::cos(b);
+    return f;
+}
+
+inline CylinderRay CylinderRayFrom(const CylinderFilm &f, const lentara::Pose &pose) {
+    using lentara::Vec3;
+    const Vec3 &P = pose.position, &R = pose.right, &U = pose.up, &F = pose.forward;
+    Vec3 origin, D;
+    if (f.upright) {
+        origin = P + f.s * U;
+        D = f.sinB * R + f.cosB * F;
+    } else {
+        origin = P + f.s * R;
+        D = f.sinB * U + f.cosB * F;
     }
     return {origin, lentara::Normalize(D)};
+}
+
+inline CylinderRay CylinderRayAt(const CylinderParams &p, const lentara::Pose &pose, double filmX, double filmY,
+                                 double W, double H) {
+    return CylinderRayFrom(CylinderFilmAt(p, filmX, filmY, W, H), pose);
 }
 
 } // namespace CylinderCam

@@ -97,12 +97,13 @@ public:
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const {
         if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
-        Pose scratch;
-        const Pose &pose = PoseAt(fraction, access, scratch);
         const PanoramaParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
                                   value[MinVerticalFOVradians]};
-        const Vec3 dir =
-            WorldDirection(pose, CameraDirection(p, fpx, fpy, access->filmSize[0], access->filmSize[1], tElevation));
+        // The trigonometry first: it needs no pose.
+        const Vec3 local = CameraDirection(p, fpx, fpy, access->filmSize[0], access->filmSize[1], tElevation);
+        Pose scratch;
+        const Pose &pose = PoseAt(fraction, access, scratch);
+        const Vec3 dir = WorldDirection(pose, local);
         return WriteRay(ray, pose.position, dir, dir);
     }
 };
