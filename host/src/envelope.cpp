@@ -1,6 +1,7 @@
 #include "standin/envelope.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "standin/host.h"
 
@@ -8,14 +9,19 @@
 
 namespace standin {
 
+namespace {
+// Changes whenever a vparm ID may stop naming a live envelope of the store it
+// was found in (one destroyed, a store made or gone); see fGetVal.
+std::atomic<unsigned long long> gEnvGeneration{1};
+}  // namespace
+
 struct EnvelopeStore::Env {
     EnvelopeInfo info;
     bool alive = true;
     int components() const { return (info.envType & LWVPF_VECTOR) ? 3 : 1; }
     double at(double t, int c) const {
         if (info.keys.empty()) return info.value[c];
-        Channel ch{0.0, info.keys};
-        return ch.at(t);
+        return Channel::at(info.keys, 0.0, t);  // no copy of the keys: getVal runs per ray
     }
 };
 
@@ -35,9 +41,10 @@ EnvelopeStore::EnvelopeStore() {
     funcs_.initMP = fInitMP;
     funcs_.getEnv = fGetEnv;
     funcs_.getTex = fGetTex;
+    gEnvGeneration.fetch_add(1);
 }
 
-EnvelopeStore::~EnvelopeStore() = default;
+EnvelopeStore::~EnvelopeStore() { gEnvGeneration.fetch_add(1); }
 
 EnvelopeStore::Env *EnvelopeStore::get(LWVParmID vp) const {
     auto it = envs_.find(vp);
@@ -63,6 +70,7 @@ void EnvelopeStore::destroy(LWVParmID vp) {
     if (Env *e = get(vp)) {
         e->alive = false;
         ++destroyed_;
+        gEnvGeneration.fetch_add(1);
     }
 }
 
@@ -228,8 +236,27 @@ double EnvelopeStore::fGetVal(LWVParmID vp, LWTime t, LWMicropolID, double *resu
     result[0] = result[1] = result[2] = 0.0;
     if (!s) return 0.0;
     std::shared_lock<std::shared_mutex> lock(s->mutex_);
-    Env *e = s->get(vp);
-    if (!e) return 0.0;
+    // getVal runs per ray (e.g. an envelope read at each ray's time), so the
+    // search of the store is remembered per thread; an entry counts only
+    // under the generation it was made in, and an ID that was never found is
+    // never remembered.
+    struct Entry {
+        const EnvelopeStore *store;
+        LWVParmID vp;
+        Env *env;
+        unsigned long long generation;
+    };
+    static thread_local Entry cache[8];
+    const unsigned long long gen = gEnvGeneration.load(std::memory_order_acquire);
+    Entry &slot = cache[(reinterpret_cast<std::uintptr_t>(vp) * 0x9E3779B97F4A7C15ull) >> 61];
+    Env *e;
+    if (slot.store == s && slot.vp == vp && slot.generation == gen && vp) {
+        e = slot.env;
+    } else {
+        e = s->get(vp);
+        if (!e) return 0.0;
+        slot = Entry{s, vp, e, gen};
+    }
     for (int c = 0; c < e->components(); ++c) result[c] = e->at(t, c);
     return 0.0;  // untextured: no opacity
 }

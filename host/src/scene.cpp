@@ -6,7 +6,9 @@
 
 namespace standin {
 
-double Channel::at(double t) const {
+double Channel::at(double t) const { return at(keys, value, t); }
+
+double Channel::at(const std::vector<Key> &keys, double value, double t) {
     if (keys.empty()) return value;
     if (!(t > keys.front().time)) return keys.front().value;  // also a NaN time
     if (t >= keys.back().time) return keys.back().value;

@@ -118,3 +118,25 @@ TEST_F(Envelopes, SetupIsRecordedAndCountsBalance) {
     EXPECT_EQ(vp->create(LWVP_FLOAT, LWVPDT_NOTXTR), nullptr);
     EXPECT_EQ(host.envelopes().created(), 1);
 }
+
+// getVal remembers per thread where it found an envelope; a destroyed one
+// must still read as nothing on a thread that read it before, edits must show
+// at once, and reads of several envelopes in turn keep to their own values.
+TEST_F(Envelopes, RepeatedReadsFollowEditsAndDestruction) {
+    LWVParmID a = vp->create(LWVP_FLOAT, LWVPDT_NOTXTR), b = vp->create(LWVP_FLOAT, LWVPDT_NOTXTR);
+    double v[3] = {1.5, 0, 0};
+    vp->setVal(a, v);
+    v[0] = -2.0;
+    vp->setVal(b, v);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_DOUBLE_EQ(at(a, 0.0), 1.5);
+        EXPECT_DOUBLE_EQ(at(b, 0.0), -2.0);
+    }
+    host.envelopes().setKeys(a, {{0.0, 0.0}, {1.0, 10.0}});
+    EXPECT_DOUBLE_EQ(at(a, 0.25), 2.5) << "new keys show on the next read";
+    vp->destroy(a);
+    EXPECT_EQ(at(a, 0.25), 0.0) << "a destroyed envelope reads as zero";
+    EXPECT_DOUBLE_EQ(at(b, 0.0), -2.0);
+    EXPECT_EQ(at(reinterpret_cast<LWVParmID>(&host), 0.0), 0.0) << "an unknown ID reads as zero";
+    vp->destroy(b);
+}

@@ -25,6 +25,8 @@ struct Channel {
     std::vector<Key> keys;  // sorted by time
 
     double at(double t) const;
+    // The same for keys held elsewhere (no copy of them).
+    static double at(const std::vector<Key> &keys, double value, double t);
     void setKeys(std::vector<Key> k);  // sorts
 };
 
