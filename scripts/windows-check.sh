@@ -18,6 +18,12 @@ WIN64=${LENTARA_WIN64_DIR:-$ROOT/build/win64}
 WIN32=${LENTARA_WIN32_DIR:-$ROOT/build/win32}
 NATIVE=${LENTARA_NATIVE_DIR:-$ROOT/build/win-native}
 JOBS=${LENTARA_JOBS:-2}
+# Relative folders are taken from the repository root: the Windows program
+# under Wine reads the reference file by its full path.
+absolute() { case "$1" in /*) printf '%s' "$1" ;; *) printf '%s/%s' "$ROOT" "$1" ;; esac; }
+WIN64=$(absolute "$WIN64")
+WIN32=$(absolute "$WIN32")
+NATIVE=$(absolute "$NATIVE")
 PACKAGE=1
 [ "${1:-}" = "--no-package" ] && PACKAGE=0
 
