@@ -126,6 +126,34 @@ struct Callbacks {
     }
 };
 
+// The panel binding of a camera type whose controls are all common ones
+// (version line, envelopes, 32-bit settings): unknown ids give null, and set
+// always answers 1.
+template <class Cam>
+void *PanelGetFor(void *inst, unsigned int vid) {
+    if (!inst) return nullptr;
+    bool handled;
+    return PanelGetCommon(static_cast<Cam *>(inst), vid, handled);
+}
+template <class Cam>
+int PanelSetFor(void *inst, unsigned int vid, void *value) {
+    if (inst) PanelSetCommon(static_cast<Cam *>(inst), vid, value);
+    return 1;
+}
+
+// Handler and interface activations of a camera type from its tables.
+template <class Cam>
+int ActivateCameraHandler(int version, GlobalFunc *global, void *local, void *serverData, unsigned needs) {
+    return ActivateHandler(version, global, local, serverData, *Cam::Desc().services, needs,
+                           Callbacks<Cam>::Table());
+}
+template <class Cam>
+int ActivateCameraInterface(int version, GlobalFunc *global, void *local, void *serverData, void *&gInstance,
+                            LWXPanelGetFunc *get = PanelGetFor<Cam>, LWXPanelSetFunc *set = PanelSetFor<Cam>) {
+    return ActivateInterface(version, global, local, serverData, *Cam::Desc().services, Cam::Desc().panel,
+                             gInstance, get, set);
+}
+
 // Handler activation: version and service checks, then the record is filled.
 int ActivateHandler(int version, GlobalFunc *global, void *local, void *serverData, HostServices &svc,
                     unsigned needs, const HandlerTable &table);

@@ -234,17 +234,6 @@ public:
 
 using CB = Callbacks<CameraPlugin>;
 
-void *PanelGet(void *inst, unsigned int vid) {
-    if (!inst) return nullptr;
-    bool handled;
-    return PanelGetCommon(static_cast<CameraPlugin *>(inst), vid, handled);
-}
-
-int PanelSet(void *inst, unsigned int vid, void *value) {
-    if (inst) PanelSetCommon(static_cast<CameraPlugin *>(inst), vid, value);
-    return 1;
-}
-
 void Gizmo_draw(LWInstance inst, LWCustomObjAccess *coa) {
     if (!inst || !coa) return;
     Guarded(0, [&] {
@@ -256,12 +245,11 @@ void Gizmo_draw(LWInstance inst, LWCustomObjAccess *coa) {
 LWGizmoFuncs gizmoFuncs = GizmoTable(Gizmo_draw);
 
 int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateHandler(version, global, local, serverData, services, kNeedsVParm, CB::Table());
+    return ActivateCameraHandler<CameraPlugin>(version, global, local, serverData, kNeedsVParm);
 }
 
 int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance, PanelGet,
-                             PanelSet);
+    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
 }
 
 int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {

@@ -170,14 +170,6 @@ using CB = Callbacks<CameraPlugin>;
 
 unsigned int C_FlagsNoDOF(LWInstance) noexcept { return 0; }
 
-void *PanelGet(void *inst, unsigned int vid) {
-    if (!inst) return nullptr;
-    bool handled;
-    return PanelGetCommon(static_cast<CameraPlugin *>(inst), vid, handled);
-}
-
-int PanelSet(void *, unsigned int, void *) { return 1; }
-
 LWGizmoFuncs gizmoFuncs = GizmoTable();
 
 int ActivateWithFlags(int version, GlobalFunc *global, void *local, void *serverData,
@@ -200,8 +192,7 @@ int CameraHandler_NoDOF_NoMB(int version, GlobalFunc *global, void *local, void 
 }
 
 int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance, PanelGet,
-                             PanelSet);
+    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
 }
 
 int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {

@@ -170,23 +170,14 @@ public:
 
 using CB = Callbacks<CameraPlugin>;
 
-void *PanelGet(void *inst, unsigned int vid) {
-    if (!inst) return nullptr;
-    bool handled;
-    return PanelGetCommon(static_cast<CameraPlugin *>(inst), vid, handled);
-}
-
-int PanelSet(void *, unsigned int, void *) { return 1; }
-
 LWGizmoFuncs gizmoFuncs = GizmoTable();
 
 int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateHandler(version, global, local, serverData, services, kNeedsVParm, CB::Table());
+    return ActivateCameraHandler<CameraPlugin>(version, global, local, serverData, kNeedsVParm);
 }
 
 int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance, PanelGet,
-                             PanelSet);
+    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
 }
 
 int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
