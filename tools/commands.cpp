@@ -84,6 +84,25 @@ std::string PrepareOutputDir(const std::string &dir) {
     return {};
 }
 
+namespace {
+// The demo's settings for a camera type: the types whose defaults show a
+// detail of the scene get the values of their example scenes, so every
+// picture reads at a glance.
+CameraDesc DemoCameraType(const std::string &type) {
+    CameraDesc desc;
+    desc.type = type;
+    if (type == "VantorCylinderCam") {
+        desc.params = {{"HorizontalFOVradians", Keyed::Of(3.0)},
+                       {"MaxVerticalFOVradians", Keyed::Of(1.2)},
+                       {"MinVerticalFOVradians", Keyed::Of(-1.2)}};
+        desc.settings = {{"Size", SettingValue{true, 0, "Horizontal Axis"}}};
+    } else if (type == "VantorFisheyeCam") {
+        desc.params = {{"FisheyePower", Keyed::Of(1.5)}};
+    }
+    return desc;
+}
+} // namespace
+
 int RunDemo(const DemoOptions &options, std::ostream &out, std::ostream &err) {
     if (const std::string problem = PrepareOutputDir(options.outDir); !problem.empty()) {
         err << "lentara demo: " << problem << "\n";
@@ -107,8 +126,7 @@ int RunDemo(const DemoOptions &options, std::ostream &out, std::ostream &err) {
         RenderStats total;
         int failures = 0;
         for (const std::string &type : types) {
-            CameraDesc desc;
-            desc.type = type;
+            CameraDesc desc = DemoCameraType(type);
             try {
                 session.SetCameraType(kDemoCamera, desc);
                 session.PickCameras(kDemoCamera, kDemoTarget);
