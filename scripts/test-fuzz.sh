@@ -5,10 +5,13 @@
 # and fails the run.
 #
 #   LENTARA_FUZZ_SECONDS  run time per target (default 30)
+#   LENTARA_FUZZ_SEED     libFuzzer's random seed (default 1, so a CI run can
+#                         be repeated; 0 lets libFuzzer pick one)
 #   LENTARA_BUILD_ROOT    build in $LENTARA_BUILD_ROOT-fuzz instead of build/fuzz
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${LENTARA_FUZZ_SECONDS:-30}
+seed=${LENTARA_FUZZ_SEED:-1}
 targets="scene_block evaluate panels composite"
 
 need=""
@@ -46,7 +49,7 @@ for t in $targets; do
   # (about 1 GB per 400 000 scene blocks). Leaks are memcheck's and the asan
   # suite's to find.
   rc=0
-  "$dir/fuzz/fuzz_$t" -max_total_time="$seconds" -max_len=1024 -timeout=20 -rss_limit_mb=3072 \
+  "$dir/fuzz/fuzz_$t" -max_total_time="$seconds" -seed="$seed" -max_len=1024 -timeout=20 -rss_limit_mb=3072 \
     -detect_leaks=0 -print_final_stats=1 -artifact_prefix="$work/$t/artifacts/" \
     "$work/$t/corpus" "fuzz/corpus/$t" >"$work/$t/log" 2>&1 || rc=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$t/log")
