@@ -2,6 +2,7 @@
 // interpolation for one exposure fraction.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -15,6 +16,15 @@ namespace lentara {
 struct Pose {
     Vec3 position, right, up, forward;
 };
+
+// World direction of a camera-space direction d on the pose axes, normalised.
+inline Vec3 WorldDirection(const Pose &pose, Vec3 d) {
+    const Vec3 D = {d.x * pose.right.x + d.y * pose.up.x + d.z * pose.forward.x,
+                    d.x * pose.right.y + d.y * pose.up.y + d.z * pose.forward.y,
+                    d.x * pose.right.z + d.y * pose.up.z + d.z * pose.forward.z};
+    const double len = std::sqrt(D.x * D.x + D.y * D.y + D.z * D.z);
+    return {D.x / len, D.y / len, D.z / len};
+}
 
 // The pose that the host's camera access record describes (rows of toWorld
 // are the right, up and forward axes).

@@ -122,8 +122,6 @@ public:
     }
 };
 
-using CB = Callbacks<CameraPlugin>;
-
 LWGizmoFuncs gizmoFuncs = GizmoTable();
 
 int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {

@@ -232,8 +232,6 @@ public:
     }
 };
 
-using CB = Callbacks<CameraPlugin>;
-
 void Gizmo_draw(LWInstance inst, LWCustomObjAccess *coa) {
     if (!inst || !coa) return;
     Guarded(0, [&] {

@@ -36,14 +36,7 @@ inline lentara::Vec3 CameraDirection(const PanoramaParams &p, double filmX, doub
     return CameraDirection(p, filmX, filmY, W, H, fresh);
 }
 
-// World direction of the ray: the camera-space direction on the pose axes,
-// normalised.
-inline lentara::Vec3 WorldDirection(const lentara::Pose &pose, lentara::Vec3 d) {
-    const lentara::Vec3 D = {d.x * pose.right.x + d.y * pose.up.x + d.z * pose.forward.x,
-                             d.x * pose.right.y + d.y * pose.up.y + d.z * pose.forward.y,
-                             d.x * pose.right.z + d.y * pose.up.z + d.z * pose.forward.z};
-    const double len = std::sqrt(D.x * D.x + D.y * D.y + D.z * D.z);
-    return {D.x / len, D.y / len, D.z / len};
-}
+// The world direction of a camera-space direction on the pose axes.
+using lentara::WorldDirection;
 
 } // namespace PanoramicCam

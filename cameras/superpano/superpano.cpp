@@ -168,8 +168,6 @@ public:
     }
 };
 
-using CB = Callbacks<CameraPlugin>;
-
 LWGizmoFuncs gizmoFuncs = GizmoTable();
 
 int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
