@@ -33,15 +33,6 @@ LWCameraEvaluatorID CreateEvaluator(const HostServices &svc, LWItemID item) {
     return (ce && ce->create) ? ce->create(item) : nullptr;
 }
 
-// Finite, and with a direction that is not zero (the host's own ray can
-// overflow to one for film points far off the film).
-bool RayIsUsable(const LWCameraRay &r) {
-    for (int i = 0; i < 3; ++i)
-        if (!std::isfinite(r.rayPos[i]) || !std::isfinite(r.rayDir[i]) || !std::isfinite(r.filmNorm[i]))
-            return false;
-    return r.rayDir[0] != 0.0 || r.rayDir[1] != 0.0 || r.rayDir[2] != 0.0;
-}
-
 } // namespace
 
 int CameraListCount(const HostServices &svc, LWItemID carrier) {
@@ -125,19 +116,6 @@ void CleanUpTiles(const HostServices &svc, const Tile *tiles, int count) {
 
 void DestroyTiles(const HostServices &svc, Tile *tiles, int count) {
     for (int i = 0; i < count; ++i) DestroyEvaluator(svc, tiles[i]);
-}
-
-int EvaluateTile(const HostServices &svc, const Tile &tile, double fpx, double fpy, double lpx, double lpy,
-                 double fraction, LWCameraRay *ray) {
-    if (!tile.tileEvaluator || !ray) return LWCAMTYPEEVAL_NO_RAY;
-    const LWCameraEvaluationFuncs *ce = Service(svc);
-    if (!ce || !ce->evaluate) return LWCAMTYPEEVAL_NO_RAY;
-    if (!std::isfinite(fpx) || !std::isfinite(fpy) || !std::isfinite(lpx) || !std::isfinite(lpy) ||
-        !std::isfinite(fraction))
-        return LWCAMTYPEEVAL_NO_RAY;
-    const int result = ce->evaluate(tile.tileEvaluator, fpx, fpy, lpx, lpy, fraction, ray);
-    if (result != LWCAMTYPEEVAL_NO_RAY && !RayIsUsable(*ray)) return LWCAMTYPEEVAL_NO_RAY;
-    return result;
 }
 
 void SaveChoices(const LWSaveState *save, const Tile *tiles, int count) {

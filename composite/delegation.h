@@ -14,6 +14,7 @@
 // All functions take the namespace's own HostServices.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <new>
 
@@ -90,8 +91,30 @@ void DestroyTiles(const HostServices &svc, Tile *tiles, int count);
 // Hands one ray sample to a tile's camera. Without an evaluator, or for input
 // that is not finite, returns 0 and leaves the ray record untouched. A ray the
 // tile camera writes with non-finite members is reported as no ray.
-int EvaluateTile(const HostServices &svc, const Tile &tile, double fpx, double fpy, double lpx, double lpy,
-                 double fraction, LWCameraRay *ray);
+//
+// Inline: it runs for every ray of every composite, and a call of its own
+// would cost more than its checks.
+inline bool RayIsUsable(const LWCameraRay &r) {
+    // Finite, and with a direction that is not zero (the host's own ray can
+    // overflow to one for film points far off the film).
+    for (int i = 0; i < 3; ++i)
+        if (!std::isfinite(r.rayPos[i]) || !std::isfinite(r.rayDir[i]) || !std::isfinite(r.filmNorm[i]))
+            return false;
+    return r.rayDir[0] != 0.0 || r.rayDir[1] != 0.0 || r.rayDir[2] != 0.0;
+}
+
+inline int EvaluateTile(const HostServices &svc, const Tile &tile, double fpx, double fpy, double lpx, double lpy,
+                        double fraction, LWCameraRay *ray) {
+    if (!tile.tileEvaluator || !ray) return LWCAMTYPEEVAL_NO_RAY;
+    const LWCameraEvaluationFuncs *ce = svc.camevalfuncs;
+    if (!ce || !ce->evaluate) return LWCAMTYPEEVAL_NO_RAY;
+    if (!std::isfinite(fpx) || !std::isfinite(fpy) || !std::isfinite(lpx) || !std::isfinite(lpy) ||
+        !std::isfinite(fraction))
+        return LWCAMTYPEEVAL_NO_RAY;
+    const int result = ce->evaluate(tile.tileEvaluator, fpx, fpy, lpx, lpy, fraction, ray);
+    if (result != LWCAMTYPEEVAL_NO_RAY && !RayIsUsable(*ray)) return LWCAMTYPEEVAL_NO_RAY;
+    return result;
+}
 
 // ---- scene block -----------------------------------------------------------
 // Each choice as one unsigned 32-bit value, in tile order, no header. Loading

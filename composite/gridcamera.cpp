@@ -40,14 +40,6 @@ int GridCamera::Preview(double lpx, double lpy, LWDMatrix4 projection, const LWC
     return PreviewTiles(svc(), tiles, TileCount(), lpx, lpy, projection);
 }
 
-int GridCamera::Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
-                         const LWCameraAccess *access) const {
-    if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
-    if (!std::isfinite(fpx) || !std::isfinite(fpy)) return LWCAMTYPEEVAL_NO_RAY;
-    const GridPoint p = LocateTile(layout, fpx, fpy, access->filmSize[0], access->filmSize[1]);
-    return EvaluateTile(svc(), tiles[p.tile], p.fpx, p.fpy, lpx, lpy, fraction, ray);
-}
-
 void GridCamera::Save(const LWSaveState *save) const { SaveChoices(save, tiles, TileCount()); }
 
 void GridCamera::Load(const LWLoadState *load) { LoadChoices(load, tiles, TileCount()); }

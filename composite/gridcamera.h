@@ -38,8 +38,14 @@ public:
     LWError NewTime(LWFrame frame, LWTime time);
     LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access);
     int Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *access);
+    // Inline, so that the handler's evaluate callback holds the whole path.
+    // EvaluateTile checks the moved film point and the other inputs.
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const;
+                 const LWCameraAccess *access) const {
+        if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
+        const GridPoint p = LocateTile(layout, fpx, fpy, access->filmSize[0], access->filmSize[1]);
+        return EvaluateTile(svc(), tiles[p.tile], p.fpx, p.fpy, lpx, lpy, fraction, ray);
+    }
     void Save(const LWSaveState *save) const;
     void Load(const LWLoadState *load);
 

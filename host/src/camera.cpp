@@ -6,11 +6,6 @@
 
 namespace standin {
 
-void identityFilter(LWCameraRay *ray) {
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) ray->filter[r][c] = r == c ? 1.0 : 0.0;
-}
-
 void filmPoint(double px, double py, int w, int h, double filmW, double filmH, double *fx, double *fy) {
     *fx = ((px + 0.5) / w - 0.5) * filmW;
     *fy = (0.5 - (py + 0.5) / h) * filmH;
@@ -152,12 +147,6 @@ std::string CameraInstance::newFrame(int frame) {
 int CameraInstance::preview(double lpx, double lpy, double projection[4][4]) {
     if (!instance_ || !handler_.preview) return 0;
     return handler_.preview(instance_, lpx, lpy, projection, &access_);
-}
-
-int CameraInstance::evaluate(double fpx, double fpy, double lpx, double lpy, double fractime, LWCameraRay *ray) const {
-    if (!instance_ || !handler_.evaluate || !ray) return LWCAMTYPEEVAL_NO_RAY;
-    identityFilter(ray);
-    return handler_.evaluate(instance_, fpx, fpy, lpx, lpy, fractime, ray, &access_);
 }
 
 void CameraInstance::cleanUp() {

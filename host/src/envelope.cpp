@@ -15,15 +15,37 @@ namespace {
 std::atomic<unsigned long long> gEnvGeneration{1};
 }  // namespace
 
+// What getVal reads: the value and keys of one envelope as they stood after
+// its last change. Every change publishes a new one, so evaluate paths read
+// it without a lock; a replaced one is kept until the store goes, since a
+// thread may still be reading it.
+struct EnvelopeStore::Curve {
+    int components = 1;
+    double value[3] = {0, 0, 0};
+    std::vector<Key> keys;
+    double at(double t, int c) const { return keys.empty() ? value[c] : Channel::at(keys, 0.0, t); }
+};
+
 struct EnvelopeStore::Env {
     EnvelopeInfo info;
     bool alive = true;
+    std::atomic<const Curve *> curve{nullptr};
+    ~Env() { delete curve.load(); }
     int components() const { return (info.envType & LWVPF_VECTOR) ? 3 : 1; }
     double at(double t, int c) const {
         if (info.keys.empty()) return info.value[c];
         return Channel::at(info.keys, 0.0, t);  // no copy of the keys: getVal runs per ray
     }
 };
+
+// Caller holds the lock exclusively, after changing e's value or keys.
+void EnvelopeStore::publish(Env &e) {
+    auto c = std::make_unique<Curve>();
+    c->components = e.components();
+    for (int i = 0; i < 3; ++i) c->value[i] = e.info.value[i];
+    c->keys = e.info.keys;
+    if (const Curve *old = e.curve.exchange(c.release(), std::memory_order_acq_rel)) retired_.emplace_back(old);
+}
 
 EnvelopeStore::EnvelopeStore() {
     funcs_.create = fCreate;
@@ -46,6 +68,8 @@ EnvelopeStore::EnvelopeStore() {
 
 EnvelopeStore::~EnvelopeStore() { gEnvGeneration.fetch_add(1); }
 
+void EnvelopeStore::CurveDeleter::operator()(const Curve *c) const { delete c; }
+
 EnvelopeStore::Env *EnvelopeStore::get(LWVParmID vp) const {
     auto it = envs_.find(vp);
     if (it == envs_.end() || !it->second->alive) return nullptr;
@@ -58,6 +82,7 @@ LWVParmID EnvelopeStore::create(int envType, int texType) {
     env->info.envType = envType;
     env->info.texType = texType;
     std::unique_lock<std::shared_mutex> lock(mutex_);
+    publish(*env);
     LWVParmID id = env.get();
     envs_[id] = std::move(env);
     order_.push_back(id);
@@ -111,6 +136,7 @@ bool EnvelopeStore::setKeys(LWVParmID vp, std::vector<Key> keys) {
     Channel ch;
     ch.setKeys(std::move(keys));
     e->info.keys = std::move(ch.keys);
+    publish(*e);
     return true;
 }
 
@@ -119,6 +145,7 @@ bool EnvelopeStore::setValue(LWVParmID vp, double value) {
     Env *e = get(vp);
     if (!e) return false;
     e->info.value[0] = e->info.value[1] = e->info.value[2] = value;
+    publish(*e);
     return true;
 }
 
@@ -175,6 +202,7 @@ LWError EnvelopeStore::load(LWVParmID vp, const LWLoadState *ls) {
     Channel ch;
     ch.setKeys(std::move(keys));
     e->info.keys = std::move(ch.keys);
+    publish(*e);
     return nullptr;
 }
 
@@ -217,6 +245,7 @@ LWError EnvelopeStore::fCopy(LWVParmID to, LWVParmID from) {
     if (t == f) return nullptr;
     for (int c = 0; c < 3; ++c) t->info.value[c] = f->info.value[c];
     t->info.keys = f->info.keys;
+    s->publish(*t);
     return nullptr;
 }
 
@@ -235,11 +264,11 @@ double EnvelopeStore::fGetVal(LWVParmID vp, LWTime t, LWMicropolID, double *resu
     if (!result) return 0.0;
     result[0] = result[1] = result[2] = 0.0;
     if (!s) return 0.0;
-    std::shared_lock<std::shared_mutex> lock(s->mutex_);
-    // getVal runs per ray (e.g. an envelope read at each ray's time), so the
-    // search of the store is remembered per thread; an entry counts only
-    // under the generation it was made in, and an ID that was never found is
-    // never remembered.
+    // getVal runs per ray (e.g. an envelope read at each ray's time): the
+    // search of the store is remembered per thread, and the envelope's
+    // published curve is read without the lock. An entry counts only under
+    // the generation it was made in, and an ID that was never found is never
+    // remembered.
     struct Entry {
         const EnvelopeStore *store;
         LWVParmID vp;
@@ -253,11 +282,13 @@ double EnvelopeStore::fGetVal(LWVParmID vp, LWTime t, LWMicropolID, double *resu
     if (slot.store == s && slot.vp == vp && slot.generation == gen && vp) {
         e = slot.env;
     } else {
+        std::shared_lock<std::shared_mutex> lock(s->mutex_);
         e = s->get(vp);
         if (!e) return 0.0;
         slot = Entry{s, vp, e, gen};
     }
-    for (int c = 0; c < e->components(); ++c) result[c] = e->at(t, c);
+    const Curve *c = e->curve.load(std::memory_order_acquire);
+    for (int i = 0; i < c->components; ++i) result[i] = c->at(t, i);
     return 0.0;  // untextured: no opacity
 }
 
@@ -270,6 +301,7 @@ int EnvelopeStore::fSetVal(LWVParmID vp, double *value) {
     int n = e->components();
     for (int c = 0; c < n; ++c) e->info.value[c] = value[c];
     if (n == 1) e->info.value[1] = e->info.value[2] = value[0];
+    s->publish(*e);
     return n;
 }
 
@@ -296,6 +328,7 @@ void EnvelopeStore::fSetState(LWVParmID vp, int state) {
         e->info.value[0] = e->info.value[1] = e->info.value[2] = v;
         e->info.keys.clear();
     }
+    s->publish(*e);
 }
 
 void EnvelopeStore::fEditEnv(LWVParmID) {}

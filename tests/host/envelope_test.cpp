@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 using namespace standin;
 
 namespace {
@@ -139,4 +142,36 @@ TEST_F(Envelopes, RepeatedReadsFollowEditsAndDestruction) {
     EXPECT_DOUBLE_EQ(at(b, 0.0), -2.0);
     EXPECT_EQ(at(reinterpret_cast<LWVParmID>(&host), 0.0), 0.0) << "an unknown ID reads as zero";
     vp->destroy(b);
+}
+
+// getVal reads without the store's lock while another thread edits the
+// envelope: every read must see one whole state (both keys of one edit), never
+// a mix of two, and never freed keys (ASan/TSan runs check the latter).
+TEST_F(Envelopes, ReadsDuringEditsSeeWholeStates) {
+    LWVParmID e = vp->create(LWVP_FLOAT, LWVPDT_NOTXTR);
+    host.envelopes().setKeys(e, {{0.0, 1.0}, {1.0, 1.0}});
+    std::atomic<bool> stop{false};
+    std::atomic<int> mixed{0}, reads{0};
+    std::thread reader([&] {
+        while (!stop.load()) {
+            double r[3] = {0, 0, 0};
+            vp->getVal(e, 0.5, nullptr, r);
+            if (r[0] != 1.0 && r[0] != 2.0 && r[0] != 3.0) mixed.fetch_add(1);
+            reads.fetch_add(1);
+        }
+    });
+    for (int k = 0; k < 2000 || reads.load() < 1000; ++k) {
+        const double v = 1.0 + k % 2;
+        host.envelopes().setKeys(e, {{0.0, v}, {1.0, v}});
+        if (k % 50 == 0) {
+            vp->setState(e, 0);  // drops the keys, keeps the value at time 0
+            double three[3] = {3.0, 3.0, 3.0};
+            vp->setVal(e, three);
+        }
+    }
+    stop = true;
+    reader.join();
+    EXPECT_EQ(mixed.load(), 0);
+    EXPECT_GE(reads.load(), 1000);
+    vp->destroy(e);
 }

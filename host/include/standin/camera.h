@@ -6,6 +6,7 @@
 #include "module/lwhost.h"
 #include "standin/iostate.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,13 @@ namespace standin {
 
 class Host;
 class Module;
+
+// Every ray record starts with the identity filter, set before the camera's
+// evaluate is called.
+inline void identityFilter(LWCameraRay *ray) {
+    static constexpr LWDVector kIdentity[3] = {{1.0, 0.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 1.0}};
+    std::memcpy(ray->filter, kIdentity, sizeof kIdentity);
+}
 
 class CameraInstance {
 public:
@@ -58,7 +66,12 @@ public:
     int preview(double lpx, double lpy, double projection[4][4]);
     // Thread-safe as far as the host is concerned; `ray->filter` is set to
     // identity before the handler runs.
-    int evaluate(double fpx, double fpy, double lpx, double lpy, double fractime, LWCameraRay *ray) const;
+    // Inline: the camera evaluation service calls it for every ray.
+    int evaluate(double fpx, double fpy, double lpx, double lpy, double fractime, LWCameraRay *ray) const {
+        if (!instance_ || !handler_.evaluate || !ray) return LWCAMTYPEEVAL_NO_RAY;
+        identityFilter(ray);
+        return handler_.evaluate(instance_, fpx, fpy, lpx, lpy, fractime, ray, &access_);
+    }
     void cleanUp();
 
     const LWFrameInfo &frameInfo() const { return frameInfo_; }
@@ -90,8 +103,6 @@ void filmPoint(double px, double py, int w, int h, double filmW, double filmH, d
 
 // Maps (u, v) in [0,1)^2 to the unit disk, area-preserving (concentric map).
 void unitDiskSample(double u, double v, double *x, double *y);
-
-void identityFilter(LWCameraRay *ray);
 
 }  // namespace standin
 

@@ -55,7 +55,12 @@ public:
 
 private:
     struct Env;
+    struct Curve;
+    struct CurveDeleter {
+        void operator()(const Curve *c) const;
+    };
     Env *get(LWVParmID vp) const;  // caller holds the lock
+    void publish(Env &e);          // caller holds the lock exclusively
 
     static LWVParmID fCreate(int, int);
     static void fDestroy(LWVParmID);
@@ -80,6 +85,7 @@ private:
     mutable std::shared_mutex mutex_;
     std::unordered_map<const void *, std::unique_ptr<Env>> envs_;  // dead ones stay, unreachable
     std::vector<LWVParmID> order_;
+    std::vector<std::unique_ptr<const Curve, CurveDeleter>> retired_;  // replaced curves, freed with the store
     std::atomic<int> created_{0}, destroyed_{0};
     std::atomic<bool> createFails_{false};
 };
