@@ -134,6 +134,20 @@ struct FractionCache {
     }
 };
 
+// After a miss of `cache` at fraction f: keeps `value` for f only when the
+// previous miss was at f as well, so a stream with a new fraction for every
+// ray writes a few words per ray, not the value.
+template <class T>
+inline void KeepOnRepeat(FractionCache<T> &cache, FractionCache<char> &lastMiss, const MotionSamples &samples,
+                         double f, const T &value) {
+    if (lastMiss.Holds(samples, f)) {
+        cache.value = value;
+        cache.Mark(samples, f);
+    } else {
+        lastMiss.Mark(samples, f);
+    }
+}
+
 // The frame pose for one exposure fraction. Evaluate runs on many host
 // threads at once, so the cache of the last fraction is kept per thread and
 // nothing in the instance is written; without samples the access record
@@ -159,13 +173,7 @@ inline const Pose &PoseForFraction(const MotionSamples &samples, double fraction
     FractionCache<Pose> &c = detail::tPoseCache;
     if (c.Holds(samples, fraction)) return c.value;
     samples.InterpolateInto(fraction, scratch);
-    FractionCache<char> &m = detail::tPoseLastMiss;
-    if (m.Holds(samples, fraction)) {
-        c.value = scratch;
-        c.Mark(samples, fraction);
-    } else {
-        m.Mark(samples, fraction);
-    }
+    KeepOnRepeat(c, detail::tPoseLastMiss, samples, fraction, scratch);
     return scratch;
 }
 

@@ -151,13 +151,7 @@ private:
         Pose p;
         samples.InterpolateInto(fraction, p);
         const PoseF pose = ToSingle(p);
-        FractionCache<char> &m = tLastMiss;
-        if (m.Holds(samples, fraction)) {
-            c.value = pose;
-            c.Mark(samples, fraction);
-        } else {
-            m.Mark(samples, fraction);
-        }
+        KeepOnRepeat(c, tLastMiss, samples, fraction, pose);
         return pose;
     }
 
