@@ -113,6 +113,23 @@ private:
 #define LENTARA_FAST_TLS
 #endif
 
+// For the evaluate path's small kernels that are written once and used on
+// several branches, each of which should get its own inlined copy.
+#if defined(__GNUC__)
+#define LENTARA_ALWAYS_INLINE inline __attribute__((always_inline))
+#elif defined(_MSC_VER)
+#define LENTARA_ALWAYS_INLINE __forceinline
+#else
+#define LENTARA_ALWAYS_INLINE inline
+#endif
+#if defined(__GNUC__)
+#define LENTARA_NOINLINE __attribute__((noinline))
+#elif defined(_MSC_VER)
+#define LENTARA_NOINLINE __declspec(noinline)
+#else
+#define LENTARA_NOINLINE
+#endif
+
 // A per-thread cache of something a camera derives from the pose at one
 // exposure fraction of one set of samples (e.g. the pose in another
 // precision).  Keep it in a thread_local; fractions match bit for bit.
@@ -134,18 +151,24 @@ struct FractionCache {
     }
 };
 
-// After a miss of `cache` at fraction f: keeps `value` for f only when the
-// previous miss was at f as well, so a stream with a new fraction for every
-// ray writes a few words per ray, not the value.
+// After a miss of a per-thread cache at fraction f: true when the previous
+// miss was at f as well (the caller then keeps its value for f), otherwise
+// notes f as the last miss.  So a stream with a new fraction for every ray
+// writes a few words per ray, not the value.
+inline bool RepeatedMiss(FractionCache<char> &lastMiss, const MotionSamples &samples, double f) {
+    if (lastMiss.Holds(samples, f)) return true;
+    lastMiss.Mark(samples, f);
+    return false;
+}
+
+// The same rule for a value the caller has at hand: kept in `cache` for f
+// on a repeated miss.
 template <class T>
 inline void KeepOnRepeat(FractionCache<T> &cache, FractionCache<char> &lastMiss, const MotionSamples &samples,
                          double f, const T &value) {
-    if (lastMiss.Holds(samples, f)) {
-        cache.value = value;
-        cache.Mark(samples, f);
-    } else {
-        lastMiss.Mark(samples, f);
-    }
+    if (!RepeatedMiss(lastMiss, samples, f)) return;
+    cache.value = value;
+    cache.Mark(samples, f);
 }
 
 // The frame pose for one exposure fraction. Evaluate runs on many host

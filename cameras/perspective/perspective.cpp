@@ -20,9 +20,9 @@ HostServices services;
 void *gInstance = nullptr;
 
 namespace {
-// The single-precision pose of the last fraction each thread evaluated, so a
+// The rounded pose of the last repeated fraction each thread evaluated, so a
 // repeated fraction costs neither the interpolation nor the rounding.
-thread_local FractionCache<PoseF> tPoseF LENTARA_FAST_TLS;
+thread_local FractionCache<RoundedPose> tPose LENTARA_FAST_TLS;
 thread_local FractionCache<char> tLastMiss LENTARA_FAST_TLS;
 } // namespace
 
@@ -138,21 +138,35 @@ public:
 
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const {
-        const PoseF pose = SinglePoseAt(fraction, access);
-        const Ray r = ThinLensRay(pose, lens, fpx, fpy, lpx, lpy);
-        return WriteRay(ray, r.origin, r.direction, r.filmNormal);
+        // Each way to the pose traces on its own, so a pose worked out for
+        // this ray stays in registers and a cached one is read where it lies.
+        if (samples.Empty()) return Trace(Rounded(PoseAt(fraction, access)), fpx, fpy, lpx, lpy, ray);
+        FractionCache<RoundedPose> &c = tPose;
+        if (c.Holds(samples, fraction)) return Trace(c.value, fpx, fpy, lpx, lpy, ray);
+        if (RepeatedMiss(tLastMiss, samples, fraction)) {
+            c.value = Rounded(samples.Interpolate(fraction));
+            c.Mark(samples, fraction);
+            return Trace(c.value, fpx, fpy, lpx, lpy, ray);
+        }
+        return TraceFresh(fraction, fpx, fpy, lpx, lpy, ray);
     }
 
 private:
-    PoseF SinglePoseAt(double fraction, const LWCameraAccess *access) const {
-        if (samples.Empty()) return ToSingle(PoseAt(fraction, access));
-        FractionCache<PoseF> &c = tPoseF;
-        if (c.Holds(samples, fraction)) return c.value;
+    // The ray from a pose interpolated for this ray alone. Out of line, the
+    // compiler keeps a tighter kernel than inlined beside the cached pose's;
+    // the interpolation is done here too, as a pose handed over in memory
+    // would be read back with wider loads than it was stored with.
+    LENTARA_NOINLINE int TraceFresh(double fraction, double fpx, double fpy, double lpx, double lpy,
+                                    LWCameraRay *ray) const {
         Pose p;
         samples.InterpolateInto(fraction, p);
-        const PoseF pose = ToSingle(p);
-        KeepOnRepeat(c, tLastMiss, samples, fraction, pose);
-        return pose;
+        return Trace(ToSingle(p), fpx, fpy, lpx, lpy, ray);
+    }
+
+    template <class PoseT>
+    LENTARA_ALWAYS_INLINE int Trace(const PoseT &pose, double fpx, double fpy, double lpx, double lpy,
+                                    LWCameraRay *ray) const {
+        return WriteLensRay(ray, ThinLensRay(pose, lens, fpx, fpy, lpx, lpy));
     }
 
     double filmHeight = 0.0; // host camera's film height at creation

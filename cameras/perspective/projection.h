@@ -10,6 +10,7 @@
 // rounds where the family has always rounded, so stored renders keep their rays.
 #pragma once
 
+#include <cfloat>
 #include <cmath>
 
 #include "framework/motion.h"
@@ -43,6 +44,33 @@ inline PoseF ToSingle(const lentara::Pose &p) {
     return {ToSingle(p.position), ToSingle(p.right), ToSingle(p.up), ToSingle(p.forward)};
 }
 
+// A float widened to double as an opaque value. The optimiser must not treat
+// "round to float, then widen" as nothing, and GCC 12's vectoriser has been
+// seen doing just that for a pose rounded and widened in one function; the
+// empty asm hands it a float it cannot see through.
+inline double Widen(float f) {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__)
+    asm("" : "+x"(f));
+#elif defined(__GNUC__) && defined(__aarch64__)
+    asm("" : "+w"(f));
+#endif
+    return f;
+}
+inline lentara::Vec3 Widen(const Vec3f &v) { return {Widen(v.x), Widen(v.y), Widen(v.z)}; }
+
+// The rounded pose as the ray needs it: the floats for the single-precision
+// steps and the same values widened (exactly) to double for the steps taken
+// in double precision, so a ray converts none of them.
+struct RoundedPose {
+    Vec3f right, up, forward;
+    lentara::Pose wide;
+};
+
+inline RoundedPose Rounded(const PoseF &p) {
+    return {p.right, p.up, p.forward, {Widen(p.position), Widen(p.right), Widen(p.up), Widen(p.forward)}};
+}
+inline RoundedPose Rounded(const lentara::Pose &p) { return Rounded(ToSingle(p)); }
+
 struct LensParams {
     float filmDistance;
     float lensRadius;
@@ -73,20 +101,38 @@ inline Vec3f NormalizeF(const Vec3f &v) {
     return ScaleF(v, g);
 }
 
-// The ray through film point (filmX, filmY) and lens sample (lensX, lensY).
+// How the kernel below reads a pose: the floats of the single-precision
+// steps, and the values widened to double for the steps in double precision
+// (read from a rounded pose, or widened on the spot from a PoseF).
+inline const Vec3f &SingleRight(const RoundedPose &p) { return p.right; }
+inline const Vec3f &SingleUp(const RoundedPose &p) { return p.up; }
+inline const Vec3f &SingleForward(const RoundedPose &p) { return p.forward; }
+inline const lentara::Pose &Wide(const RoundedPose &p) { return p.wide; }
+inline const Vec3f &SingleRight(const PoseF &p) { return p.right; }
+inline const Vec3f &SingleUp(const PoseF &p) { return p.up; }
+inline const Vec3f &SingleForward(const PoseF &p) { return p.forward; }
+inline lentara::Pose Wide(const PoseF &p) {
+    return {Widen(p.position), Widen(p.right), Widen(p.up), Widen(p.forward)};
+}
+
+// The ray through film point (filmX, filmY) and lens sample (lensX, lensY)
+// for a RoundedPose or a PoseF.
 // Non-finite input yields non-finite components; the caller refuses such rays.
-inline Ray ThinLensRay(const PoseF &pose, const LensParams &lens, double filmX, double filmY, double lensX,
+template <class PoseT>
+inline Ray ThinLensRay(const PoseT &pose, const LensParams &lens, double filmX, double filmY, double lensX,
                        double lensY) {
-    const Vec3f &P = pose.position, &R = pose.right, &U = pose.up, &F = pose.forward;
+    const Vec3f &R = SingleRight(pose), &U = SingleUp(pose), &F = SingleForward(pose);
+    const auto &W = Wide(pose);
     Ray ray;
-    ray.filmNormal = ToDouble(F);
+    ray.filmNormal = W.forward;
 
     // Lens offset in the lens plane, spanned by the right and up axes.
     const double a = lens.lensRadius;
     const double ox = lensX * a;
     const double oy = lensY * a;
-    const lentara::Vec3 offset = {ox * R.x + oy * U.x, ox * R.y + oy * U.y, ox * R.z + oy * U.z};
-    ray.origin = {P.x + offset.x, P.y + offset.y, P.z + offset.z};
+    const lentara::Vec3 offset = {ox * W.right.x + oy * W.up.x, ox * W.right.y + oy * W.up.y,
+                                  ox * W.right.z + oy * W.up.z};
+    ray.origin = {W.position.x + offset.x, W.position.y + offset.y, W.position.z + offset.z};
 
     // Direction through the film point for a pinhole at P.
     const float x = static_cast<float>(filmX);
@@ -106,6 +152,24 @@ inline Ray ThinLensRay(const PoseF &pose, const LensParams &lens, double filmX, 
                      static_cast<float>(Q.z - offset.z)};
     ray.direction = ToDouble(NormalizeF(G));
     return ray;
+}
+
+// Hands the ray to the host as the framework's WriteRay does (every
+// component finite and the direction not zero, or no ray and the record left
+// alone), in one test: the direction and the film normal are widened
+// single-precision values, whose sums of magnitudes cannot overflow a
+// double, and x - x is +0 for every finite x and NaN otherwise.  So the
+// total below is at most DBL_MAX exactly when all nine are finite.
+inline int WriteLensRay(LWCameraRay *out, const Ray &ray) {
+    const lentara::Vec3 &o = ray.origin, &d = ray.direction, &n = ray.filmNormal;
+    const double dirSize = std::fabs(d.x) + std::fabs(d.y) + std::fabs(d.z);
+    const double normalSize = std::fabs(n.x) + std::fabs(n.y) + std::fabs(n.z);
+    const double total = (dirSize + normalSize) + ((o.x - o.x) + (o.y - o.y) + (o.z - o.z));
+    if (!(dirSize > 0.0 && total <= DBL_MAX)) return LWCAMTYPEEVAL_NO_RAY;
+    lentara::Store(o, out->rayPos);
+    lentara::Store(d, out->rayDir);
+    lentara::Store(n, out->filmNorm);
+    return LWCAMTYPEEVAL_RAY;
 }
 
 } // namespace PerspectiveCam

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "cameras/perspective/projection.h"
 
@@ -173,4 +174,74 @@ TEST(PerspectiveProjection, NonFiniteInputShowsInTheRaySoItCanBeRefused) {
     EXPECT_FALSE(IsFinite(ThinLensRay(pose, lens, kNaN, 0, 0, 0).direction));
     EXPECT_FALSE(IsFinite(ThinLensRay(pose, lens, 0, kInf, 0, 0).direction));
     EXPECT_FALSE(IsFinite(ThinLensRay(pose, lens, 0, 0, kNaN, 0).origin));
+}
+
+// Out of line and visible outside this file, as the evaluate path calls
+// them (no copy specialised for the test's constants): a pose in double
+// precision rounded and traced in one function, as a RoundedPose and as a
+// PoseF.
+namespace perspective_test {
+LENTARA_NOINLINE Ray TraceRoundedPose(const Pose &pose, const LensParams &lens, double fx, double fy) {
+    return ThinLensRay(Rounded(pose), lens, fx, fy, 0.3, 0.4);
+}
+LENTARA_NOINLINE Ray TraceSinglePose(const Pose &pose, const LensParams &lens, double fx, double fy) {
+    return ThinLensRay(ToSingle(pose), lens, fx, fy, 0.3, 0.4);
+}
+} // namespace perspective_test
+
+TEST(PerspectiveProjection, APoseInDoublePrecisionIsRoundedBeforeItIsUsed) {
+    // Values that single precision cannot hold: each must reach the ray as
+    // its float, not as the double it came from.
+    const Pose pose = {{0.1, 0.2, 0.3}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    const PoseF single = ToSingle(pose);
+    for (const LensParams &lens : {DefaultLens(), LensParams{0.03f, 0.0f, 10.0}}) {
+        // On unrotated axes the lens offset is exactly (0.3 a, 0.4 a, 0).
+        const double a = lens.lensRadius;
+        const Vec3 origin = {double(single.position.x) + 0.3 * a, double(single.position.y) + 0.4 * a,
+                             double(single.position.z)};
+        for (const Ray &r : {perspective_test::TraceRoundedPose(pose, lens, 0.001, 0.002),
+                             perspective_test::TraceSinglePose(pose, lens, 0.001, 0.002)}) {
+            EXPECT_TRUE(SameBits(r.origin, origin));
+            const Ray s = ThinLensRay(single, lens, 0.001, 0.002, 0.3, 0.4);
+            EXPECT_TRUE(SameBits(r.direction, s.direction));
+            EXPECT_TRUE(SameBits(r.filmNormal, s.filmNormal));
+        }
+    }
+}
+
+TEST(PerspectiveProjection, HandsOverExactlyTheRaysTheFrameworkWould) {
+    // WriteLensRay's single test against the framework's WriteRay, for a
+    // bad value in every component and a zero direction.
+    const Ray good = ThinLensRay(IdentityAt(1, 2, 3), DefaultLens(), 0.003, -0.002, 0.5, 0.1);
+    const double fmax = std::numeric_limits<float>::max();
+    std::vector<Ray> rays = {good};
+    for (int slot = 0; slot < 9; ++slot)
+        for (double bad : {kNaN, kInf, -kInf, fmax, 1e300, 0.0}) {
+            if (slot >= 3 && std::fabs(bad) > fmax && std::isfinite(bad)) continue; // not a widened float
+            Ray r = good;
+            double *v[9] = {&r.origin.x, &r.origin.y, &r.origin.z, &r.direction.x, &r.direction.y,
+                            &r.direction.z, &r.filmNormal.x, &r.filmNormal.y, &r.filmNormal.z};
+            *v[slot] = bad;
+            rays.push_back(r);
+        }
+    Ray zero = good;
+    zero.direction = {0.0, -0.0, 0.0};
+    rays.push_back(zero);
+    Ray huge = good;
+    huge.direction = {fmax, -fmax, fmax};
+    huge.filmNormal = {-fmax, fmax, -fmax};
+    rays.push_back(huge);
+
+    int refused = 0;
+    for (const Ray &r : rays) {
+        LWCameraRay a, b;
+        std::memset(&a, 0x5a, sizeof a);
+        std::memset(&b, 0x5a, sizeof b);
+        const int ra = WriteLensRay(&a, r);
+        const int rb = WriteRay(&b, r.origin, r.direction, r.filmNormal);
+        EXPECT_EQ(ra, rb);
+        EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
+        refused += ra == LWCAMTYPEEVAL_NO_RAY;
+    }
+    EXPECT_GT(refused, 20);
 }
