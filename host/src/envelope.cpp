@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "standin/host.h"
+#include "fasttls.h"
 
 #include <mutex>
 
@@ -275,7 +276,7 @@ double EnvelopeStore::fGetVal(LWVParmID vp, LWTime t, LWMicropolID, double *resu
         Env *env;
         unsigned long long generation;
     };
-    static thread_local Entry cache[8];
+    static thread_local Entry cache[8] STANDIN_FAST_TLS;
     const unsigned long long gen = gEnvGeneration.load(std::memory_order_acquire);
     Entry &slot = cache[(reinterpret_cast<std::uintptr_t>(vp) * 0x9E3779B97F4A7C15ull) >> 61];
     Env *e;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "fasttls.h"
+
 namespace standin {
 
 namespace {
@@ -23,7 +25,7 @@ namespace {
 // atomic counter.
 constexpr int kCountSlots = 8;
 std::atomic<unsigned int> gSlotsInUse{0};
-thread_local int tSlot = -1;  // -1: not asked yet, kCountSlots: no slot free
+thread_local int tSlot STANDIN_FAST_TLS = -1;  // -1: not asked yet, kCountSlots: no slot free
 
 struct SlotLease {
     int slot = -1;
@@ -32,7 +34,7 @@ struct SlotLease {
     }
 };
 
-int claimSlot() {
+[[gnu::noinline]] int claimSlot() {
     static thread_local SlotLease lease;
     unsigned int used = gSlotsInUse.load();
     int slot = kCountSlots;
@@ -65,7 +67,7 @@ namespace {
 // can form a cycle (A shows B, B shows A). The host refuses calls nested
 // deeper than any sensible chain instead of recursing without end.
 constexpr int kMaxEvaluatorDepth = 8;
-thread_local int tEvaluatorDepth = 0;
+thread_local int tEvaluatorDepth STANDIN_FAST_TLS = 0;
 class DepthGuard {
 public:
     DepthGuard() : ok_(tEvaluatorDepth < kMaxEvaluatorDepth) { ++tEvaluatorDepth; }
@@ -107,7 +109,7 @@ struct Host::Evaluator {
     }
     void noteEvaluate() {
         int slot = tSlot;
-        if (slot < 0) slot = claimSlot();
+        if (__builtin_expect(slot < 0, 0)) slot = claimSlot();
         if (slot < kCountSlots) {
             // Only this thread writes this slot.
             std::atomic<long long> &c = counts[slot].n;
@@ -115,10 +117,13 @@ struct Host::Evaluator {
         } else {
             shared.n.fetch_add(1, std::memory_order_relaxed);
         }
-        if (!inRun.load(std::memory_order_relaxed) && !inRun.exchange(true)) {
-            std::lock_guard<std::mutex> lock(logMutex);
-            log.calls.emplace_back("evaluate");
-        }
+        if (!inRun.load(std::memory_order_relaxed)) noteRunStart();
+    }
+    // The first evaluate of a run is logged (once, whichever thread gets here first).
+    [[gnu::noinline]] void noteRunStart() {
+        if (inRun.exchange(true)) return;
+        std::lock_guard<std::mutex> lock(logMutex);
+        log.calls.emplace_back("evaluate");
     }
     long long evaluations() const {
         long long total = shared.n.load();
@@ -139,7 +144,7 @@ struct IdCacheEntry {
     unsigned long long generation;
 };
 constexpr int kIdCacheSize = 16;
-thread_local IdCacheEntry tIdCache[kIdCacheSize];
+thread_local IdCacheEntry tIdCache[kIdCacheSize] STANDIN_FAST_TLS;
 
 inline IdCacheEntry &idCacheEntry(const void *id) {
     auto h = static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(id)) * 0x9E3779B97F4A7C15ull;
@@ -394,15 +399,47 @@ struct HostServices {
         return nullptr;
     }
 
+    // The evaluate path. An ID the thread's cache knows, on a thread with its
+    // own count slot, in a run already logged and not too deep in nested
+    // evaluators, goes straight to the camera with no other call on the way:
+    // a call before it would make the compiler keep the film point in memory
+    // instead of registers, and the camera's ray waits for it. Every other
+    // case takes the general path (out of line, as a tail call).
     static int evaluate(LWCameraEvaluatorID id, double fpx, double fpy, double lpx, double lpy, double frac,
                         LWCameraRay *ray) {
+        const IdCacheEntry &c = idCacheEntry(id);
+        if (!(c.id == id && id && c.generation == gEvalGeneration.load(std::memory_order_acquire) && ray))
+            return evaluateLookingUp(id, fpx, fpy, lpx, lpy, frac, ray);
+        Host::Evaluator *e = c.evaluator;
+        const int slot = tSlot;
+        if (slot < 0 || slot >= kCountSlots || !e->inRun.load(std::memory_order_relaxed) || !e->camera ||
+            tEvaluatorDepth >= kMaxEvaluatorDepth)
+            return evaluateOn(e, fpx, fpy, lpx, lpy, frac, ray);
+        std::atomic<long long> &n = e->counts[slot].n; // only this thread writes it
+        n.store(n.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        ++tEvaluatorDepth;
+        const int result = e->camera->evaluate(fpx, fpy, lpx, lpy, frac, ray);
+        --tEvaluatorDepth;
+        return result;
+    }
+    [[gnu::noinline]] static int evaluateLookingUp(LWCameraEvaluatorID id, double fpx, double fpy, double lpx,
+                                                   double lpy, double frac, LWCameraRay *ray) {
         Host::Evaluator *e = evFast(id);
         if (!e || !ray) return LWCAMTYPEEVAL_NO_RAY;
+        return evaluateOn(e, fpx, fpy, lpx, lpy, frac, ray);
+    }
+    [[gnu::noinline]] static int evaluateOn(Host::Evaluator *e, double fpx, double fpy, double lpx, double lpy, double frac,
+                          LWCameraRay *ray) {
         e->noteEvaluate();
         if (e->camera) {
             DepthGuard depth;
             return depth.ok() ? e->camera->evaluate(fpx, fpy, lpx, lpy, frac, ray) : LWCAMTYPEEVAL_NO_RAY;
         }
+        return evaluatePinhole(*e, fpx, fpy, ray);
+    }
+    [[gnu::noinline]] static int evaluatePinhole(const Host::Evaluator &ev, double fpx, double fpy,
+                                                 LWCameraRay *ray) {
+        const Host::Evaluator *e = &ev;
         if (e->lost) return LWCAMTYPEEVAL_NO_RAY;
         const LWCameraAccess &a = e->access;
         double dist = e->zoom * a.filmSize[1] * 0.5;
