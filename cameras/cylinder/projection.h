@@ -45,12 +45,12 @@ inline CylinderFilm CylinderFilmAt(const CylinderParams &p, double filmX, double
     double b;
     if (f.upright) {
         // Upright cylinder: angle across the width, linear along the height.
-        b = mid + span * (filmX / (0.5 * W)) * 0.5;
+        b = mid + filmX * (span / W);
         f.s = (filmY / (0.5 * H)) * p.length * 0.5;
     } else {
         // Lying cylinder: film x is measured in half film heights, so the
         // linear extent across the frame is length * W / H.
-        b = mid + span * (filmY / (0.5 * H)) * 0.5;
+        b = mid + filmY * (span / H);
         f.s = (filmX / (0.5 * H)) * p.length * 0.5;
     }
     f.sinB = std::sin(b);
