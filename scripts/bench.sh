@@ -3,7 +3,9 @@
 # bench/RESULTS.md.
 #   scripts/bench.sh [build-dir]     (default: build/release)
 # BENCH_MIN_TIME (seconds per benchmark, default 0.3) and BENCH_REPETITIONS
-# (default 3; the best repetition counts) tune the run.
+# (default 3; the best repetition counts) tune the run. Repetitions of all
+# benchmarks are interleaved in random order, so a slow spell of the machine
+# does not fall on one camera alone.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/release}
@@ -21,6 +23,7 @@ trap 'rm -rf "$out"' EXIT
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 set +e
 "$build/bench/lentara_bench" --benchmark_min_time="$min_time" --benchmark_repetitions="$reps" \
+    --benchmark_enable_random_interleaving=true \
     --benchmark_out="$out/results.json" --benchmark_out_format=json >"$out/stdout.txt"
 status=$?
 set -e
@@ -34,7 +37,24 @@ cpu=$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //')
 cores=$(nproc)
 cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
 compiler=$("$cxx" --version | head -1)
-flags="$(sed -n 's/^CMAKE_CXX_FLAGS:[A-Z]*=//p' "$build/CMakeCache.txt") $(sed -n 's/^CMAKE_CXX_FLAGS_RELEASE:[A-Z]*=//p' "$build/CMakeCache.txt") -fPIC -fvisibility=hidden -fvisibility-inlines-hidden -fno-semantic-interposition (module)"
+# The flags a camera source of the module was compiled with, as the build ran them.
+flags=$(python3 - "$build/compile_commands.json" <<'PY'
+import json, shlex, sys
+for e in json.load(open(sys.argv[1])):
+    if e["file"].endswith("cameras/perspective/perspective.cpp"):
+        args = shlex.split(e["command"])[1:]
+        keep, skip = [], False
+        for a in args:
+            if skip:
+                skip = False
+            elif a in ("-o", "-c"):
+                skip = True
+            elif not a.startswith("-I"):
+                keep.append(a)
+        print(" ".join(keep) + " (module)")
+        break
+PY
+)
 
 python3 - "$out/results.json" "$out/stdout.txt" "$root/bench/RESULTS.md" <<PY
 import json, sys, re
@@ -99,7 +119,8 @@ w("")
 w("The last column is the largest relative difference between the module's rays and the reference kernel's")
 w("over a sample of the frame (both streams); the Perspective family computes in single precision, so its")
 w("reference follows the same single-precision steps. Fisheye takes the cosine and sine of the film angle as")
-w("x / r and y / r where the reference goes through atan2, so the two differ in the last bits. The three")
+w("x / r and y / r where the reference goes through atan2, and Cylinder its angle as mid + x * (span / W)")
+w("where the reference writes span * (x / (W / 2)) / 2, so those pairs differ in the last bits. The three")
 w("Perspective types run the same code per ray, so the spread of their rows shows how noisy the run was.")
 w("")
 w("## Composite cameras: overhead over the delegated camera (target < 10 ns)")
@@ -108,7 +129,8 @@ w("Every tile picks a moving Panoramic scene camera. *direct*: that camera's own
 w("handler record. *service*: the same camera through the stand-in host's camera evaluation service, which is the")
 w("path every composite takes, measured while that composite exists. The stand-in's service finds the evaluator")
 w("through a per-thread ID cache, counts the call in a per-thread cache line, writes the identity filter and calls")
-w("the tile camera's instance; that cost (a few ns) is the host's, not the module's. *overhead over service* is")
+w("the tile camera's instance, with no other call on the way; that cost (a few ns) is the host's, not the")
+w("module's. *overhead over service* is")
 w("the module's own dispatch: finding the tile, moving the film point, checking the input and the returned ray")
 w("(Overscan: also reading its three envelopes at the ray's time through the host's vparm service, per ray;")
 w("the stand-in answers those from each envelope's last published curve, without a lock).")
