@@ -34,7 +34,7 @@ struct SlotLease {
     }
 };
 
-[[gnu::noinline]] int claimSlot() {
+int claimSlot() {
     static thread_local SlotLease lease;
     unsigned int used = gSlotsInUse.load();
     int slot = kCountSlots;
@@ -109,7 +109,7 @@ struct Host::Evaluator {
     }
     void noteEvaluate() {
         int slot = tSlot;
-        if (__builtin_expect(slot < 0, 0)) slot = claimSlot();
+        if (slot < 0) slot = claimSlot();
         if (slot < kCountSlots) {
             // Only this thread writes this slot.
             std::atomic<long long> &c = counts[slot].n;
@@ -428,8 +428,8 @@ struct HostServices {
         if (!e || !ray) return LWCAMTYPEEVAL_NO_RAY;
         return evaluateOn(e, fpx, fpy, lpx, lpy, frac, ray);
     }
-    [[gnu::noinline]] static int evaluateOn(Host::Evaluator *e, double fpx, double fpy, double lpx, double lpy, double frac,
-                          LWCameraRay *ray) {
+    [[gnu::noinline]] static int evaluateOn(Host::Evaluator *e, double fpx, double fpy, double lpx, double lpy,
+                                            double frac, LWCameraRay *ray) {
         e->noteEvaluate();
         if (e->camera) {
             DepthGuard depth;
@@ -437,12 +437,11 @@ struct HostServices {
         }
         return evaluatePinhole(*e, fpx, fpy, ray);
     }
-    [[gnu::noinline]] static int evaluatePinhole(const Host::Evaluator &ev, double fpx, double fpy,
-                                                 LWCameraRay *ray) {
-        const Host::Evaluator *e = &ev;
-        if (e->lost) return LWCAMTYPEEVAL_NO_RAY;
-        const LWCameraAccess &a = e->access;
-        double dist = e->zoom * a.filmSize[1] * 0.5;
+    // An evaluator of a camera item without a camera type: the host's own pinhole.
+    static int evaluatePinhole(const Host::Evaluator &e, double fpx, double fpy, LWCameraRay *ray) {
+        if (e.lost) return LWCAMTYPEEVAL_NO_RAY;
+        const LWCameraAccess &a = e.access;
+        double dist = e.zoom * a.filmSize[1] * 0.5;
         double d[3], len2 = 0.0;
         for (int i = 0; i < 3; ++i) {
             d[i] = fpx * a.toWorld[0][i] + fpy * a.toWorld[1][i] + dist * a.toWorld[2][i];
