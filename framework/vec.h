@@ -63,4 +63,21 @@ inline int WriteRay(LWCameraRay *ray, Vec3 pos, Vec3 dir, Vec3 filmNorm) {
     return LWCAMTYPEEVAL_RAY;
 }
 
+// The same for a ray whose film normal is its direction, with the checks in
+// one test: x - x is +0 for every finite x and NaN for an infinity or a NaN,
+// so the sum of those differences is zero exactly when all six members are
+// finite, and the sum of the direction's magnitudes is then above zero
+// exactly when the direction is not zero (rounding up to infinity still
+// counts as not zero).
+inline int WriteRay(LWCameraRay *ray, Vec3 pos, Vec3 dir) {
+    const double probe = ((pos.x - pos.x) + (pos.y - pos.y) + (pos.z - pos.z)) +
+                         ((dir.x - dir.x) + (dir.y - dir.y) + (dir.z - dir.z));
+    const double size = std::fabs(dir.x) + std::fabs(dir.y) + std::fabs(dir.z);
+    if (!(probe == 0.0 && size > 0.0)) return LWCAMTYPEEVAL_NO_RAY;
+    Store(pos, ray->rayPos);
+    Store(dir, ray->rayDir);
+    Store(dir, ray->filmNorm);
+    return LWCAMTYPEEVAL_RAY;
+}
+
 } // namespace lentara

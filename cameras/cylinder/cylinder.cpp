@@ -118,7 +118,7 @@ public:
         Pose scratch;
         const Pose &pose = PoseAt(fraction, access, scratch);
         const CylinderRay r = CylinderRayFrom(film, pose);
-        return WriteRay(ray, r.origin, r.direction, r.direction);
+        return WriteRay(ray, r.origin, r.direction);
     }
 };
 

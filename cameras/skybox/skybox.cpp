@@ -137,7 +137,7 @@ public:
         const Cell cell = SkyboxCell(fpx, fpy, W, H, type);
         if (cell.face == Face::None) return LWCAMTYPEEVAL_NO_RAY;
         const Vec3 dir = WorldDirection(access->toWorld, CameraDirection(cell, H, type));
-        return WriteRay(ray, lentara::Load(access->worldPos), dir, dir);
+        return WriteRay(ray, lentara::Load(access->worldPos), dir);
     }
 };
 

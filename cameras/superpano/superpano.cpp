@@ -164,7 +164,7 @@ public:
         Pose scratch;
         const Pose &pose = PoseAt(fraction, access, scratch);
         const Vec3 dir = WorldDirection(pose, local);
-        return WriteRay(ray, pose.position, dir, dir);
+        return WriteRay(ray, pose.position, dir);
     }
 };
 
