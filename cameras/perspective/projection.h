@@ -57,6 +57,9 @@ inline double Widen(float f) {
     return f;
 }
 inline lentara::Vec3 Widen(const Vec3f &v) { return {Widen(v.x), Widen(v.y), Widen(v.z)}; }
+inline lentara::Pose Wide(const PoseF &p) {
+    return {Widen(p.position), Widen(p.right), Widen(p.up), Widen(p.forward)};
+}
 
 // The rounded pose as the ray needs it: the floats for the single-precision
 // steps and the same values widened (exactly) to double for the steps taken
@@ -66,9 +69,7 @@ struct RoundedPose {
     lentara::Pose wide;
 };
 
-inline RoundedPose Rounded(const PoseF &p) {
-    return {p.right, p.up, p.forward, {Widen(p.position), Widen(p.right), Widen(p.up), Widen(p.forward)}};
-}
+inline RoundedPose Rounded(const PoseF &p) { return {p.right, p.up, p.forward, Wide(p)}; }
 inline RoundedPose Rounded(const lentara::Pose &p) { return Rounded(ToSingle(p)); }
 
 struct LensParams {
@@ -103,7 +104,7 @@ inline Vec3f NormalizeF(const Vec3f &v) {
 
 // How the kernel below reads a pose: the floats of the single-precision
 // steps, and the values widened to double for the steps in double precision
-// (read from a rounded pose, or widened on the spot from a PoseF).
+// (read from a rounded pose, or widened on the spot from a PoseF by Wide).
 inline const Vec3f &SingleRight(const RoundedPose &p) { return p.right; }
 inline const Vec3f &SingleUp(const RoundedPose &p) { return p.up; }
 inline const Vec3f &SingleForward(const RoundedPose &p) { return p.forward; }
@@ -111,9 +112,6 @@ inline const lentara::Pose &Wide(const RoundedPose &p) { return p.wide; }
 inline const Vec3f &SingleRight(const PoseF &p) { return p.right; }
 inline const Vec3f &SingleUp(const PoseF &p) { return p.up; }
 inline const Vec3f &SingleForward(const PoseF &p) { return p.forward; }
-inline lentara::Pose Wide(const PoseF &p) {
-    return {Widen(p.position), Widen(p.right), Widen(p.up), Widen(p.forward)};
-}
 
 // The ray through film point (filmX, filmY) and lens sample (lensX, lensY)
 // for a RoundedPose or a PoseF.
@@ -134,7 +132,7 @@ inline Ray ThinLensRay(const PoseT &pose, const LensParams &lens, double filmX, 
                                   ox * W.right.z + oy * W.up.z};
     ray.origin = {W.position.x + offset.x, W.position.y + offset.y, W.position.z + offset.z};
 
-    // Direction through the film point for a pinhole at P.
+    // Direction through the film point for a pinhole at the pose position.
     const float x = static_cast<float>(filmX);
     const float y = static_cast<float>(filmY);
     const float f = lens.filmDistance;
