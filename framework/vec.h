@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cmath>
+#include <limits>
 #include <cstring>
 
 #include "module/lwhost.h"
@@ -46,8 +47,11 @@ inline void SinCos(SinCosMemo &m, double x, double &s, double &c) {
 }
 
 // Film size the host reports is usable for a projection.
+// Finite and not zero is one range test on the magnitude (false for a NaN).
 inline bool FilmIsUsable(double width, double height) {
-    return std::isfinite(width) && std::isfinite(height) && width != 0.0 && height != 0.0;
+    const double w = std::fabs(width), h = std::fabs(height);
+    return w > 0.0 && w <= std::numeric_limits<double>::max() && h > 0.0 &&
+           h <= std::numeric_limits<double>::max();
 }
 
 // Writes origin, direction and film normal when all are finite and the
