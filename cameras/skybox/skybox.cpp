@@ -132,7 +132,10 @@ public:
         if (!access) access = frameSeen ? &cameraAccess : nullptr;
         if (!access) return LWCAMTYPEEVAL_NO_RAY;
         const double W = access->filmSize[0], H = access->filmSize[1];
-        if (!FilmIsUsable(W, H) || !std::isfinite(fpx) || !std::isfinite(fpy)) return LWCAMTYPEEVAL_NO_RAY;
+        // A film point that is not finite needs no test of its own: it lands
+        // in a cell without a view, or its direction comes out NaN, and
+        // WriteRay refuses that ray.
+        if (!FilmIsUsable(W, H)) return LWCAMTYPEEVAL_NO_RAY;
         const int type = setting[skyboxType];
         const Cell cell = SkyboxCell(fpx, fpy, W, H, type);
         if (cell.face == Face::None) return LWCAMTYPEEVAL_NO_RAY;

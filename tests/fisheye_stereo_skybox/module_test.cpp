@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 #include <thread>
@@ -721,6 +723,40 @@ TEST_F(Cameras, StereoGizmoDrawsThePlaneAndTheEyes) {
 }
 
 // ---- skybox --------------------------------------------------------------
+
+TEST_F(Cameras, SkyboxRefusesFilmPointsThatAreNotFiniteInEveryCell) {
+    auto ci = Make("VantorSkyboxCam");
+    const LWXPanelID panel = Panel(*ci);
+    ASSERT_EQ(ci->newTime(0, 0.0), "");
+    ASSERT_EQ(ci->newFrame(0), "");
+    const double W = ci->access().filmSize[0], H = ci->access().filmSize[1];
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    // Each bad coordinate beside a good one from every column and row, so the
+    // bad point is sent to every cell that has a view.
+    std::vector<std::pair<double, double>> points;
+    for (double bad : {nan, -nan, inf, -inf}) {
+        for (double x : {-3 * W / 8, -W / 8, W / 8, 3 * W / 8}) points.push_back({x, bad});
+        for (double y : {-H / 3, 0.0, H / 3}) points.push_back({bad, y});
+        points.push_back({bad, bad});
+    }
+    for (int type : {0, 1}) {
+        Set(panel, 0x8006, type);
+        for (const auto &p : points) {
+            // The host sets the filter itself; the camera's part is the rest.
+            LWCameraRay r, before;
+            std::memset(&r, 0x5a, sizeof r);
+            before = r;
+            EXPECT_EQ(ci->evaluate(p.first, p.second, 0, 0, 0, &r), 0) << type << " " << p.first << " " << p.second;
+            EXPECT_EQ(std::memcmp(&r, &before, offsetof(LWCameraRay, filter)), 0)
+                << type << " " << p.first << " " << p.second;
+        }
+        // A finite point far off the film still gets a defined answer.
+        LWCameraRay far{};
+        if (ci->evaluate(1e300, 1e300, 0, 0, 0, &far)) {
+            for (int k = 0; k < 3; ++k) EXPECT_TRUE(std::isfinite(far.rayDir[k]));
+        }
+    }
+}
 
 TEST_F(Cameras, SkyboxTurnedCameraRaysFormOneSeamlessCube) {
     host.scene().setCamera(cam, CamProp::FilmWidth, 0.032);
