@@ -1,6 +1,7 @@
 // Handing a computed ray to the host.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -43,4 +44,18 @@ TEST(WriteRay, DirectionAsFilmNormalHandsOverExactlyWhatTheGeneralFormDoes) {
         refused += ra == LWCAMTYPEEVAL_NO_RAY;
     }
     EXPECT_EQ(refused, 6 * 3 + 1); // NaN and the two infinities in every slot, and the zero direction
+}
+
+TEST(FilmIsUsable, FiniteAndNotZeroInBothSizes) {
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const double big = std::numeric_limits<double>::max(), tiny = std::numeric_limits<double>::denorm_min();
+    const double values[] = {0.036, -0.024, big, -big, tiny, -tiny, 0.0, -0.0, nan, -nan, inf, -inf};
+    int usable = 0;
+    for (double w : values)
+        for (double h : values) {
+            const bool expected = std::isfinite(w) && std::isfinite(h) && w != 0.0 && h != 0.0;
+            EXPECT_EQ(FilmIsUsable(w, h), expected) << w << " x " << h;
+            usable += expected;
+        }
+    EXPECT_EQ(usable, 36); // six usable values each way
 }
