@@ -191,22 +191,37 @@ LENTARA_NOINLINE Ray TraceSinglePose(const Pose &pose, const LensParams &lens, d
 
 TEST(PerspectiveProjection, APoseInDoublePrecisionIsRoundedBeforeItIsUsed) {
     // Values that single precision cannot hold: each must reach the ray as
-    // its float, not as the double it came from.
-    const Pose pose = {{0.1, 0.2, 0.3}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-    const PoseF single = ToSingle(pose);
-    for (const LensParams &lens : {DefaultLens(), LensParams{0.03f, 0.0f, 10.0}}) {
-        // On unrotated axes the lens offset is exactly (0.3 a, 0.4 a, 0).
-        const double a = lens.lensRadius;
-        const Vec3 origin = {double(single.position.x) + 0.3 * a, double(single.position.y) + 0.4 * a,
-                             double(single.position.z)};
-        for (const Ray &r : {perspective_test::TraceRoundedPose(pose, lens, 0.001, 0.002),
-                             perspective_test::TraceSinglePose(pose, lens, 0.001, 0.002)}) {
-            EXPECT_TRUE(SameBits(r.origin, origin));
-            const Ray s = ThinLensRay(single, lens, 0.001, 0.002, 0.3, 0.4);
-            EXPECT_TRUE(SameBits(r.direction, s.direction));
-            EXPECT_TRUE(SameBits(r.filmNormal, s.filmNormal));
+    // its float, not as the double it came from. The expected rays come from
+    // poses written as float literals, so no rounding in this test's own
+    // code can be optimised away with the code under test.
+    struct Case {
+        Pose pose;
+        PoseF single;
+    };
+    const Case cases[] = {
+        {{{0.1, 0.2, 0.3}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
+         {{0.1f, 0.2f, 0.3f}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
+        // Turned axes: the lens offset and the film normal come from the
+        // widened floats of the right, up and forward axes.
+        {{{-1.7, 2.9, 0.3}, {0.6, 0.8, 0.1}, {-0.8, 0.6, 0.3}, {0.1, -0.2, 0.7}},
+         {{-1.7f, 2.9f, 0.3f}, {0.6f, 0.8f, 0.1f}, {-0.8f, 0.6f, 0.3f}, {0.1f, -0.2f, 0.7f}}},
+    };
+    for (const Case &c : cases)
+        for (const LensParams &lens : {DefaultLens(), LensParams{0.03f, 0.0f, 10.0}, LensParams{0.03f, 0.01f, 0.0}}) {
+            const Ray s = ThinLensRay(c.single, lens, 0.001, 0.002, 0.3, 0.4);
+            for (const Ray &r : {perspective_test::TraceRoundedPose(c.pose, lens, 0.001, 0.002),
+                                 perspective_test::TraceSinglePose(c.pose, lens, 0.001, 0.002)}) {
+                EXPECT_TRUE(SameBits(r.origin, s.origin));
+                EXPECT_TRUE(SameBits(r.direction, s.direction));
+                EXPECT_TRUE(SameBits(r.filmNormal, s.filmNormal));
+            }
         }
-    }
+    // On unrotated axes the lens offset is exactly (0.3 a, 0.4 a, 0).
+    const double a = DefaultLens().lensRadius;
+    EXPECT_TRUE(SameBits(perspective_test::TraceSinglePose(cases[0].pose, DefaultLens(), 0.001, 0.002).origin,
+                         {double(0.1f) + 0.3 * a, double(0.2f) + 0.4 * a, double(0.3f)}));
+    EXPECT_TRUE(SameBits(ThinLensRay(cases[1].single, DefaultLens(), 0, 0, 0, 0).filmNormal,
+                         {double(0.1f), double(-0.2f), double(0.7f)}));
 }
 
 TEST(PerspectiveProjection, HandsOverExactlyTheRaysTheFrameworkWould) {
