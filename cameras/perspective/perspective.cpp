@@ -144,7 +144,7 @@ public:
         FractionCache<RoundedPose> &c = tPose;
         if (c.Holds(samples, fraction)) return Trace(c.value, fpx, fpy, lpx, lpy, ray);
         if (RepeatedMiss(tLastMiss, samples, fraction)) {
-            c.value = Rounded(samples.Interpolate(fraction));
+            c.value = RoundedAt(samples, fraction);
             c.Mark(samples, fraction);
             return Trace(c.value, fpx, fpy, lpx, lpy, ray);
         }
@@ -158,9 +158,7 @@ private:
     // would be read back with wider loads than it was stored with.
     LENTARA_NOINLINE int TraceFresh(double fraction, double fpx, double fpy, double lpx, double lpy,
                                     LWCameraRay *ray) const {
-        Pose p;
-        samples.InterpolateInto(fraction, p);
-        return Trace(ToSingle(p), fpx, fpy, lpx, lpy, ray);
+        return Trace(RoundedAt(samples, fraction), fpx, fpy, lpx, lpy, ray);
     }
 
     template <class PoseT>

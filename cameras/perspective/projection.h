@@ -12,6 +12,10 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstddef>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include "framework/motion.h"
 #include "framework/vec.h"
@@ -71,6 +75,49 @@ struct RoundedPose {
 
 inline RoundedPose Rounded(const PoseF &p) { return {p.right, p.up, p.forward, Wide(p)}; }
 inline RoundedPose Rounded(const lentara::Pose &p) { return Rounded(ToSingle(p)); }
+
+#if defined(__SSE2__) || defined(_M_X64)
+namespace detail {
+// One vector of the pose at weight w between two samples, v * a + w * b
+// (v = 1 - w), rounded to single precision, as floats and widened back.
+// The conversions are the processor's own vector instructions, which the
+// optimiser neither vectorises nor folds, so they need no opaque Widen and
+// the x and y components share one instruction per step.
+struct RoundedVec {
+    Vec3f f;
+    lentara::Vec3 d;
+};
+LENTARA_ALWAYS_INLINE RoundedVec LerpRounded(const double *a, __m128d v, __m128d w) {
+    const __m128d xy = _mm_add_pd(_mm_mul_pd(v, _mm_loadu_pd(a)), _mm_mul_pd(w, _mm_loadu_pd(a + 3)));
+    const __m128d z = _mm_add_sd(_mm_mul_sd(v, _mm_load_sd(a + 2)), _mm_mul_sd(w, _mm_load_sd(a + 5)));
+    const __m128 fxy = _mm_cvtpd_ps(xy);
+    const __m128 fz = _mm_cvtsd_ss(_mm_setzero_ps(), z);
+    const __m128d dxy = _mm_cvtps_pd(fxy);
+    const __m128d dz = _mm_cvtss_sd(_mm_setzero_pd(), fz);
+    return {{_mm_cvtss_f32(fxy), _mm_cvtss_f32(_mm_shuffle_ps(fxy, fxy, 1)), _mm_cvtss_f32(fz)},
+            {_mm_cvtsd_f64(dxy), _mm_cvtsd_f64(_mm_unpackhi_pd(dxy, dxy)), _mm_cvtsd_f64(dz)}};
+}
+} // namespace detail
+#endif
+
+// The rounded pose at one exposure fraction of the motion samples (which
+// must not be empty): the samples' interpolation, rounded, as Rounded gives it.
+LENTARA_ALWAYS_INLINE RoundedPose RoundedAt(const lentara::MotionSamples &samples, double fraction) {
+#if defined(__SSE2__) || defined(_M_X64)
+    unsigned i;
+    double w;
+    lentara::InterpolationWeights(samples.sampleCount, fraction, i, w);
+    const __m128d vv = _mm_set1_pd(1.0 - w), ww = _mm_set1_pd(w);
+    const std::size_t k = 3 * std::size_t(i);
+    const detail::RoundedVec P = detail::LerpRounded(samples.samplePositions.get() + k, vv, ww);
+    const detail::RoundedVec R = detail::LerpRounded(samples.sampleRights.get() + k, vv, ww);
+    const detail::RoundedVec U = detail::LerpRounded(samples.sampleUps.get() + k, vv, ww);
+    const detail::RoundedVec F = detail::LerpRounded(samples.sampleForwards.get() + k, vv, ww);
+    return {R.f, U.f, F.f, {P.d, R.d, U.d, F.d}};
+#else
+    return Rounded(samples.Interpolate(fraction));
+#endif
+}
 
 struct LensParams {
     float filmDistance;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "cameras/perspective/projection.h"
@@ -222,6 +223,50 @@ TEST(PerspectiveProjection, APoseInDoublePrecisionIsRoundedBeforeItIsUsed) {
                          {double(0.1f) + 0.3 * a, double(0.2f) + 0.4 * a, double(0.3f)}));
     EXPECT_TRUE(SameBits(ThinLensRay(cases[1].single, DefaultLens(), 0, 0, 0, 0).filmNormal,
                          {double(0.1f), double(-0.2f), double(0.7f)}));
+}
+
+namespace perspective_test {
+LENTARA_NOINLINE RoundedPose RoundedAtOutOfLine(const MotionSamples &samples, double fraction) {
+    return RoundedAt(samples, fraction);
+}
+} // namespace perspective_test
+
+TEST(PerspectiveProjection, TheRoundedPoseAtAFractionIsTheInterpolationRoundedComponentByComponent) {
+    // Three samples of values single precision cannot hold.
+    MotionSamples samples;
+    samples.sampleCount = 3;
+    std::unique_ptr<double[]> *arrays[4] = {&samples.samplePositions, &samples.sampleRights, &samples.sampleUps,
+                                            &samples.sampleForwards};
+    for (int a = 0; a < 4; ++a) {
+        *arrays[a] = std::make_unique<double[]>(9);
+        for (int k = 0; k < 9; ++k) (*arrays[a])[k] = 0.1 * (a + 1) + 0.37 * k - 1.3 + 1e-9 * k * k;
+    }
+    for (double f : {-0.5, 0.0, 0.1, 0.25, 0.5, 0.6180339887, 0.99, 1.0, 3.0, kNaN, kInf}) {
+        unsigned i;
+        double w;
+        InterpolationWeights(samples.sampleCount, f, i, w);
+        const double v = 1.0 - w;
+        // Each component rounded through memory the optimiser must keep.
+        auto expected = [&](int a, int c) {
+            const double *p = arrays[a]->get() + 3 * i;
+            volatile float rounded = static_cast<float>(v * p[c] + w * p[c + 3]);
+            return static_cast<float>(rounded);
+        };
+        const RoundedPose r = perspective_test::RoundedAtOutOfLine(samples, f);
+        const Vec3f *floats[4] = {nullptr, &r.right, &r.up, &r.forward};
+        const Vec3 *doubles[4] = {&r.wide.position, &r.wide.right, &r.wide.up, &r.wide.forward};
+        for (int a = 0; a < 4; ++a) {
+            const float e[3] = {expected(a, 0), expected(a, 1), expected(a, 2)};
+            const double d[3] = {doubles[a]->x, doubles[a]->y, doubles[a]->z};
+            for (int c = 0; c < 3; ++c) {
+                EXPECT_TRUE(SameBits(d[c], static_cast<double>(e[c]))) << f << " " << a << " " << c;
+                if (floats[a]) {
+                    const float g[3] = {floats[a]->x, floats[a]->y, floats[a]->z};
+                    EXPECT_EQ(std::memcmp(&g[c], &e[c], sizeof(float)), 0) << f << " " << a << " " << c;
+                }
+            }
+        }
+    }
 }
 
 TEST(PerspectiveProjection, HandsOverExactlyTheRaysTheFrameworkWould) {
