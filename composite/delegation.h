@@ -19,6 +19,7 @@
 #include <new>
 
 #include "framework/services.h"
+#include "framework/vec.h"
 #include "module/lwhost.h"
 
 namespace lentara {
@@ -108,9 +109,7 @@ inline int EvaluateTile(const HostServices &svc, const Tile &tile, double fpx, d
     if (!tile.tileEvaluator || !ray) return LWCAMTYPEEVAL_NO_RAY;
     const LWCameraEvaluationFuncs *ce = svc.camevalfuncs;
     if (!ce || !ce->evaluate) return LWCAMTYPEEVAL_NO_RAY;
-    if (!std::isfinite(fpx) || !std::isfinite(fpy) || !std::isfinite(lpx) || !std::isfinite(lpy) ||
-        !std::isfinite(fraction))
-        return LWCAMTYPEEVAL_NO_RAY;
+    if (!AllFinite(fpx, fpy, lpx, lpy, fraction)) return LWCAMTYPEEVAL_NO_RAY;
     const int result = ce->evaluate(tile.tileEvaluator, fpx, fpy, lpx, lpy, fraction, ray);
     if (result != LWCAMTYPEEVAL_NO_RAY && !RayIsUsable(*ray)) return LWCAMTYPEEVAL_NO_RAY;
     return result;

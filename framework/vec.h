@@ -46,6 +46,13 @@ inline void SinCos(SinCosMemo &m, double x, double &s, double &c) {
     c = m.cos;
 }
 
+// Whether every value is finite, in one test: x - x is +0 for every finite x
+// and NaN for an infinity or a NaN, and a sum with a NaN in it is NaN.
+template <class... D>
+inline bool AllFinite(D... x) {
+    return (... + (x - x)) == 0.0;
+}
+
 // Film size the host reports is usable for a projection.
 // Finite and not zero is one range test on the magnitude (false for a NaN).
 inline bool FilmIsUsable(double width, double height) {

@@ -69,11 +69,11 @@ const CameraTypeDesc kDesc = {
     LWCAMTYPEF_SUPPORTSDOF,
 };
 
-class CameraPlugin : public GridCamera {
+class CameraPlugin : public GridCameraOf<kLayout> {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
     static void *&PanelInstance() { return gInstance; }
-    explicit CameraPlugin(LWItemID item) : GridCamera(kDesc, kLayout, ID_CAM_FIRST, item) {}
+    explicit CameraPlugin(LWItemID item) : GridCameraOf(kDesc, ID_CAM_FIRST, item) {}
 };
 
 using CB = GridCallbacks<CameraPlugin>;

@@ -59,3 +59,17 @@ TEST(FilmIsUsable, FiniteAndNotZeroInBothSizes) {
         }
     EXPECT_EQ(usable, 36); // six usable values each way
 }
+
+TEST(AllFinite, OneTestForAnyNumberOfValues) {
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const double big = std::numeric_limits<double>::max(), tiny = std::numeric_limits<double>::denorm_min();
+    for (double bad : {nan, -nan, inf, -inf})
+        for (int slot = 0; slot < 5; ++slot) {
+            double v[5] = {big, -big, tiny, -0.0, 1.5};
+            v[slot] = bad;
+            EXPECT_FALSE(AllFinite(v[0], v[1], v[2], v[3], v[4])) << slot << " " << bad;
+        }
+    EXPECT_TRUE(AllFinite(big, -big, tiny, -0.0, 1.5)); // differences of the largest values do not overflow
+    EXPECT_TRUE(AllFinite(0.0));
+    EXPECT_FALSE(AllFinite(inf));
+}
