@@ -594,12 +594,12 @@ void RegisterAll() {
         benchmark::RegisterBenchmark(("module/" + p->label + "/varying").c_str(), BM_Module<true>, p)
             ->Threads(1)->Threads(2)->UseRealTime();
         benchmark::RegisterBenchmark(("reference/" + p->label + "/fixed").c_str(), BM_Reference<false>, p)
-            ->UseRealTime();
+            ->Threads(1)->Threads(2)->UseRealTime();
         benchmark::RegisterBenchmark(("reference/" + p->label + "/varying").c_str(), BM_Reference<true>, p)
-            ->UseRealTime();
+            ->Threads(1)->Threads(2)->UseRealTime();
     }
-    benchmark::RegisterBenchmark("target/direct/fixed", BM_TargetDirect<false>)->UseRealTime();
-    benchmark::RegisterBenchmark("target/direct/varying", BM_TargetDirect<true>)->UseRealTime();
+    benchmark::RegisterBenchmark("target/direct/fixed", BM_TargetDirect<false>)->Threads(1)->Threads(2)->UseRealTime();
+    benchmark::RegisterBenchmark("target/direct/varying", BM_TargetDirect<true>)->Threads(1)->Threads(2)->UseRealTime();
     benchmark::RegisterBenchmark("target/service/fixed", BM_TargetService<false>)->UseRealTime();
     benchmark::RegisterBenchmark("target/service/varying", BM_TargetService<true>)->UseRealTime();
     for (const auto &c : gComposites) {
