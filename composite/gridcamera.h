@@ -38,18 +38,6 @@ public:
     LWError NewTime(LWFrame frame, LWTime time);
     LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access);
     int Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *access);
-    // The ray path for a grid known at compile time (GridCameraOf below):
-    // with the grid's constants folded in, finding the tile is one or two
-    // comparisons and the shift a constant factor. Inline, so that the
-    // handler's evaluate callback holds the whole path. EvaluateTile checks
-    // the moved film point and the other inputs.
-    template <const GridLayout &L>
-    int EvaluateOn(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
-                   const LWCameraAccess *access) const {
-        if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
-        const GridPoint p = LocateTile(L, fpx, fpy, access->filmSize[0], access->filmSize[1]);
-        return EvaluateTile(svc(), tiles[p.tile], p.fpx, p.fpy, lpx, lpy, fraction, ray);
-    }
     void Save(const LWSaveState *save) const;
     void Load(const LWLoadState *load);
 
@@ -65,9 +53,15 @@ class GridCameraOf : public GridCamera {
 public:
     GridCameraOf(const CameraTypeDesc &desc, unsigned int firstChoiceId, LWItemID self)
         : GridCamera(desc, L, firstChoiceId, self) {}
+    // With the grid's constants folded in, finding the tile is one or two
+    // comparisons and the shift a constant factor. Inline, so that the
+    // handler's evaluate callback holds the whole path. EvaluateTile checks
+    // the moved film point and the other inputs.
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const {
-        return EvaluateOn<L>(fpx, fpy, lpx, lpy, fraction, ray, access);
+        if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
+        const GridPoint p = LocateTile(L, fpx, fpy, access->filmSize[0], access->filmSize[1]);
+        return EvaluateTile(svc(), tiles[p.tile], p.fpx, p.fpy, lpx, lpy, fraction, ray);
     }
 };
 

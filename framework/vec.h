@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cmath>
-#include <limits>
 #include <cstring>
+#include <limits>
 
 #include "module/lwhost.h"
 
