@@ -66,13 +66,36 @@ void CameraBase::SetValue(int index, double v) {
     vp->setVal(envelope[index], w);
 }
 
+// Writes the record of a parameter that has no envelope (the host could not
+// make one): a scratch envelope holding the parameter's value, so that the
+// block keeps its layout and a later load finds every setting where it
+// belongs. False when no such record can be written.
+static bool SaveScratchEnvelope(const LWVParmFuncs *vp, double v, const LWSaveState *save) {
+    if (!vp || !vp->create || !vp->save) return false;
+    LWVParmID scratch = vp->create(LWVP_FLOAT, LWVPDT_NOTXTR);
+    if (!scratch) return false;
+    if (vp->setVal) {
+        double w[3] = {v, 0.0, 0.0};
+        vp->setVal(scratch, w);
+    }
+    vp->save(scratch, save);
+    if (vp->destroy) vp->destroy(scratch);
+    return true;
+}
+
 void CameraBase::Save(const LWSaveState *save) const {
     if (!save) return;
     const LWVParmFuncs *vp = svc().vparmf;
     for (int b = 0; b < desc.blockCount; ++b) {
         const BlockItem &it = desc.block[b];
         if (it.kind == BlockItem::kEnvelope) {
-            if (envelope[it.index] && vp && vp->save) vp->save(envelope[it.index], save);
+            // Without a record here the rest of the block would be read back
+            // from the wrong place, so the block ends instead (a short block
+            // leaves the remaining settings as they are when it is loaded).
+            if (envelope[it.index] && vp && vp->save)
+                vp->save(envelope[it.index], save);
+            else if (envelope[it.index] || !SaveScratchEnvelope(vp, value[it.index], save))
+                return;
         } else if (save->writeU4) {
             const unsigned int v = it.kind == BlockItem::kSetting ? static_cast<unsigned int>(setting[it.index]) : 0u;
             save->writeU4(save->writeData, &v, 1);
@@ -87,7 +110,10 @@ void CameraBase::Load(const LWLoadState *load) {
         const BlockItem &it = desc.block[b];
         if (it.kind == BlockItem::kEnvelope) {
             if (envelope[it.index]) {
-                if (vp && vp->load) vp->load(envelope[it.index], load);
+                // A record that cannot be read ends the load: what follows
+                // would be read from inside it.
+                if (!vp || !vp->load) return;
+                vp->load(envelope[it.index], load);
                 continue;
             }
             // No envelope for this parameter (the host could not make one):

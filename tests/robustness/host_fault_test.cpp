@@ -186,6 +186,48 @@ TEST_P(NullEnvelopes, CameraWorksWithDefaults) {
     cam->cleanUp();
 }
 
+// A camera whose envelopes the host could not make writes its block in the
+// full layout once the host makes envelopes again (its values in scratch
+// records), and otherwise a block that ends where the first record would
+// stand. Neither puts a setting where a loader expects an envelope.
+TEST_P(NullEnvelopes, SavedBlockKeepsTheLayoutOfACameraWithEnvelopes) {
+    const CameraType &t = GetParam();
+    for (int mode : {LWIO_ASCII, LWIO_BINARY}) {
+        SCOPED_TRACE(mode == LWIO_ASCII ? "text" : "binary");
+        std::string full;
+        {
+            auto cam = Make(t);
+            ASSERT_TRUE(cam->ok());
+            standin::MemorySaveState out(mode);
+            ASSERT_EQ(cam->save(out), "");
+            full = out.bytes();
+        }
+        host->setEnvelopeCreateFails(true);
+        auto cam = Make(t);
+        ASSERT_TRUE(cam->ok());
+        standin::MemorySaveState cut(mode);
+        ASSERT_EQ(cam->save(cut), "");
+        EXPECT_EQ(full.compare(0, cut.bytes().size(), cut.bytes()), 0) << "not a prefix of the full block";
+
+        host->setEnvelopeCreateFails(false);
+        standin::MemorySaveState whole(mode);
+        ASSERT_EQ(cam->save(whole), "");
+        EXPECT_EQ(whole.bytes(), full);
+        cam.reset();
+
+        for (const standin::MemorySaveState *block : {&cut, &whole}) {
+            auto other = Make(t);
+            ASSERT_TRUE(other->ok());
+            standin::MemoryLoadState in(*block);
+            ASSERT_EQ(other->load(in), "");
+            EXPECT_TRUE(in.atEnd());
+            standin::MemorySaveState again(mode);
+            ASSERT_EQ(other->save(again), "");
+            EXPECT_EQ(again.bytes(), full) << "defaults and values came back changed";
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllTypes, NullEnvelopes, ::testing::ValuesIn(AllTypes()), robustness::TypeName);
 
 class HostGivesNothing : public RobustnessTest {};
