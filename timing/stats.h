@@ -94,7 +94,9 @@ inline void CalculateTimes(_Timings &t, double x) noexcept {
         t.totalTicks /= kRescale;
         t.sampleWeight /= kRescale;
     }
-    t.callCount += 1;
+    // Past 2^31 calls the count wraps (and reads as unsigned for the total)
+    // instead of overflowing.
+    t.callCount = static_cast<std::int32_t>(static_cast<std::uint32_t>(t.callCount) + 1u);
     t.averageTicks = t.totalTicks / t.sampleWeight;
 }
 
@@ -107,19 +109,55 @@ inline void ResetTimings(_Timings &t, double minStart) noexcept {
     t.callCount = 0;
 }
 
+// Names the calling thread for SharedTimings without allocating: Windows
+// gives every thread its own id (the compiler's thread_local there is
+// emulated and allocates on a thread's first use), elsewhere the address of
+// a per-thread byte in the static TLS block serves. 0 names no thread.
+#if defined(_WIN32)
+extern "C" __declspec(dllimport) unsigned long __stdcall GetCurrentThreadId(void);
+inline std::uintptr_t ThisThreadToken() noexcept { return static_cast<std::uintptr_t>(GetCurrentThreadId()); }
+#else
+#if defined(__ELF__) && defined(__GNUC__)
+#define LENTARA_TIMING_TLS __attribute__((tls_model("initial-exec")))
+#else
+#define LENTARA_TIMING_TLS
+#endif
+inline std::uintptr_t ThisThreadToken() noexcept {
+    static thread_local char token LENTARA_TIMING_TLS;
+    return reinterpret_cast<std::uintptr_t>(&token);
+}
+#endif
+
 // The same statistics, fed from several threads at once without locks or
 // allocation; every measurement is counted exactly once.
 //
-// The rescaled sum and weight change together, so they live in one 64-bit
-// word (two single-precision halves) updated by compare-and-swap: the updates
-// line up one after another in some order, as the plain series would. Until
-// the first rescaling the exact integer sum and count give the average, so
-// short series report exactly what the plain series reports.
+// While one thread alone measures, the statistics are exactly the plain
+// series: the first thread to add after a reset owns a plain _Timings record
+// and feeds it with CalculateTimes. Only the owner writes that record, and it
+// is read only between frames, when no Add runs, so it needs no atomics.
+// An Add from any other thread marks the series shared, and the shared form
+// below is reported instead.
+//
+// The shared form is fed by every thread from the start. Its rescaled sum and
+// weight change together, so they live in one 64-bit word (two
+// single-precision halves) updated by compare-and-swap: the updates line up
+// one after another in some order, as the plain series would. Until the first
+// rescaling the exact integer sum and count give the average.
 class SharedTimings {
 public:
     SharedTimings() noexcept { Reset(kMainMinStart); }
 
     void Add(std::uint32_t x) noexcept {
+        // Claim the plain series, or find out whose it is. Nothing is
+        // published through the claim, so relaxed order does.
+        const std::uintptr_t me = ThisThreadToken();
+        std::uintptr_t owner = owner_.load(std::memory_order_relaxed);
+        if (owner == 0 && owner_.compare_exchange_strong(owner, me, std::memory_order_relaxed)) owner = me;
+        if (owner == me)
+            CalculateTimes(plain_, x);
+        else if (!shared_.load(std::memory_order_relaxed))
+            shared_.store(true, std::memory_order_relaxed);
+
         calls_.fetch_add(1, std::memory_order_relaxed);
         exactCount_.fetch_add(1, std::memory_order_relaxed);
         exactSum_.fetch_add(x, std::memory_order_relaxed);
@@ -145,9 +183,15 @@ public:
         }
     }
 
-    // Must not run while Add does: the host calls it between frames.
+    // Must not run while Add does: the host calls it between frames. The
+    // average last reported is kept until the next measurement.
     void Reset(double minStart) noexcept {
-        if (exactCount_.load(std::memory_order_relaxed) != 0) average_ = Snapshot().averageTicks;
+        const double kept = Snapshot().averageTicks;
+        average_ = kept;
+        ResetTimings(plain_, minStart);
+        plain_.averageTicks = kept;
+        owner_.store(0, std::memory_order_relaxed);
+        shared_.store(false, std::memory_order_relaxed);
         calls_.store(0, std::memory_order_relaxed);
         exactCount_.store(0, std::memory_order_relaxed);
         exactSum_.store(0, std::memory_order_relaxed);
@@ -160,6 +204,7 @@ public:
 
     // The statistics as a plain record; call it when no Add runs.
     _Timings Snapshot() const noexcept {
+        if (!shared_.load(std::memory_order_relaxed)) return plain_;
         _Timings t;
         const std::uint64_t n = exactCount_.load(std::memory_order_relaxed);
         t.callCount = calls_.load(std::memory_order_relaxed);
@@ -196,6 +241,11 @@ private:
         std::memcpy(&f, &b, sizeof f);
         return f;
     }
+
+    // The plain series and its owner's token (0: no measurement yet).
+    _Timings plain_{};
+    std::atomic<std::uintptr_t> owner_{0};
+    std::atomic<bool> shared_{false};
 
     std::atomic<std::int32_t> calls_{0};
     std::atomic<std::uint64_t> exactCount_{0};

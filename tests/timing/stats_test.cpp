@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -178,6 +179,101 @@ TEST(SharedTimings, ResetKeepsTheAverageUntilTheNextMeasurement) {
     t = s.Snapshot();
     EXPECT_EQ(t.callCount, 1);
     EXPECT_EQ(t.averageTicks, 7.0);
+}
+
+void ExpectSameRecord(const _Timings &got, const _Timings &want) {
+    EXPECT_EQ(got.callCount, want.callCount);
+    EXPECT_EQ(got.totalTicks, want.totalTicks);
+    EXPECT_EQ(got.sampleWeight, want.sampleWeight);
+    EXPECT_EQ(got.averageTicks, want.averageTicks);
+    EXPECT_EQ(got.minTicks, want.minTicks);
+    EXPECT_EQ(got.maxTicks, want.maxTicks);
+    ResultTexts a, b;
+    FormatResults(got, a);
+    FormatResults(want, b);
+    EXPECT_STREQ(a.chNumCalls, b.chNumCalls);
+    EXPECT_STREQ(a.chTotalTime, b.chTotalTime);
+    EXPECT_STREQ(a.chAverageTime, b.chAverageTime);
+}
+
+// Feeds the same ticks to the shared statistics and to a plain series.
+template <class Ticks> void FeedBoth(SharedTimings &s, _Timings &plain, int calls, Ticks next) {
+    for (int i = 0; i < calls; ++i) {
+        const std::uint32_t x = next(i);
+        s.Add(x);
+        CalculateTimes(plain, x);
+    }
+}
+
+TEST(SharedTimings, OneThreadPastTheRescalingIsThePlainSeriesExactly) {
+    {
+        SharedTimings s;
+        _Timings plain = Fresh();
+        FeedBoth(s, plain, 100000, [](int) { return 500u; });
+        ExpectSameRecord(s.Snapshot(), plain);
+        ResultTexts texts;
+        FormatResults(s.Snapshot(), texts);
+        EXPECT_STREQ(texts.chAverageTime, "500.000000 cycles"); // the average of all calls so far
+    }
+    {
+        SharedTimings s;
+        _Timings plain = Fresh();
+        std::mt19937 random(20240607u);
+        std::uniform_int_distribution<std::uint32_t> ticks(1u, 20000u);
+        FeedBoth(s, plain, 50000, [&](int) { return ticks(random); });
+        ASSERT_LT(plain.sampleWeight, 0.01 * plain.callCount); // rescaled many times over
+        ExpectSameRecord(s.Snapshot(), plain);
+    }
+}
+
+TEST(SharedTimings, ResetStartsThePlainSeriesAgainWithTheAverageKept) {
+    SharedTimings s;
+    _Timings plain = Fresh();
+    std::mt19937 random(7u);
+    std::uniform_int_distribution<std::uint32_t> ticks(300u, 900u);
+    FeedBoth(s, plain, 30000, [&](int) { return ticks(random); });
+    for (int frame = 0; frame < 3; ++frame) {
+        s.Reset(kMainMinStart);
+        ResetTimings(plain, kMainMinStart);
+        ExpectSameRecord(s.Snapshot(), plain); // count 0, the last average kept
+        s.Reset(kMainMinStart);                // a frame with no measurement keeps it too
+        ExpectSameRecord(s.Snapshot(), plain);
+        FeedBoth(s, plain, 10000 + frame, [&](int) { return ticks(random); });
+        ExpectSameRecord(s.Snapshot(), plain);
+    }
+}
+
+TEST(SharedTimings, ASecondThreadSwitchesToTheSharedFormUntilTheNextReset) {
+    SharedTimings s;
+    _Timings plain = Fresh();
+    // This thread owns the series and passes the rescaling alone...
+    FeedBoth(s, plain, 60000, [](int) { return 400u; });
+    // ...then a second thread measures while the owner goes on.
+    constexpr int kPerThread = 50000;
+    std::thread second([&] {
+        for (int i = 0; i < kPerThread; ++i) s.Add(i == kPerThread / 2 ? 100u : 400u);
+    });
+    for (int i = 0; i < kPerThread; ++i) s.Add(400);
+    second.join();
+    const _Timings t = s.Snapshot();
+    EXPECT_EQ(t.callCount, 60000 + 2 * kPerThread); // both threads' calls, each once
+    EXPECT_NEAR(t.averageTicks, 400.0, 400.0 * 1e-5); // the one short call weighs next to nothing
+    EXPECT_EQ(t.minTicks, 100.0);
+    EXPECT_EQ(t.maxTicks, 400.0);
+
+    // Next frame on another thread: the plain series again, starting from the
+    // average the shared form reported last.
+    s.Reset(kMainMinStart);
+    ResetTimings(plain, kMainMinStart);
+    plain.averageTicks = t.averageTicks;
+    ExpectSameRecord(s.Snapshot(), plain);
+    std::thread third([&] {
+        std::mt19937 random(99u);
+        std::uniform_int_distribution<std::uint32_t> ticks(1u, 5000u);
+        FeedBoth(s, plain, 20000, [&](int) { return ticks(random); });
+    });
+    third.join();
+    ExpectSameRecord(s.Snapshot(), plain);
 }
 
 TEST(SharedTimings, ConcurrentMeasurementsAreEachCountedOnce) {
