@@ -182,8 +182,9 @@ public:
 
     LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
         if (!frame || !access) return nullptr;
-        // Lens and convergence item are looked up on every call; the item's
-        // positions are sampled only when the frame is set up again.
+        // Lens, convergence item and the item's positions are looked up on
+        // every call: a frame rendered again with the camera unchanged may
+        // still have a newly picked or moved item to converge on.
         HostServices &s = svc();
         if (s.camerainfo) {
             const double now = s.CurrentTime();
@@ -194,7 +195,8 @@ public:
         const std::int32_t choice = setting[convergenceItemIndex];
         convergenceItem = choice > 0 ? getItemByIndex(choice - 1) : nullptr;
         convergenceValid = convergenceItem != nullptr;
-        if (NewFrame(frame, access)) SampleConvergence();
+        NewFrame(frame, access);
+        SampleConvergence();
         UpdateFrameFilmNormal();
         return nullptr;
     }

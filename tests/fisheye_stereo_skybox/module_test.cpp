@@ -924,6 +924,44 @@ TEST_F(Cameras, StereoConvergenceMovesWithTheExposureFraction) {
     EXPECT_TRUE(SameRay(parallel, start));
 }
 
+// The frame rendered again with the camera unchanged: an item picked or moved
+// since the last frame call is where the eyes converge, not where the item
+// (or the world origin, for no item) stood before.
+TEST_F(Cameras, StereoConvergesOnTheItemOfTheLatestFrameCall) {
+    host.scene().setPosition(cam, 2, 0, 0);
+    host.scene().setRotation(cam, 0, 0, 0);
+    host.scene().setCamera(cam, CamProp::Separation, 0.4);
+    host.scene().setCamera(cam, CamProp::FStop, 1e9);
+    const LWItemID a = host.scene().addObject("A");
+    host.scene().setPosition(a, 2, 0, 5);
+    const LWItemID b = host.scene().addObject("B");
+    host.scene().setPosition(b, 3, 0, 4);
+    host.render().motionSteps = 4;
+    auto ci = Make("VantorStereoCam");
+    const LWXPanelID panel = Panel(*ci);
+    ASSERT_EQ(ci->newTime(3, 0.1), "");
+    ASSERT_EQ(ci->newFrame(3), "");
+    const double W = ci->access().filmSize[0];
+    auto leftCentre = [&] {
+        LWCameraRay r{};
+        EXPECT_EQ(ci->evaluate(-W / 4, 0, 0, 0, 0.5, &r), 1);
+        return r;
+    };
+    ExpectNear(FromArray(leftCentre().rayDir), {0, 0, 1}, 1e-15); // no item: parallel eyes
+    const V3 leftEye{1.8, 0, 0};
+    for (const auto &[choice, item] : {std::pair<int, LWItemID>{1, a}, {2, b}}) {
+        Set(panel, 0x8002, choice);
+        ASSERT_EQ(ci->newFrame(3), "");
+        double p[3];
+        host.scene().param(item, LWIP_W_POSITION, ci->frameInfo().start, p);
+        const LWCameraRay r = leftCentre();
+        EXPECT_NEAR(Angle(FromArray(r.rayDir), V3{p[0] - leftEye.x, p[1], p[2]}), 0.0, 1e-12) << choice;
+    }
+    host.scene().setPosition(b, 1, 0, 6);
+    ASSERT_EQ(ci->newFrame(3), "");
+    EXPECT_NEAR(Angle(FromArray(leftCentre().rayDir), V3{1 - leftEye.x, 0, 6}), 0.0, 1e-12);
+}
+
 // The Stereo film normal is the normalised forward row of the call's access
 // record; the frame's own record's normal is kept from the frame set-up, so
 // another record (even one differing only in the sign of a zero) must not get it.
