@@ -107,6 +107,12 @@ public:
 
     HostServices &svc() const { return *desc.services; }
 
+    // The film of a ray: the last frame set up's, or before the first frame
+    // (and after a copy) that of the call's access record.
+    const double *FilmOf(const LWCameraAccess *access) const {
+        return (!frameSeen && access) ? access->filmSize : cameraAccess.filmSize;
+    }
+
     // The usual render callbacks; camera types hide them where they differ.
     LWError InitRender(int mode) {
         renderMode = mode;

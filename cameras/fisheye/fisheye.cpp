@@ -174,12 +174,13 @@ public:
 
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const {
-        // The film is the one of the last frame set up (none before the first).
-        if (!FilmIsUsable(cameraAccess.filmSize[0], cameraAccess.filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
+        // The film is the one of the last frame set up; before the first,
+        // that of the call's access record, as for the pose.
+        const double *film = FilmOf(access);
+        if (!FilmIsUsable(film[0], film[1])) return LWCAMTYPEEVAL_NO_RAY;
         FisheyeRay r;
         Pose scratch;
-        if (!FisheyeCam::Evaluate(Params(), PoseAt(fraction, access, scratch), cameraAccess.filmSize[1], fpx, fpy,
-                                  lpx, lpy, r))
+        if (!FisheyeCam::Evaluate(Params(), PoseAt(fraction, access, scratch), film[1], fpx, fpy, lpx, lpy, r))
             return LWCAMTYPEEVAL_NO_RAY;
         return WriteRay(ray, r.origin, r.direction, r.filmNormal);
     }

@@ -226,8 +226,10 @@ public:
 
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const {
-        // The film is the one of the last frame set up (none before the first).
-        const double W = cameraAccess.filmSize[0], H = cameraAccess.filmSize[1];
+        // The film is the one of the last frame set up; before the first,
+        // that of the call's access record, as for the pose.
+        const double *film = FilmOf(access);
+        const double W = film[0], H = film[1];
         if (!FilmIsUsable(W, H)) return LWCAMTYPEEVAL_NO_RAY;
         Pose scratch;
         const Pose &pose = PoseAt(fraction, access, scratch);

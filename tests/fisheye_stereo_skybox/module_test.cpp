@@ -836,7 +836,7 @@ TEST_F(Cameras, ConcurrentEvaluationMatchesSingleThreaded) {
     host.render().motionSteps = 5;
     host.render().shutter = 1.0;
     host.scene().setCamera(cam, CamProp::Separation, 0.3);
-    for (const char *server : {"VantorFisheyeCam", "VantorStereoCam", "VantorSkyboxCam"}) {
+    for (const char *server : {"VantorFisheyeCam", "VantorStereoCam"}) {
         auto ci = Make(server);
         const LWXPanelID panel = Panel(*ci);
         if (std::string(server) == "VantorStereoCam") {
@@ -993,4 +993,36 @@ TEST_F(Cameras, StereoFilmNormalFollowsTheCallsAccessRecord) {
     LWCameraRay ray{};
     ASSERT_EQ(ci->handler().evaluate(ci->instance(), 0.001, 0.0, 0, 0, 0, &ray, &flat), 1);
     EXPECT_EQ(std::signbit(ray.filmNorm[0]), std::signbit(flat.toWorld[2][0]));
+}
+
+// Before any frame (and after a copy) there is no stored film: the cameras
+// take film and pose from the access record of the call, as every other
+// single-view camera does.
+TEST_F(Cameras, EvaluateBeforeAnyFrameUsesTheAccessRecordOfTheCall) {
+    LWCameraAccess access{};
+    access.worldPos[1] = 5;
+    access.toWorld[0][0] = -1; // turned around: right is -X, forward -Z
+    access.toWorld[1][1] = 1;
+    access.toWorld[2][2] = -1;
+    access.filmSize[0] = 0.036;
+    access.filmSize[1] = 0.024;
+    for (const char *server : {"VantorFisheyeCam", "VantorStereoCam"}) {
+        SCOPED_TRACE(server);
+        auto ci = Make(server);
+        // The centre of the fisheye, and of the left eye's half.
+        const double x = std::string(server) == "VantorStereoCam" ? -0.009 : 0.0;
+        LWCameraRay r{};
+        ASSERT_EQ(ci->handler().evaluate(ci->instance(), x, 0, 0, 0, 0.3, &r, &access), 1);
+        EXPECT_EQ(r.rayPos[1], 5);
+        ExpectNear((1.0 / Length(FromArray(r.rayDir))) * FromArray(r.rayDir), {0, 0, -1}, 1e-12);
+
+        ASSERT_EQ(ci->newTime(0, 0.0), "");
+        ASSERT_EQ(ci->newFrame(0), "");
+        auto copy = Make(server);
+        ASSERT_EQ(copy->copyFrom(*ci), "");
+        LWCameraRay c{};
+        ASSERT_EQ(copy->handler().evaluate(copy->instance(), x, 0, 0, 0, 0.3, &c, &access), 1);
+        EXPECT_EQ(c.rayPos[1], 5);
+        ExpectNear((1.0 / Length(FromArray(c.rayDir))) * FromArray(c.rayDir), {0, 0, -1}, 1e-12);
+    }
 }
