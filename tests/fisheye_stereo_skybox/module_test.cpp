@@ -491,11 +491,12 @@ TEST_F(Cameras, FisheyeAutomaticScaleOnA36By24Film) {
     const LWVParmID power = Env(panel, 0x8001), scale = Env(panel, 0x8002);
     host.envelopes().setValue(power, 0.5);
 
-    // Before any frame the film is unknown: the scale envelope keeps its value.
+    // Before any frame the film is unknown: the scale envelope keeps its value
+    // (rays take the film of the call's access record).
     ASSERT_EQ(ci->newTime(0, 0.0), "");
     EXPECT_EQ(host.envelopes().value(scale, 0.0), 1.0);
     LWCameraRay ray{};
-    EXPECT_EQ(ci->evaluate(0, 0, 0, 0, 0, &ray), 0);
+    EXPECT_EQ(ci->evaluate(0, 0, 0, 0, 0, &ray), 1);
 
     ASSERT_EQ(ci->newFrame(0), "");
     EXPECT_NEAR(host.envelopes().value(scale, 0.0), 4.65116, 1e-5);
