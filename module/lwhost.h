@@ -659,6 +659,42 @@ LWH_SA(offsetof(LWCustomObjAccess, viewDir) == 76 && offsetof(LWCustomObjAccess,
 LWH_SA(offsetof(LWCustomObjAccess, setPart) == 120 && sizeof(LWCustomObjAccess) == 124, "LWCustomObjAccess");
 #endif
 
+/* alignments: the pointer size, or that of a double inside a record for the
+ * records that hold doubles */
+#ifdef __cplusplus
+#define LWH_ALIGNOF(t) alignof(t)
+#else
+#define LWH_ALIGNOF(t) _Alignof(t)
+#endif
+LWH_SA(LWH_ALIGNOF(ServerRecord) == LWH_P, "alignof ServerRecord");
+LWH_SA(LWH_ALIGNOF(LWInstanceFuncs) == LWH_P, "alignof LWInstanceFuncs");
+LWH_SA(LWH_ALIGNOF(LWItemFuncs) == LWH_P, "alignof LWItemFuncs");
+LWH_SA(LWH_ALIGNOF(LWRenderFuncs) == LWH_P, "alignof LWRenderFuncs");
+LWH_SA(LWH_ALIGNOF(LWCameraHandler) == LWH_P, "alignof LWCameraHandler");
+LWH_SA(LWH_ALIGNOF(LWInterface) == LWH_P, "alignof LWInterface");
+LWH_SA(LWH_ALIGNOF(LWGizmoFuncs) == LWH_P, "alignof LWGizmoFuncs");
+LWH_SA(LWH_ALIGNOF(LWGizmo) == LWH_P, "alignof LWGizmo");
+LWH_SA(LWH_ALIGNOF(LWItemInfo) == LWH_P, "alignof LWItemInfo");
+LWH_SA(LWH_ALIGNOF(LWCameraInfo) == LWH_P, "alignof LWCameraInfo");
+LWH_SA(LWH_ALIGNOF(LWCameraEvaluationFuncs) == LWH_P, "alignof LWCameraEvaluationFuncs");
+LWH_SA(LWH_ALIGNOF(LWVParmFuncs) == LWH_P, "alignof LWVParmFuncs");
+LWH_SA(LWH_ALIGNOF(LWXPDrawFuncs) == LWH_P, "alignof LWXPDrawFuncs");
+LWH_SA(LWH_ALIGNOF(LWMessageFuncs) == LWH_P, "alignof LWMessageFuncs");
+LWH_SA(LWH_ALIGNOF(ModuleDescriptor) == LWH_P, "alignof ModuleDescriptor");
+LWH_SA(LWH_ALIGNOF(ServerTagInfo) == LWH_P, "alignof ServerTagInfo");
+LWH_SA(LWH_ALIGNOF(LWLoadState) == LWH_P, "alignof LWLoadState");
+LWH_SA(LWH_ALIGNOF(LWSaveState) == LWH_P, "alignof LWSaveState");
+LWH_SA(LWH_ALIGNOF(LWBlockIdent) == LWH_P, "alignof LWBlockIdent");
+LWH_SA(LWH_ALIGNOF(LWXPanelFuncs) == LWH_P, "alignof LWXPanelFuncs");
+LWH_SA(LWH_ALIGNOF(LWXPanelControl) == LWH_P, "alignof LWXPanelControl");
+LWH_SA(LWH_ALIGNOF(LWXPanelDataDesc) == LWH_P, "alignof LWXPanelDataDesc");
+LWH_SA(LWH_ALIGNOF(LWFrameInfo) == LWH_DALIGN, "alignof LWFrameInfo");
+LWH_SA(LWH_ALIGNOF(LWCameraAccess) == LWH_DALIGN, "alignof LWCameraAccess");
+LWH_SA(LWH_ALIGNOF(LWCameraRay) == LWH_DALIGN, "alignof LWCameraRay");
+LWH_SA(LWH_ALIGNOF(LWTimeInfo) == LWH_DALIGN, "alignof LWTimeInfo");
+LWH_SA(LWH_ALIGNOF(LWCustomObjAccess) == LWH_DALIGN, "alignof LWCustomObjAccess");
+#undef LWH_ALIGNOF
+
 #undef LWH_SA
 
 #endif /* VANTOR_LWHOST_H */
