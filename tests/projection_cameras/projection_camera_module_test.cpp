@@ -315,6 +315,31 @@ TEST_F(ProjectionCameras, PerspectiveFollowsItsZoomEnvelopeAndTheHostFocusAndFSt
     EXPECT_TRUE(SameRay(a, b));
 }
 
+TEST_F(ProjectionCameras, PerspectiveRendersAtExtremeFiniteFStopAndFocus) {
+    // Settings whose single-precision steps overflow or underflow still give
+    // a frame: an f-stop whose lens radius does not fit a float is a pinhole,
+    // and a focus too far or too near to aim at keeps the pinhole direction.
+    host.scene().setCamera(cam, CamProp::FStop, 1e-42);
+    host.scene().setCamera(cam, CamProp::FocalDistance, 4.0);
+    auto tiny = Make("VantorPerspectiveCam");
+    ASSERT_EQ(tiny->newFrame(0), "");
+    for (double lx : {0.0, 1.0, -0.5})
+        EXPECT_TRUE(SameRay(Ray(*tiny, 0.006, -0.002, lx, 0.5), Ray(*tiny, 0.006, -0.002))) << lx;
+
+    host.scene().setCamera(cam, CamProp::FStop, 2.0);
+    auto ci = Make("VantorPerspectiveCam");
+    for (double focus : {1e20, 1e300, 1e-300}) {
+        host.scene().setCamera(cam, CamProp::FocalDistance, focus);
+        ASSERT_EQ(ci->newFrame(0), "");
+        const LWCameraRay pin = Ray(*ci, 0.006, -0.002);
+        for (double lx : {0.0, 1.0, -0.5}) {
+            const LWCameraRay r = Ray(*ci, 0.006, -0.002, lx, 0.5);
+            EXPECT_TRUE(std::memcmp(r.rayDir, pin.rayDir, sizeof r.rayDir) == 0) << focus << " " << lx;
+            EXPECT_NEAR(Length(FromArray(r.rayDir)), 1.0, 1e-6) << focus;
+        }
+    }
+}
+
 TEST_F(ProjectionCameras, PerspectiveCopyCarriesTheLensAndBothEnvelopes) {
     host.scene().setCamera(cam, CamProp::FStop, 2.0);
     host.scene().setCamera(cam, CamProp::ZoomFactor, 2.0);
