@@ -640,6 +640,15 @@ TEST_F(ProjectionCameras, CylinderRaysAndCopy) {
     ASSERT_EQ(copy->newFrame(0), "");
     EXPECT_TRUE(SameRay(Ray(*copy, 0.01, -0.004), Ray(*ci, 0.01, -0.004)));
 
+    // A subnormal film width is still a film: the centre column gets the
+    // rays at the middle angle (upright again), not a refused NaN ray.
+    int upright = 1;
+    host.panels().set(panel, 0x8007, &upright);
+    host.scene().setCamera(cam, CamProp::FilmWidth, 1e-310);
+    ASSERT_EQ(ci->newFrame(2), "");
+    const LWCameraRay mid = Ray(*ci, 0.0, 0.006);
+    EXPECT_NEAR(Dot(FromArray(mid.rayDir), FromArray(ci->access().toWorld[2])), 1.0, 1e-12);
+
     // No usable film: no ray.
     host.scene().setCamera(cam, CamProp::FilmHeight, 0.0);
     ASSERT_EQ(ci->newFrame(1), "");
