@@ -43,14 +43,21 @@ inline CylinderFilm CylinderFilmAt(const CylinderParams &p, double filmX, double
     CylinderFilm f;
     f.upright = p.sizeMode != 0;
     double b;
+    // The angle is taken in this order on purpose: the film coordinate in
+    // half film sizes first, so the film edge is exactly +-1 and gives
+    // exactly mid +- span / 2 for every film size (the upper and lower angle
+    // themselves for a symmetric span), and a film size too small for
+    // span / size to be finite still gives mid at the film centre. Any
+    // rearrangement (mid + x * (span / W), say) moves the last bits of about
+    // a fifth of the rays.
     if (f.upright) {
         // Upright cylinder: angle across the width, linear along the height.
-        b = mid + filmX * (span / W);
+        b = mid + span * (filmX / (0.5 * W)) * 0.5;
         f.s = (filmY / (0.5 * H)) * p.length * 0.5;
     } else {
         // Lying cylinder: film x is measured in half film heights, so the
         // linear extent across the frame is length * W / H.
-        b = mid + filmY * (span / H);
+        b = mid + span * (filmY / (0.5 * H)) * 0.5;
         f.s = (filmX / (0.5 * H)) * p.length * 0.5;
     }
     f.sinB = std::sin(b);

@@ -2,7 +2,8 @@
 //
 // Parameters (meaning, source):
 //   filmDistance   distance of the film plane, zoom factor * film height * 0.5
-//   lensRadius     filmDistance * 0.5 / f-stop; 0 for a pinhole
+//   lensRadius     filmDistance * 0.5 / f-stop; 0 for a pinhole, and 0 when
+//                  that quotient does not fit single precision
 //   focusDistance  distance from the camera to the plane in focus
 //
 // The pose and the working vectors are kept in single precision, with the two
@@ -13,6 +14,8 @@
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
@@ -38,6 +41,21 @@ inline float DotF(const Vec3f &a, const Vec3f &b) {
     return s + zz;
 }
 inline Vec3f ScaleF(const Vec3f &v, float s) { return {v.x * s, v.y * s, v.z * s}; }
+
+// Negative exactly when f lies in [lo, hi], two positive floats given by
+// their bits. The bits of non-negative floats are ordered as their values;
+// the unsigned difference wraps every float below lo, every negative float
+// and every NaN above the width of the range. A sign, not a comparison, so
+// two such tests can be joined with & into one branch (GCC splits a & of
+// comparisons into a branch each).
+inline std::int64_t SignOfInRange(float f, std::uint32_t lo, std::uint32_t hi) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return std::int64_t(bits - lo) - std::int64_t(hi - lo + 1u);
+}
+constexpr std::uint32_t kSmallestFloatBits = 0x00000001u; // the smallest subnormal
+constexpr std::uint32_t kSmallestNormalBits = 0x00800000u; // FLT_MIN
+constexpr std::uint32_t kLargestFloatBits = 0x7F7FFFFFu;   // FLT_MAX
 
 // The frame pose rounded to single precision.
 struct PoseF {
@@ -129,14 +147,14 @@ struct LensParams {
 inline float FilmDistance(double zoom, double filmHeight) { return static_cast<float>(zoom * filmHeight * 0.5); }
 
 // Lens radius for a film distance and f-stop; an f-stop that is not a positive
-// number gives a pinhole.
+// number gives a pinhole, and so does one so small that the radius rounds to
+// infinity in single precision (no lens sample could be placed on such a lens:
+// even the centre would be 0 * inf).
 inline float LensRadius(float filmDistance, double fStop) {
     if (!(std::isfinite(fStop) && fStop > 0.0)) return 0.0f;
-    return static_cast<float>(static_cast<double>(filmDistance) * 0.5 / fStop);
+    const float a = static_cast<float>(static_cast<double>(filmDistance) * 0.5 / fStop);
+    return std::isfinite(a) ? a : 0.0f;
 }
-
-// A focus distance that is not a positive number leaves no plane to focus on.
-inline bool FocusIsUsable(double focusDistance) { return std::isfinite(focusDistance) && focusDistance > 0.0; }
 
 struct Ray {
     lentara::Vec3 origin, direction, filmNormal;
@@ -162,7 +180,9 @@ inline const Vec3f &SingleForward(const PoseF &p) { return p.forward; }
 
 // The ray through film point (filmX, filmY) and lens sample (lensX, lensY)
 // for a RoundedPose or a PoseF.
-// Non-finite input yields non-finite components; the caller refuses such rays.
+// A focus that leaves no point to aim at keeps the pinhole direction (see
+// below). Non-finite film or lens input yields non-finite components; the
+// caller refuses such rays.
 template <class PoseT>
 inline Ray ThinLensRay(const PoseT &pose, const LensParams &lens, double filmX, double filmY, double lensX,
                        double lensY) {
@@ -185,17 +205,29 @@ inline Ray ThinLensRay(const PoseT &pose, const LensParams &lens, double filmX, 
     const float f = lens.filmDistance;
     const Vec3f V = {x * R.x + y * U.x + f * F.x, x * R.y + y * U.y + f * F.y, x * R.z + y * U.z + f * F.z};
 
-    if (!FocusIsUsable(lens.focusDistance)) {
-        ray.direction = ToDouble(NormalizeF(V));
-        return ray;
-    }
-
     // Compute the point in focus on the pinhole ray, then aim the lens sample at it.
     const float s = static_cast<float>(lens.focusDistance / std::sqrt(static_cast<double>(DotF(V, V))));
     const Vec3f Q = ScaleF(V, s);
     const Vec3f G = {static_cast<float>(Q.x - offset.x), static_cast<float>(Q.y - offset.y),
                      static_cast<float>(Q.z - offset.z)};
-    ray.direction = ToDouble(NormalizeF(G));
+    const float gg = DotF(G, G);
+
+    // No usable point in focus: the pinhole direction. The scale s is not a
+    // positive finite float when the focus distance is not a positive number
+    // (zero, negative, NaN or infinite), so small that s rounds to 0, or
+    // beyond single precision. G.G overflows for a focus beyond about 1.8e19,
+    // and drops below the smallest normal float (where 1 / |G| loses its
+    // precision, down to 0 and a NaN ray) when G is shorter than about 1e-19:
+    // a focus that near, at the lens centre, where the pinhole direction is
+    // the exact answer. One branch per ray, taken the same way by a frame's rays.
+    const std::int64_t sIn = SignOfInRange(s, kSmallestFloatBits, kLargestFloatBits);
+    const std::int64_t ggIn = SignOfInRange(gg, kSmallestNormalBits, kLargestFloatBits);
+    if ((sIn & ggIn) >= 0) {
+        ray.direction = ToDouble(NormalizeF(V));
+        return ray;
+    }
+    const float g = static_cast<float>(1.0 / std::sqrt(static_cast<double>(gg)));
+    ray.direction = ToDouble(ScaleF(G, g));
     return ray;
 }
 

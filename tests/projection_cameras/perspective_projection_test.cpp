@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -167,6 +169,96 @@ TEST(PerspectiveProjection, LensRadiusAndFilmDistance) {
     const Ray a = ThinLensRay(pose, lens, 0.002, 0.003, 0, 0), b = ThinLensRay(pose, lens, 0.002, 0.003, 0.9, -0.9);
     EXPECT_TRUE(SameBits(a.origin, b.origin));
     EXPECT_TRUE(SameBits(a.direction, b.direction));
+}
+
+TEST(PerspectiveProjection, ExtremeFiniteLensSettingsStillGiveRays) {
+    // Settings at which a single-precision step overflows or underflows: each
+    // must still give a ray for every film point and lens sample, the pinhole
+    // direction (and, for the lens, the pinhole origin) where no point in
+    // focus or no lens can be formed.
+    const PoseF pose = Rotated(0.8, -0.4, 0.3, {2, -1, 4});
+    const Vec3 R = ToDouble(pose.right), U = ToDouble(pose.up), F = ToDouble(pose.forward);
+    const float fd = FilmDistance(Z0, H0);
+    const double films[][2] = {{0, 0}, {0.011, -0.007}, {-H0 / 2, H0 / 2}, {0.03, 0.001}};
+    const double lenses[][2] = {{0, 0}, {1, 0}, {-0.6, 0.8}, {0.25, -0.1}};
+    auto expectRay = [&](const LensParams &lens, const LensParams &ref, bool sameOrigin, const char *what,
+                         double value) {
+        for (const auto &fp : films)
+            for (const auto &lp : lenses) {
+                const Ray r = ThinLensRay(pose, lens, fp[0], fp[1], lp[0], lp[1]);
+                LWCameraRay out;
+                ASSERT_EQ(WriteLensRay(&out, r), LWCAMTYPEEVAL_RAY) << what << " " << value;
+                EXPECT_TRUE(IsFinite(r.origin) && IsFinite(r.direction)) << what << " " << value;
+                EXPECT_NEAR(Length(r.direction), 1.0, 1e-6) << what << " " << value;
+                // The pinhole direction, worked out here in double precision.
+                const Vec3 v = static_cast<float>(fp[0]) * R + static_cast<float>(fp[1]) * U + double(fd) * F;
+                EXPECT_NEAR(Dot(r.direction, v) / Length(v), 1.0, 1e-6) << what << " " << value;
+                // And bit for bit the ray of the reference setting.
+                const Ray e = ThinLensRay(pose, ref, fp[0], fp[1], sameOrigin ? lp[0] : 0.0, sameOrigin ? lp[1] : 0.0);
+                EXPECT_TRUE(SameBits(r.origin, e.origin)) << what << " " << value;
+                EXPECT_TRUE(SameBits(r.direction, e.direction)) << what << " " << value;
+                EXPECT_TRUE(SameBits(r.filmNormal, e.filmNormal)) << what << " " << value;
+            }
+    };
+
+    // An f-stop so small that the radius rounds to infinity: no lens, so
+    // every lens sample gives the lens centre's ray.
+    for (double fStop : {5e-41, 1e-45, 1e-300, std::numeric_limits<double>::denorm_min()}) {
+        ASSERT_GT(double(fd) * 0.5 / fStop, double(FLT_MAX)) << fStop; // the quotient does not fit a float
+        EXPECT_EQ(LensRadius(fd, fStop), 0.0f) << fStop;
+        expectRay({fd, LensRadius(fd, fStop), 0.0}, {fd, 0.0f, 0.0}, false, "f-stop", fStop);
+        const LensParams lens = {fd, LensRadius(fd, fStop), 10.0};
+        for (const auto &fp : films) {
+            const Ray centre = ThinLensRay(pose, lens, fp[0], fp[1], 0, 0);
+            for (const auto &lp : lenses) {
+                const Ray r = ThinLensRay(pose, lens, fp[0], fp[1], lp[0], lp[1]);
+                EXPECT_TRUE(SameBits(r.origin, centre.origin) && SameBits(r.direction, centre.direction)) << fStop;
+            }
+        }
+    }
+    // A radius that fits single precision is kept, however large.
+    EXPECT_EQ(LensRadius(fd, 1e-39), static_cast<float>(double(fd) * 0.5 / 1e-39));
+    EXPECT_TRUE(std::isfinite(LensRadius(fd, 1e-39)));
+
+    // A focus so far that G.G (or the focus scale itself) overflows single
+    // precision, or so near that the scale rounds to 0: the lens keeps its
+    // origins and every sample takes the pinhole direction, as for focus 0.
+    const LensParams lensed = DefaultLens(10.0, 1.4);
+    for (double focus : {1.9e19, 3e20, 1e30, 1e38, 1e300, DBL_MAX, 1e-48, 1e-100,
+                         std::numeric_limits<double>::denorm_min()})
+        expectRay({lensed.filmDistance, lensed.lensRadius, focus}, {lensed.filmDistance, lensed.lensRadius, 0.0},
+                  true, "focus", focus);
+
+    // A focus near enough that the lens centre's G is too short to normalise
+    // in single precision: the lens centre takes the pinhole direction, which
+    // is where that G points, as a unit vector.
+    const LensParams pinRef = {lensed.filmDistance, lensed.lensRadius, 0.0};
+    for (double focus : {5e-20, 1e-21, 1e-30, 1e-46})
+        for (const auto &fp : films) {
+            const Ray r = ThinLensRay(pose, {lensed.filmDistance, lensed.lensRadius, focus}, fp[0], fp[1], 0, 0);
+            const Ray e = ThinLensRay(pose, pinRef, fp[0], fp[1], 0, 0);
+            EXPECT_NEAR(Length(r.direction), 1.0, 1e-6) << focus;
+            EXPECT_TRUE(SameBits(r.direction, e.direction)) << focus;
+        }
+}
+
+TEST(PerspectiveProjection, TheFocusTestsRangeOfBitsMatchesTheRangeOfValues) {
+    // SignOfInRange against the comparison it stands for, at and around the
+    // bounds the ray uses, for every sign and kind of float.
+    const float fi = std::numeric_limits<float>::infinity(), fn = std::numeric_limits<float>::quiet_NaN();
+    const float dmin = std::numeric_limits<float>::denorm_min();
+    const float values[] = {0.0f, -0.0f, dmin, -dmin, 2 * dmin, std::nextafter(FLT_MIN, 0.0f), FLT_MIN,
+                            -FLT_MIN, std::nextafter(FLT_MIN, 1.0f), 1.0f, -1.0f, std::nextafter(FLT_MAX, 0.0f),
+                            FLT_MAX, -FLT_MAX, fi, -fi, fn, -fn};
+    const struct {
+        std::uint32_t lo;
+        float loValue;
+    } ranges[] = {{kSmallestFloatBits, dmin}, {kSmallestNormalBits, FLT_MIN}};
+    for (const auto &r : ranges)
+        for (float f : values) {
+            const bool inRange = f >= r.loValue && f <= FLT_MAX;
+            EXPECT_EQ(SignOfInRange(f, r.lo, kLargestFloatBits) < 0, inRange) << f << " from " << r.loValue;
+        }
 }
 
 TEST(PerspectiveProjection, NonFiniteInputShowsInTheRaySoItCanBeRefused) {

@@ -315,6 +315,31 @@ TEST_F(ProjectionCameras, PerspectiveFollowsItsZoomEnvelopeAndTheHostFocusAndFSt
     EXPECT_TRUE(SameRay(a, b));
 }
 
+TEST_F(ProjectionCameras, PerspectiveRendersAtExtremeFiniteFStopAndFocus) {
+    // Settings whose single-precision steps overflow or underflow still give
+    // a frame: an f-stop whose lens radius does not fit a float is a pinhole,
+    // and a focus too far or too near to aim at keeps the pinhole direction.
+    host.scene().setCamera(cam, CamProp::FStop, 1e-42);
+    host.scene().setCamera(cam, CamProp::FocalDistance, 4.0);
+    auto tiny = Make("VantorPerspectiveCam");
+    ASSERT_EQ(tiny->newFrame(0), "");
+    for (double lx : {0.0, 1.0, -0.5})
+        EXPECT_TRUE(SameRay(Ray(*tiny, 0.006, -0.002, lx, 0.5), Ray(*tiny, 0.006, -0.002))) << lx;
+
+    host.scene().setCamera(cam, CamProp::FStop, 2.0);
+    auto ci = Make("VantorPerspectiveCam");
+    for (double focus : {1e20, 1e300, 1e-300}) {
+        host.scene().setCamera(cam, CamProp::FocalDistance, focus);
+        ASSERT_EQ(ci->newFrame(0), "");
+        const LWCameraRay pin = Ray(*ci, 0.006, -0.002);
+        for (double lx : {0.0, 1.0, -0.5}) {
+            const LWCameraRay r = Ray(*ci, 0.006, -0.002, lx, 0.5);
+            EXPECT_TRUE(std::memcmp(r.rayDir, pin.rayDir, sizeof r.rayDir) == 0) << focus << " " << lx;
+            EXPECT_NEAR(Length(FromArray(r.rayDir)), 1.0, 1e-6) << focus;
+        }
+    }
+}
+
 TEST_F(ProjectionCameras, PerspectiveCopyCarriesTheLensAndBothEnvelopes) {
     host.scene().setCamera(cam, CamProp::FStop, 2.0);
     host.scene().setCamera(cam, CamProp::ZoomFactor, 2.0);
@@ -614,6 +639,15 @@ TEST_F(ProjectionCameras, CylinderRaysAndCopy) {
     EXPECT_EQ(*static_cast<const int *>(host.panels().get(p2, 0x8007)), 0);
     ASSERT_EQ(copy->newFrame(0), "");
     EXPECT_TRUE(SameRay(Ray(*copy, 0.01, -0.004), Ray(*ci, 0.01, -0.004)));
+
+    // A subnormal film width is still a film: the centre column gets the
+    // rays at the middle angle (upright again), not a refused NaN ray.
+    int upright = 1;
+    host.panels().set(panel, 0x8007, &upright);
+    host.scene().setCamera(cam, CamProp::FilmWidth, 1e-310);
+    ASSERT_EQ(ci->newFrame(2), "");
+    const LWCameraRay mid = Ray(*ci, 0.0, 0.006);
+    EXPECT_NEAR(Dot(FromArray(mid.rayDir), FromArray(ci->access().toWorld[2])), 1.0, 1e-12);
 
     // No usable film: no ray.
     host.scene().setCamera(cam, CamProp::FilmHeight, 0.0);

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "cameras/cylinder/projection.h"
 #include "cameras/panoramic/projection.h"
@@ -158,6 +159,105 @@ TEST(CylinderProjection, EqualAnglesGiveParallelRaysAndOtherModesActUpright) {
             const CylinderCam::CylinderRay a = CylinderCam::CylinderRayAt(odd, pose, fx, 0.005, W, H);
             const CylinderCam::CylinderRay b = CylinderCam::CylinderRayAt(upright, pose, fx, 0.005, W, H);
             EXPECT_TRUE(SameBits(a.origin, b.origin) && SameBits(a.direction, b.direction)) << mode;
+        }
+    }
+}
+
+namespace {
+// The Cylinder ray written out step by step as the camera is defined, in
+// double precision, for comparison bit for bit.
+CylinderCam::CylinderRay LiteralCylinderRay(const CylinderCam::CylinderParams &p, const Pose &pose, double x,
+                                            double y, double W, double H) {
+    const double mid = (p.minAngle + p.maxAngle) * 0.5;
+    const double span = p.maxAngle - p.minAngle;
+    const Vec3 &P = pose.position, &R = pose.right, &U = pose.up, &F = pose.forward;
+    Vec3 o, d;
+    if (p.sizeMode != 0) {
+        const double b = mid + span * (x / (0.5 * W)) * 0.5;
+        const double s = (y / (0.5 * H)) * p.length * 0.5;
+        o = {P.x + s * U.x, P.y + s * U.y, P.z + s * U.z};
+        d = {std::sin(b) * R.x + std::cos(b) * F.x, std::sin(b) * R.y + std::cos(b) * F.y,
+             std::sin(b) * R.z + std::cos(b) * F.z};
+    } else {
+        const double b = mid + span * (y / (0.5 * H)) * 0.5;
+        const double s = (x / (0.5 * H)) * p.length * 0.5;
+        o = {P.x + s * R.x, P.y + s * R.y, P.z + s * R.z};
+        d = {std::sin(b) * U.x + std::cos(b) * F.x, std::sin(b) * U.y + std::cos(b) * F.y,
+             std::sin(b) * U.z + std::cos(b) * F.z};
+    }
+    const double len = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+    return {o, {d.x / len, d.y / len, d.z / len}};
+}
+
+const CylinderCam::CylinderParams kCylinderSpans[] = {
+    {1.0, kDeg10, -kDeg10, 1}, {0.5, 0.3, -0.3, 1}, {2.0, 1.2, -0.4, 1}, {1.0, 0.7, 0.2, 1},
+    {1.5, 0.1, -1.3, 0},       {0.8, kDeg10, -kDeg10, 0}, {1.0, 2.9, -2.9, 0}, {3.0, -0.05, -0.6, 0}};
+} // namespace
+
+TEST(CylinderProjection, RaysFollowTheAngleFormulaBitForBit) {
+    const Pose pose = Turned(0.9, {-2, 0.5, 7});
+    int points = 0;
+    for (const CylinderCam::CylinderParams &p : kCylinderSpans)
+        for (double w : {0.036, 0.0359, 0.048, 0.024, 1.0 / 3.0, 0.0123})
+            for (double h : {0.024, 0.02025, 0.017})
+                for (int i = -7; i <= 7; ++i)
+                    for (int j = -5; j <= 5; ++j) {
+                        const double x = w * 0.5 * i / 7.0 + 1e-5 * j, y = h * 0.5 * j / 5.0 - 3e-6 * i;
+                        const CylinderCam::CylinderRay r = CylinderCam::CylinderRayAt(p, pose, x, y, w, h);
+                        const CylinderCam::CylinderRay e = LiteralCylinderRay(p, pose, x, y, w, h);
+                        EXPECT_TRUE(SameBits(r.origin, e.origin)) << x << " " << y << " " << w << " " << h;
+                        EXPECT_TRUE(SameBits(r.direction, e.direction)) << x << " " << y << " " << w << " " << h;
+                        ++points;
+                    }
+    EXPECT_GT(points, 10000);
+}
+
+TEST(CylinderProjection, TheFilmEdgeGivesExactlyTheEndAngles) {
+    // At film x = +-W/2 (film y = +-H/2 lying) the angle is mid +- span / 2
+    // exactly, whatever the film size; for a symmetric span that is exactly
+    // the upper and lower angle.
+    for (const CylinderCam::CylinderParams &p : kCylinderSpans) {
+        const double mid = (p.minAngle + p.maxAngle) * 0.5, span = p.maxAngle - p.minAngle;
+        const double upper = mid + span * 0.5, lower = mid + span * -0.5;
+        if (p.minAngle == -p.maxAngle) {
+            ASSERT_EQ(upper, p.maxAngle);
+            ASSERT_EQ(lower, p.minAngle);
+        }
+        for (int k = 0; k < 400; ++k) {
+            const double size = 0.001 + 0.00037 * k + 1e-9 * k * k; // 0.001 .. about 0.15
+            const bool upright = p.sizeMode != 0;
+            const double W = upright ? size : 0.036, H = upright ? 0.024 : size;
+            const double edge = 0.5 * size;
+            const CylinderCam::CylinderFilm hi =
+                CylinderCam::CylinderFilmAt(p, upright ? edge : 0.0, upright ? 0.0 : edge, W, H);
+            const CylinderCam::CylinderFilm lo =
+                CylinderCam::CylinderFilmAt(p, upright ? -edge : 0.0, upright ? 0.0 : -edge, W, H);
+            EXPECT_EQ(hi.sinB, std::sin(upper)) << size << " " << p.maxAngle;
+            EXPECT_EQ(hi.cosB, std::cos(upper)) << size << " " << p.maxAngle;
+            EXPECT_EQ(lo.sinB, std::sin(lower)) << size << " " << p.minAngle;
+            EXPECT_EQ(lo.cosB, std::cos(lower)) << size << " " << p.minAngle;
+        }
+    }
+}
+
+TEST(CylinderProjection, ASubnormalFilmSizeGivesTheMiddleAngleAtTheCentre) {
+    // span / W is infinite for these sizes; the film centre must still give
+    // the ray at the middle angle, a defined ray.
+    const Pose pose = Turned(-0.7, {1, 2, 3});
+    for (const CylinderCam::CylinderParams &p : kCylinderSpans) {
+        const double mid = (p.minAngle + p.maxAngle) * 0.5;
+        for (double tiny : {1e-310, 4 * std::numeric_limits<double>::denorm_min(), 2e-320}) {
+            const bool upright = p.sizeMode != 0;
+            const double W = upright ? tiny : 0.036, H = upright ? 0.024 : tiny;
+            // The linear axis: film y in half heights (lying: film x, also in half heights).
+            const double fy = upright ? 0.003 : 0.0, fx = 0.0;
+            const CylinderCam::CylinderFilm f = CylinderCam::CylinderFilmAt(p, fx, fy, W, H);
+            EXPECT_EQ(f.sinB, std::sin(mid)) << tiny;
+            EXPECT_EQ(f.cosB, std::cos(mid)) << tiny;
+            const CylinderCam::CylinderRay r = CylinderCam::CylinderRayAt(p, pose, fx, fy, W, H);
+            EXPECT_TRUE(IsFinite(r.origin) && IsFinite(r.direction)) << tiny;
+            const Vec3 axis = upright ? pose.right : pose.up;
+            EXPECT_NEAR(std::atan2(Dot(r.direction, axis), Dot(r.direction, pose.forward)), mid, 1e-15) << tiny;
         }
     }
 }
