@@ -13,11 +13,18 @@
 // Before the benchmarks run, every reference kernel is checked against the
 // module on a sample of the frame; the largest relative difference of each
 // type is printed as a "VERIFY" line.
+//
+// With --instructions (run under callgrind with --collect-atstart=no) the
+// program instead runs every path once over a few rows of each stream with
+// collection on, and dumps the count of each run under the benchmark's name
+// and the number of rays: instructions per ray do not depend on what else the
+// machine is doing, so they show small differences that timing cannot.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -25,6 +32,13 @@
 #include <vector>
 
 #include "standin/host.h"
+
+#if defined(__has_include)
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#define LENTARA_BENCH_CALLGRIND 1
+#endif
+#endif
 
 namespace {
 
@@ -139,29 +153,47 @@ void StartFrame(CameraInstance &cam) {
 
 using Kernel = std::function<int(double, double, double, double, double, LWCameraRay *)>;
 
-// Runs `eval` over kRowsPerIteration rows per iteration, each thread from its
-// own starting row. `eval` is a callable (fx, fy, lx, ly, fraction, ray).
+// Runs `eval` over `rows` rows of the stream from `row` on (wrapping at the
+// bottom of the frame) and returns the number of rays. `eval` is a callable
+// (fx, fy, lx, ly, fraction, ray).
 template <bool Varying, class F>
-void RunStream(benchmark::State &state, F &&eval) {
+long long RunRows(F &eval, int &row, int rows, LWCameraRay &ray) {
     const Env &env = *gEnv;
     const FilmPoint *points = env.points.data();
+    long long hits = 0;
+    for (int r = 0; r < rows; ++r) {
+        const std::size_t base = std::size_t(row) * kWidth;
+        for (int i = 0; i < kWidth; ++i) {
+            const std::size_t k = (base + i) & kSampleMask;
+            const double f = Varying ? env.fraction[k] : kFixedFraction;
+            hits += eval(points[base + i].x, points[base + i].y, env.lensX[k], env.lensY[k], f, &ray);
+            benchmark::DoNotOptimize(ray);
+        }
+        if (++row == kHeight) row = 0;
+    }
+    return hits;
+}
+
+// Runs the callable that `make` returns over kRowsPerIteration rows per
+// iteration, each thread from its own starting row. It is made once every
+// thread of the run has reached the start, so what thread 0 set up before is
+// there to be read.
+template <bool Varying, class Make>
+void RunStreamOf(benchmark::State &state, Make &&make) {
     int row = (state.thread_index() * (kHeight / 2)) % kHeight;
     LWCameraRay ray{};
     long long hits = 0;
-    for (auto _ : state) {
-        for (int r = 0; r < kRowsPerIteration; ++r) {
-            const std::size_t base = std::size_t(row) * kWidth;
-            for (int i = 0; i < kWidth; ++i) {
-                const std::size_t k = (base + i) & kSampleMask;
-                const double f = Varying ? env.fraction[k] : kFixedFraction;
-                hits += eval(points[base + i].x, points[base + i].y, env.lensX[k], env.lensY[k], f, &ray);
-                benchmark::DoNotOptimize(ray);
-            }
-            if (++row == kHeight) row = 0;
-        }
-    }
+    auto it = state.begin();
+    const auto end = state.end(); // waits for the other threads
+    auto eval = make();
+    for (; it != end; ++it) hits += RunRows<Varying>(eval, row, kRowsPerIteration, ray);
     benchmark::DoNotOptimize(hits);
     state.SetItemsProcessed(state.iterations() * kRowsPerIteration * kWidth);
+}
+
+template <bool Varying, class F>
+void RunStream(benchmark::State &state, F &&eval) {
+    RunStreamOf<Varying>(state, [&] { return eval; });
 }
 
 // ---- reference kernels --------------------------------------------------------
@@ -441,24 +473,39 @@ double Verify(const ProjectionCase &c) {
 
 // ---- benchmarks --------------------------------------------------------------------
 
+// The paths measured, one function per kind, each returning the callable
+// that the timed loop and the instruction count run.
+
+// A camera instance through its handler record, with the host's access record.
+auto HandlerPath(const CameraInstance &cam) {
+    return [evaluate = cam.handler().evaluate, inst = cam.instance(),
+            access = &cam.access()](double x, double y, double lx, double ly, double f, LWCameraRay *ray) {
+        return evaluate(inst, x, y, lx, ly, f, ray, access);
+    };
+}
+
+template <bool Varying>
+auto ReferencePath(const ProjectionCase &c) {
+    return [motion = c.motion, fixed = c.motion.At(kFixedFraction),
+            &ref = c.ref](double x, double y, double lx, double ly, double f, LWCameraRay *ray) {
+        return ref(Varying ? motion.At(f) : fixed, x, y, lx, ly, ray);
+    };
+}
+
+// A camera through the host's evaluation service.
+auto ServicePath(LWCameraEvaluatorID e) {
+    return [ev = gEnv->host.evaluationFuncs(), e](double x, double y, double lx, double ly, double f,
+                                                  LWCameraRay *ray) { return ev->evaluate(e, x, y, lx, ly, f, ray); };
+}
+
 template <bool Varying>
 void BM_Module(benchmark::State &state, const ProjectionCase *c) {
-    const auto evaluate = c->cam->handler().evaluate;
-    const LWInstance inst = c->cam->instance();
-    const LWCameraAccess *access = &c->cam->access();
-    RunStream<Varying>(state, [&](double x, double y, double lx, double ly, double f, LWCameraRay *ray) {
-        return evaluate(inst, x, y, lx, ly, f, ray, access);
-    });
+    RunStream<Varying>(state, HandlerPath(*c->cam));
 }
 
 template <bool Varying>
 void BM_Reference(benchmark::State &state, const ProjectionCase *c) {
-    const RefMotion motion = c->motion;
-    const RefPose fixed = motion.At(kFixedFraction);
-    const auto &ref = c->ref;
-    RunStream<Varying>(state, [&](double x, double y, double lx, double ly, double f, LWCameraRay *ray) {
-        return ref(Varying ? motion.At(f) : fixed, x, y, lx, ly, ray);
-    });
+    RunStream<Varying>(state, ReferencePath<Varying>(*c));
 }
 
 // Composite cameras on a carrier item, every tile picking the Panoramic target.
@@ -514,17 +561,11 @@ bool UseCase(const CompositeCase *c) {
 
 template <bool Varying>
 void BM_Composite(benchmark::State &state, const CompositeCase *c) {
-    if (state.thread_index() == 0 && !UseCase(c)) state.SkipWithError("composite camera not made");
-    // The loop starts once every thread is there, so thread 0's set-up is done.
-    const CameraInstance *cam = nullptr;
-    auto evaluate = decltype(LWCameraHandler::evaluate)(nullptr);
-    RunStream<Varying>(state, [&](double x, double y, double lx, double ly, double f, LWCameraRay *ray) {
-        if (!cam) {
-            cam = gCompositeCam;
-            evaluate = cam->handler().evaluate;
-        }
-        return evaluate(cam->instance(), x, y, lx, ly, f, ray, &cam->access());
-    });
+    if (state.thread_index() == 0 && !UseCase(c)) {
+        std::fprintf(stderr, "%s: composite camera not made\n", c->label.c_str());
+        std::exit(1);
+    }
+    RunStreamOf<Varying>(state, [] { return HandlerPath(*gCompositeCam); });
 }
 
 // The delegated camera through the host's service, at the same state of the
@@ -532,30 +573,17 @@ void BM_Composite(benchmark::State &state, const CompositeCase *c) {
 template <bool Varying>
 void BM_CompositeService(benchmark::State &state, const CompositeCase *c) {
     if (!UseCase(c)) state.SkipWithError("composite camera not made");
-    const LWCameraEvaluationFuncs *ev = gEnv->host.evaluationFuncs();
-    const LWCameraEvaluatorID e = gCaseEvaluator;
-    RunStream<Varying>(state, [&](double x, double y, double lx, double ly, double f, LWCameraRay *ray) {
-        return ev->evaluate(e, x, y, lx, ly, f, ray);
-    });
+    RunStream<Varying>(state, ServicePath(gCaseEvaluator));
 }
 
 template <bool Varying>
 void BM_TargetDirect(benchmark::State &state) {
-    const auto evaluate = gTargetCam->handler().evaluate;
-    const LWInstance inst = gTargetCam->instance();
-    const LWCameraAccess *access = &gTargetCam->access();
-    RunStream<Varying>(state, [&](double x, double y, double lx, double ly, double f, LWCameraRay *ray) {
-        return evaluate(inst, x, y, lx, ly, f, ray, access);
-    });
+    RunStream<Varying>(state, HandlerPath(*gTargetCam));
 }
 
 template <bool Varying>
 void BM_TargetService(benchmark::State &state) {
-    const LWCameraEvaluationFuncs *ev = gEnv->host.evaluationFuncs();
-    const LWCameraEvaluatorID e = gTargetEvaluator;
-    RunStream<Varying>(state, [&](double x, double y, double lx, double ly, double f, LWCameraRay *ray) {
-        return ev->evaluate(e, x, y, lx, ly, f, ray);
-    });
+    RunStream<Varying>(state, ServicePath(gTargetEvaluator));
 }
 
 void SetUpCompositeCases() {
@@ -615,10 +643,70 @@ void RegisterAll() {
     }
 }
 
+// ---- instruction counts ----------------------------------------------------------
+
+constexpr int kCountRows = 4;
+
+// One path over kCountRows rows of one stream with collection on, dumped as
+// "<name> <rays>". One row runs uncounted before, so that the per-thread
+// state of the module and the host exists (the host's first call of a run
+// takes its general path) and the count is that of the rays that follow.
+template <bool Varying, class F>
+void Count(const std::string &name, F &&eval) {
+    int row = 0;
+    LWCameraRay ray{};
+    long long hits = RunRows<Varying>(eval, row, 1, ray);
+    const std::string label = name + " " + std::to_string(kCountRows * kWidth);
+#ifdef LENTARA_BENCH_CALLGRIND
+    CALLGRIND_ZERO_STATS;
+    CALLGRIND_TOGGLE_COLLECT;
+#endif
+    hits += RunRows<Varying>(eval, row, kCountRows, ray);
+#ifdef LENTARA_BENCH_CALLGRIND
+    CALLGRIND_TOGGLE_COLLECT;
+    CALLGRIND_DUMP_STATS_AT(label.c_str());
+#endif
+    benchmark::DoNotOptimize(hits);
+}
+
+template <bool Varying>
+void CountStream() {
+    const std::string s = Varying ? "/varying" : "/fixed";
+    for (const auto &c : gCases) {
+        Count<Varying>("module/" + c->label + s, HandlerPath(*c->cam));
+        Count<Varying>("reference/" + c->label + s, ReferencePath<Varying>(*c));
+    }
+    Count<Varying>("target/direct" + s, HandlerPath(*gTargetCam));
+    Count<Varying>("target/service" + s, ServicePath(gTargetEvaluator));
+    for (const auto &c : gComposites) {
+        if (!UseCase(c.get())) continue;
+        Count<Varying>("composite/" + c->label + s, HandlerPath(*gCompositeCam));
+        Count<Varying>("service/" + c->label + s, ServicePath(gCaseEvaluator));
+    }
+}
+
+int CountInstructions() {
+#ifdef LENTARA_BENCH_CALLGRIND
+    if (!RUNNING_ON_VALGRIND) {
+        std::fprintf(stderr, "--instructions: run under valgrind --tool=callgrind --collect-atstart=no\n");
+        return 1;
+    }
+    CountStream<false>();
+    CountStream<true>();
+    return 0;
+#else
+    std::fprintf(stderr, "--instructions: built without valgrind/callgrind.h\n");
+    return 1;
+#endif
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
+    bool countInstructions = false;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--instructions") == 0) countInstructions = true;
+    if (!countInstructions) benchmark::Initialize(&argc, argv);
     Env env;
     gEnv = &env;
     if (!env.module.ok()) {
@@ -633,6 +721,7 @@ int main(int argc, char **argv) {
     }
     SetUpProjectionCases();
     SetUpCompositeCases();
+    if (countInstructions) return CountInstructions();
     bool agree = true;
     for (const auto &c : gCases) {
         const double d = Verify(*c);

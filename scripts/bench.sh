@@ -5,7 +5,9 @@
 # BENCH_MIN_TIME (seconds per benchmark, default 0.3) and BENCH_REPETITIONS
 # (default 3; the best repetition counts) tune the run. Repetitions of all
 # benchmarks are interleaved in random order, so a slow spell of the machine
-# does not fall on one camera alone.
+# does not fall on one camera alone. With valgrind installed, the
+# instructions per ray of every path are counted as well (callgrind, a few
+# seconds).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/release}
@@ -33,6 +35,18 @@ if [ ! -s "$out/results.json" ]; then
     exit 1
 fi
 
+# Instructions per ray of every path, counted by callgrind (one dump per path
+# and stream); skipped without valgrind.
+mkdir "$out/cg"
+if command -v valgrind >/dev/null 2>&1; then
+    if ! valgrind --tool=callgrind --collect-atstart=no --callgrind-out-file="$out/cg/out" \
+        "$build/bench/lentara_bench" --instructions >"$out/cg.log" 2>&1; then
+        echo "instruction count failed; see below" >&2
+        tail -5 "$out/cg.log" >&2
+        rm -f "$out"/cg/*
+    fi
+fi
+
 cpu=$(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //')
 cores=$(nproc)
 cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
@@ -56,9 +70,20 @@ for e in json.load(open(sys.argv[1])):
 PY
 )
 
-python3 - "$out/results.json" "$out/stdout.txt" "$root/bench/RESULTS.md" <<PY
-import json, sys, re
+python3 - "$out/results.json" "$out/stdout.txt" "$root/bench/RESULTS.md" "$out/cg" <<PY
+import glob, json, os, sys, re
 res = json.load(open(sys.argv[1]))
+# Instructions per ray from the callgrind dumps: "desc: Trigger: Client Request: <name> <rays>" and the total.
+instr = {}
+for path in glob.glob(os.path.join(sys.argv[4], "out.*")):
+    desc, total = None, None
+    for line in open(path):
+        if line.startswith("desc: Trigger: Client Request: "):
+            desc = line.split(": ", 3)[3].split()
+        elif line.startswith(("summary:", "totals:")) and total is None:
+            total = int(line.split()[1])
+    if desc and len(desc) == 2 and total is not None:
+        instr[desc[0]] = total / int(desc[1])
 verify = [l.split() for l in open(sys.argv[2]) if l.startswith("VERIFY ")]
 best = {}     # wall-clock throughput, rays/s (the two-thread table)
 best_cpu = {} # CPU ns per ray of the benchmark thread (the single-thread tables)
@@ -146,6 +171,38 @@ for c in ["Dual", "4Up", "12Up", "Overscan"]:
         os_ = None if cn is None or sn is None else cn - sn
         mark = lambda o: "n/a" if o is None else (f"{o:.1f}" + ("" if o < 10 else " **miss**"))
         w(f"| {c} | {s} | {f(cn)} | {f(dn)} | {mark(od)} | {f(sn)} | {mark(os_)} |")
+w("")
+w("## Instructions per ray")
+w("")
+if not instr:
+    w("Not counted (valgrind is not installed, or the count failed).")
+else:
+    def timed(name):
+        return ns(f"{name}/threads:1") or ns(name)
+    deleg = [k for k in instr if k.startswith(("target/", "composite/", "service/"))]
+    per = sorted(timed(k) / instr[k] for k in deleg if timed(k) and instr[k] > 0)
+    w("Counted by callgrind (\`lentara_bench --instructions\`) over 4 rows of each stream, after one row that is not")
+    w("counted: every instruction of the call, the host's included, plus the loop that feeds the samples (the same")
+    w("on every path). Unlike the times, the counts do not depend on the load of the machine.")
+    if per:
+        w("On the paths of the composites' table (direct, service and the composites, one thread) a ray took")
+        w("%.3f to %.3f ns per instruction in this run (median %.3f); where that range is narrow, a composite's" % (per[0], per[-1], per[len(per) // 2]))
+        w("overhead in ns is about its extra instructions below times that figure.")
+    w("")
+    w("| camera | module fixed | reference fixed | module varying | reference varying |")
+    w("|---|---:|---:|---:|---:|")
+    g = lambda k: f(instr.get(k), 0)
+    for c in projection:
+        w(f"| {c} | {g(f'module/{c}/fixed')} | {g(f'reference/{c}/fixed')} | {g(f'module/{c}/varying')} | {g(f'reference/{c}/varying')} |")
+    w("")
+    w("| camera | stream | composite | direct | over direct | service | over service |")
+    w("|---|---|---:|---:|---:|---:|---:|")
+    for c in ["Dual", "4Up", "12Up", "Overscan"]:
+        for s in ["fixed", "varying"]:
+            cn, dn, sn = instr.get(f"composite/{c}/{s}"), instr.get(f"target/direct/{s}"), instr.get(f"service/{c}/{s}")
+            od = None if cn is None or dn is None else cn - dn
+            os_ = None if cn is None or sn is None else cn - sn
+            w(f"| {c} | {s} | {f(cn, 0)} | {f(dn, 0)} | {f(od, 0)} | {f(sn, 0)} | {f(os_, 0)} |")
 w("")
 w("## Two threads on one shared instance (target >= 1.8x)")
 w("")
