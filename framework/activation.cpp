@@ -38,6 +38,10 @@ int ActivateHandler(int version, GlobalFunc *global, void *local, void *serverDa
     return AFUNC_OK;
 }
 
+const char kNoPanel[] = "Could not create the panel";
+
+LWError NoPanelOptions(LWInstance) noexcept { return kNoPanel; }
+
 int ActivateInterface(int version, GlobalFunc *global, void *local, void *serverData, HostServices &svc,
                       const PanelDesc &panel, void *&gInstance, LWXPanelGetFunc *get, LWXPanelSetFunc *set) {
     if (version != LWINTERFACE_VERSION) return AFUNC_BADVERSION;
@@ -48,7 +52,9 @@ int ActivateInterface(int version, GlobalFunc *global, void *local, void *server
     // without a handler activation in between.
     if (global) svc.xpanf = static_cast<LWXPanelFuncs *>(global(LWXPANELFUNCS_GLOBAL, GFUSE_TRANSIENT));
     ui->panel = CreateParameterPanel(svc, panel, ui->inst, gInstance, get, set);
-    ui->options = nullptr;
+    // The host calls options when there is no panel, so one of the two is
+    // always set: without a panel, an options callback that reports why.
+    ui->options = ui->panel ? nullptr : NoPanelOptions;
     ui->command = nullptr;
     return AFUNC_OK;
 }

@@ -66,21 +66,9 @@ void CameraBase::SetValue(int index, double v) {
     vp->setVal(envelope[index], w);
 }
 
-// Writes the record of a parameter that has no envelope (the host could not
-// make one): a scratch envelope holding the parameter's value, so that the
-// block keeps its layout and a later load finds every setting where it
-// belongs. False when no such record can be written.
-static bool SaveScratchEnvelope(const LWVParmFuncs *vp, double v, const LWSaveState *save) {
-    if (!vp || !vp->create || !vp->save) return false;
-    LWVParmID scratch = vp->create(LWVP_FLOAT, LWVPDT_NOTXTR);
-    if (!scratch) return false;
-    if (vp->setVal) {
-        double w[3] = {v, 0.0, 0.0};
-        vp->setVal(scratch, w);
-    }
-    vp->save(scratch, save);
-    if (vp->destroy) vp->destroy(scratch);
-    return true;
+LWVParmID CameraBase::ScratchEnvelope(int i) const {
+    double v = value[i];
+    return create_vpenv(svc(), LWVP_FLOAT, desc.params[i].channel, nullptr, desc.serverName, &v);
 }
 
 void CameraBase::Save(const LWSaveState *save) const {
@@ -92,10 +80,17 @@ void CameraBase::Save(const LWSaveState *save) const {
             // Without a record here the rest of the block would be read back
             // from the wrong place, so the block ends instead (a short block
             // leaves the remaining settings as they are when it is loaded).
-            if (envelope[it.index] && vp && vp->save)
+            // A parameter without an envelope writes a scratch envelope's
+            // record holding its value.
+            if (!vp || !vp->save) return;
+            if (envelope[it.index]) {
                 vp->save(envelope[it.index], save);
-            else if (envelope[it.index] || !SaveScratchEnvelope(vp, value[it.index], save))
-                return;
+                continue;
+            }
+            LWVParmID scratch = ScratchEnvelope(it.index);
+            if (!scratch) return;
+            vp->save(scratch, save);
+            if (vp->destroy) vp->destroy(scratch);
         } else if (save->writeU4) {
             const unsigned int v = it.kind == BlockItem::kSetting ? static_cast<unsigned int>(setting[it.index]) : 0u;
             save->writeU4(save->writeData, &v, 1);
@@ -109,20 +104,21 @@ void CameraBase::Load(const LWLoadState *load) {
     for (int b = 0; b < desc.blockCount; ++b) {
         const BlockItem &it = desc.block[b];
         if (it.kind == BlockItem::kEnvelope) {
+            // A record that cannot be read, or that the host reports as
+            // broken, ends the load: what follows would be read from inside
+            // it, so the remaining settings stay as they are. A parameter
+            // without an envelope (the host could not make one) reads its
+            // record into a scratch envelope.
+            if (!vp || !vp->load) return;
             if (envelope[it.index]) {
-                // A record that cannot be read ends the load: what follows
-                // would be read from inside it.
-                if (!vp || !vp->load) return;
-                vp->load(envelope[it.index], load);
+                if (vp->load(envelope[it.index], load)) return;
                 continue;
             }
-            // No envelope for this parameter (the host could not make one):
-            // its record is read into a scratch envelope, or loading stops
-            // here, so that no later setting is read from inside the record.
-            LWVParmID scratch = vp && vp->create && vp->load ? vp->create(LWVP_FLOAT, LWVPDT_NOTXTR) : nullptr;
+            LWVParmID scratch = ScratchEnvelope(it.index);
             if (!scratch) return;
-            vp->load(scratch, load);
+            const LWError broken = vp->load(scratch, load);
             if (vp->destroy) vp->destroy(scratch);
+            if (broken) return;
         } else if (it.kind == BlockItem::kReserved) {
             unsigned int ignored = 0;
             if (load->readU4) load->readU4(load->readData, &ignored, 1);

@@ -98,6 +98,11 @@ public:
     // Writes and reads the scene block in the type's save order.
     void Save(const LWSaveState *save) const;
     void Load(const LWLoadState *load);
+    // A scratch envelope standing in for parameter i's record when the host
+    // could not make the parameter's envelope: set up like that envelope but
+    // in no channel group, holding the parameter's value. Null when none can
+    // be made; the caller destroys it.
+    LWVParmID ScratchEnvelope(int i) const;
     // Takes over another instance's records, values, settings and envelope
     // contents; render state is reset.
     void CopyCommon(const CameraBase &from);

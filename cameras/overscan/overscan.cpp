@@ -142,6 +142,9 @@ public:
     int Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *) {
         if (!tile.tileEvaluator) return 0;
         const double k = 1.0 + value[Overscan];
+        // An overscan that is not finite (a stored envelope can hold one)
+        // gives no matrix rather than a lens position that is not a number.
+        if (!AllFinite(k * lpx, k * lpy)) return 0;
         return PreviewTiles(svc(), &tile, 1, k * lpx, k * lpy, projection);
     }
 

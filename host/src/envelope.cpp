@@ -166,6 +166,7 @@ LWError EnvelopeStore::save(LWVParmID vp, const LWSaveState *ss) const {
     std::shared_lock<std::shared_mutex> lock(mutex_);
     Env *e = get(vp);
     if (!e) return "unknown variant parameter";
+    if (!e->info.setupCalled) usedBeforeSetup_.fetch_add(1);
     int count = static_cast<int>(e->info.keys.size());
     ss->writeI4(ss->writeData, &count, 1);
     ss->writeDP(ss->writeData, e->info.value, e->components());
@@ -183,6 +184,7 @@ LWError EnvelopeStore::load(LWVParmID vp, const LWLoadState *ls) {
         std::shared_lock<std::shared_mutex> lock(mutex_);
         Env *e = get(vp);
         if (!e) return "unknown variant parameter";
+        if (!e->info.setupCalled) usedBeforeSetup_.fetch_add(1);
         comps = e->components();
     }
     int count = 0;
@@ -298,6 +300,7 @@ int EnvelopeStore::fSetVal(LWVParmID vp, double *value) {
     if (!s || !value) return 0;
     std::unique_lock<std::shared_mutex> lock(s->mutex_);
     Env *e = s->get(vp);
+    if (e && !e->info.setupCalled) s->usedBeforeSetup_.fetch_add(1);
     if (!e || !e->info.keys.empty()) return 0;
     int n = e->components();
     for (int c = 0; c < n; ++c) e->info.value[c] = value[c];

@@ -757,6 +757,22 @@ TEST_F(Overscan, PreviewScalesTheLensPosition) {
     EXPECT_EQ(Logs().back().calls.back(), "preview");
 }
 
+// An overscan that is not finite: no matrix and nothing handed on, also for
+// the lens centre (where k * 0 would be a NaN for an infinite k).
+TEST_F(Overscan, PreviewWithAnOverscanThatIsNotFinite) {
+    Pick(panel, 0x8007, 1);
+    for (double o : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+        host.envelopes().setValue(overscan, o);
+        cam->newTime(0, 0.0);
+        const std::size_t calls = Logs().back().calls.size();
+        LWDMatrix4 m{};
+        m[0][0] = 7.0;
+        EXPECT_EQ(cam->preview(0.0, 0.0, m), 0) << o;
+        EXPECT_EQ(m[0][0], 7.0);
+        EXPECT_EQ(Logs().back().calls.size(), calls) << "the picked camera was asked";
+    }
+}
+
 TEST_F(Overscan, SceneBlockAndLoadResolvesNothing) {
     Pick(panel, 0x8007, 2);
     host.envelopes().setValue(overscan, 0.25);

@@ -102,16 +102,27 @@ TEST_P(ServiceMissing, FailedReactivationDoesNotBreakLiveInstance) {
 }
 
 // The interface and gizmo of a type without the panel service: no panel,
-// and the handler's instance stays usable.
+// and the handler's instance stays usable. The host calls the options
+// callback of a record without a panel, so that one is set and answers
+// without touching the instance.
 TEST_P(ServiceMissing, InterfaceWithoutPanelService) {
     const CameraType &t = GetParam();
     auto cam = Make(t);
     ASSERT_TRUE(cam->ok());
+    const std::string before = robustness::SavedBlock(*cam);
     host->setServiceMissing(LWXPANELFUNCS_GLOBAL, true);
     LWInterface iface{};
+    iface.inst = cam->instance();
     const int rc = cam->activateInterface(iface);
     EXPECT_TRUE(rc == AFUNC_OK || rc == AFUNC_BADGLOBAL) << "code " << rc;
     EXPECT_EQ(iface.panel, nullptr);
+    if (rc == AFUNC_OK) {
+        ASSERT_NE(iface.options, nullptr) << "neither a panel nor an options callback";
+        const char *message = iface.options(iface.inst);
+        ASSERT_NE(message, nullptr);
+        EXPECT_STREQ(message, "Could not create the panel");
+        EXPECT_EQ(robustness::SavedBlock(*cam), before);
+    }
     LWGizmo gizmo{};
     cam->activateGizmo(gizmo);
     host->setServiceMissing(LWXPANELFUNCS_GLOBAL, false);
@@ -229,6 +240,45 @@ TEST_P(NullEnvelopes, SavedBlockKeepsTheLayoutOfACameraWithEnvelopes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllTypes, NullEnvelopes, ::testing::ValuesIn(AllTypes()), robustness::TypeName);
+
+// Types whose block starts with an envelope record and has settings after
+// the envelopes.
+std::vector<CameraType> EnvelopeFirstTypes() {
+    std::vector<CameraType> out;
+    for (const CameraType &t : AllTypes())
+        if (t.server == "VantorCylinderCam" || t.server == "VantorFisheyeCam" || t.server == "VantorStereoCam")
+            out.push_back(t);
+    return out;
+}
+
+class BrokenEnvelopeRecord : public RobustnessTest {};
+
+// A stored block whose first envelope record the host cannot read (its key
+// count is out of range): the rest of the block would be read from inside
+// that record, so nothing after it is taken and the camera keeps every
+// setting and value it had.
+TEST_P(BrokenEnvelopeRecord, EndsTheLoad) {
+    const CameraType &t = GetParam();
+    std::string block;
+    {
+        auto source = Make(t);
+        ASSERT_TRUE(source->ok());
+        block = robustness::SavedBlock(*source, LWIO_BINARY);
+    }
+    ASSERT_GE(block.size(), 4u);
+    block.replace(0, 4, "\xff\xff\xff\xff"); // key count -1
+    auto cam = Make(t);
+    ASSERT_TRUE(cam->ok());
+    const std::string before = robustness::SavedBlock(*cam, LWIO_BINARY);
+    standin::MemoryLoadState in(block, LWIO_BINARY);
+    EXPECT_EQ(cam->load(in), "");
+    EXPECT_EQ(robustness::SavedBlock(*cam, LWIO_BINARY), before);
+    robustness::RenderGrid(*cam);
+    cam->cleanUp();
+}
+
+INSTANTIATE_TEST_SUITE_P(EnvelopeFirst, BrokenEnvelopeRecord, ::testing::ValuesIn(EnvelopeFirstTypes()),
+                         robustness::TypeName);
 
 class HostGivesNothing : public RobustnessTest {};
 

@@ -112,6 +112,12 @@ std::vector<Ray> RenderGrid(standin::CameraInstance &cam) {
     return rays;
 }
 
+std::string SavedBlock(standin::CameraInstance &cam, int mode) {
+    standin::MemorySaveState out(mode);
+    EXPECT_EQ(cam.save(out), "");
+    return out.bytes();
+}
+
 int PickEveryCamera(standin::Host &host, standin::CameraInstance &cam) {
     LWInterface iface{};
     if (cam.activateInterface(iface) != AFUNC_OK || !iface.panel) return 0;
@@ -141,6 +147,10 @@ void RobustnessTest::SetUp() {
 }
 
 void RobustnessTest::TearDown() {
+    // Whatever the test did to the host, no envelope was used unset up.
+    if (host) {
+        EXPECT_EQ(host->envelopes().usedBeforeSetup(), 0) << "a vparm saved, loaded or set before its setup";
+    }
     modules.clear();
     host.reset();
 }

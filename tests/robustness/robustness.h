@@ -43,6 +43,9 @@ struct Ray {
 // finite.
 std::vector<Ray> RenderGrid(standin::CameraInstance &cam);
 
+// The camera's scene block as the host would store it.
+std::string SavedBlock(standin::CameraInstance &cam, int mode = LWIO_BINARY);
+
 // Picks a different scene camera in every camera-choice popup; the count.
 int PickEveryCamera(standin::Host &host, standin::CameraInstance &cam);
 

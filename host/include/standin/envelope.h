@@ -49,6 +49,9 @@ public:
     int created() const { return created_.load(); }
     int destroyed() const { return destroyed_.load(); }
     int liveEnvelopes() const { return created_.load() - destroyed_.load(); }
+    // Calls of save, load or setVal on a vparm whose setup was never called
+    // (the host requires setup for every vparm before use).
+    int usedBeforeSetup() const { return usedBeforeSetup_.load(); }
 
     // Fault injection: create returns null.
     void setCreateFails(bool fails) { createFails_ = fails; }
@@ -87,6 +90,7 @@ private:
     std::vector<LWVParmID> order_;
     std::vector<std::unique_ptr<const Curve, CurveDeleter>> retired_;  // replaced curves, freed with the store
     std::atomic<int> created_{0}, destroyed_{0};
+    mutable std::atomic<int> usedBeforeSetup_{0};
     std::atomic<bool> createFails_{false};
 };
 
