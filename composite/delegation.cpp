@@ -126,8 +126,13 @@ void SaveChoices(const LWSaveState *save, const Tile *tiles, int count) {
     }
 }
 
-void LoadChoices(const LWLoadState *load, Tile *tiles, int count) {
-    if (!load || !load->readU4) return;
+void LoadChoices(const HostServices &svc, const LWLoadState *load, Tile *tiles, int count) {
+    if (!load) return;
+    for (int i = 0; i < count; ++i) {
+        DestroyEvaluator(svc, tiles[i]);
+        tiles[i].tileItem = nullptr;
+    }
+    if (!load->readU4) return;
     for (int i = 0; i < count; ++i) {
         unsigned int v = 0;
         if (load->readU4(load->readData, &v, 1) != 1) return;

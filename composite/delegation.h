@@ -118,8 +118,11 @@ inline int EvaluateTile(const HostServices &svc, const Tile &tile, double fpx, d
 // ---- scene block -----------------------------------------------------------
 // Each choice as one unsigned 32-bit value, in tile order, no header. Loading
 // resolves nothing; a short block leaves the remaining choices as they were.
+// Every tile's evaluator and item from an earlier pick are dropped, so no
+// tile renders a camera other than its loaded choice names: until the next
+// pick or render initialisation no tile has a camera.
 void SaveChoices(const LWSaveState *save, const Tile *tiles, int count);
-void LoadChoices(const LWLoadState *load, Tile *tiles, int count);
+void LoadChoices(const HostServices &svc, const LWLoadState *load, Tile *tiles, int count);
 
 // ---- one instance at a time ------------------------------------------------
 

@@ -42,7 +42,7 @@ int GridCamera::Preview(double lpx, double lpy, LWDMatrix4 projection, const LWC
 
 void GridCamera::Save(const LWSaveState *save) const { SaveChoices(save, tiles, TileCount()); }
 
-void GridCamera::Load(const LWLoadState *load) { LoadChoices(load, tiles, TileCount()); }
+void GridCamera::Load(const LWLoadState *load) { LoadChoices(svc(), load, tiles, TileCount()); }
 
 void *GridCamera::PanelValue(unsigned int vid) {
     if (vid == desc.panel.versionId) return const_cast<char *>(kVersionText);

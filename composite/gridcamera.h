@@ -56,10 +56,12 @@ public:
     // With the grid's constants folded in, finding the tile is one or two
     // comparisons and the shift a constant factor. Inline, so that the
     // handler's evaluate callback holds the whole path. EvaluateTile checks
-    // the moved film point and the other inputs.
+    // the moved film point and the other inputs. A grid of one row never
+    // reads the film height, so only its width needs to be usable.
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const {
-        if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
+        if (!access || !FilmSideIsUsable(access->filmSize[0]) || (L.rows > 1 && !FilmSideIsUsable(access->filmSize[1])))
+            return LWCAMTYPEEVAL_NO_RAY;
         const GridPoint p = LocateTile(L, fpx, fpy, access->filmSize[0], access->filmSize[1]);
         return EvaluateTile(svc(), tiles[p.tile], p.fpx, p.fpy, lpx, lpy, fraction, ray);
     }

@@ -55,11 +55,11 @@ inline bool AllFinite(D... x) {
 
 // Film size the host reports is usable for a projection.
 // Finite and not zero is one range test on the magnitude (false for a NaN).
-inline bool FilmIsUsable(double width, double height) {
-    const double w = std::fabs(width), h = std::fabs(height);
-    return w > 0.0 && w <= std::numeric_limits<double>::max() && h > 0.0 &&
-           h <= std::numeric_limits<double>::max();
+inline bool FilmSideIsUsable(double side) {
+    const double s = std::fabs(side);
+    return s > 0.0 && s <= std::numeric_limits<double>::max();
 }
+inline bool FilmIsUsable(double width, double height) { return FilmSideIsUsable(width) && FilmSideIsUsable(height); }
 
 // Writes origin, direction and film normal when all are finite and the
 // direction is not zero (a direction that overflowed on the way can come out

@@ -164,7 +164,7 @@ public:
     }
 
     void Save(const LWSaveState *save) const { SaveChoices(save, &tile, 1); }
-    void Load(const LWLoadState *load) { LoadChoices(load, &tile, 1); }
+    void Load(const LWLoadState *load) { LoadChoices(svc(), load, &tile, 1); }
     // The picked position and the last frame's records; the destination keeps
     // its own carrier item and evaluator.
     void CopyFrom(const CameraPlugin &from) {

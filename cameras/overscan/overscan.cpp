@@ -159,8 +159,12 @@ public:
 
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const {
-        if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
+        // Only the film width is read.
+        if (!access || !FilmSideIsUsable(access->filmSize[0])) return LWCAMTYPEEVAL_NO_RAY;
         const double t = fraction * frameInfo.duration + currentTime;
+        // Input that is not finite gives no ray before the envelopes are
+        // read, so the host is never asked for a value at such a time.
+        if (!AllFinite(fpx, fpy, lpx, lpy, t)) return LWCAMTYPEEVAL_NO_RAY;
         const double o = ValueAt(Overscan, t);
         const double v = ValueAt(VerticalJitter, t);
         const double u = ValueAt(HorizontalJitter, t);
@@ -180,7 +184,7 @@ public:
         CameraBase::Save(save);
     }
     void Load(const LWLoadState *load) {
-        LoadChoices(load, &tile, 1);
+        LoadChoices(svc(), load, &tile, 1);
         CameraBase::Load(load);
     }
     void CopyFrom(const CameraPlugin &from) {

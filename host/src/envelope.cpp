@@ -267,6 +267,7 @@ double EnvelopeStore::fGetVal(LWVParmID vp, LWTime t, LWMicropolID, double *resu
     if (!result) return 0.0;
     result[0] = result[1] = result[2] = 0.0;
     if (!s) return 0.0;
+    if (!(t - t == 0.0)) s->nonFiniteTimes_.fetch_add(1, std::memory_order_relaxed);
     // getVal runs per ray (e.g. an envelope read at each ray's time): the
     // search of the store is remembered per thread, and the envelope's
     // published curve is read without the lock. An entry counts only under

@@ -343,6 +343,27 @@ TEST_F(Composite, EmptyTilesAndBadInputGiveNoRay) {
     EXPECT_EQ(Eval(cam, W / 4, H / 4), 0);
 }
 
+// Dual and Overscan read only the carrier's film width; a film height of
+// zero blacks out a grid of more than one row only.
+TEST_F(Composite, OnlyAGridOfRowsNeedsTheFilmHeight) {
+    const std::vector<std::pair<const char *, std::vector<unsigned int>>> types = {
+        {kMulti, {0x8006, 0x8007}}, {kOverscan, {0x8007}}, {kFourUp, {0x8006, 0x8007, 0x8008, 0x8009}}};
+    for (const auto &[type, choices] : types) {
+        SCOPED_TRACE(type);
+        host.scene().setCamera(cams[0], CamProp::FilmHeight, H);
+        CameraInstance *cam = Apply(cams[0], type);
+        ASSERT_NE(cam, nullptr) << host.lastError();
+        LWXPanelID p = Panel(cam);
+        for (unsigned int id : choices) Pick(p, id, 1);
+        StartFrame(cam);
+        ASSERT_EQ(Eval(cam, W / 8, H / 8), 1);
+        host.scene().setCamera(cams[0], CamProp::FilmHeight, 0.0);
+        cam->newFrame(0);
+        EXPECT_EQ(Eval(cam, W / 8, H / 8), std::string(type) == kFourUp ? 0 : 1);
+        host.clearCameraType(cams[0]);
+    }
+}
+
 TEST_F(Composite, PreviewComesFromTheHighestNumberedTile) {
     // A Panoramic camera leaves the matrix unfilled (0); a plain camera fills it (1).
     ASSERT_NE(Apply(cams[2], "VantorPanoramicCam"), nullptr);
@@ -771,6 +792,39 @@ TEST_F(Overscan, PreviewWithAnOverscanThatIsNotFinite) {
         EXPECT_EQ(m[0][0], 7.0);
         EXPECT_EQ(Logs().back().calls.size(), calls) << "the picked camera was asked";
     }
+}
+
+// Film points, lens positions and fractions that are not finite: no ray,
+// and no envelope is read at a time that is not a number.
+TEST_F(Overscan, InputThatIsNotFiniteReadsNoEnvelope) {
+    Pick(panel, 0x8007, 1);
+    StartFrame(cam);
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    for (double bad : {nan, inf, -inf}) {
+        EXPECT_EQ(Eval(cam, 0, 0, nullptr, 0, 0, bad), 0);
+        EXPECT_EQ(Eval(cam, bad, 0), 0);
+        EXPECT_EQ(Eval(cam, 0, 0, nullptr, bad, 0, 0.5), 0);
+    }
+    EXPECT_EQ(host.envelopes().nonFiniteTimes(), 0);
+    EXPECT_EQ(Eval(cam, 0, 0), 1);
+}
+
+// A block loaded over a live pick: the camera picked before no longer
+// renders (until the next pick or render set-up), whatever the block names.
+TEST_F(Overscan, LoadDropsTheCameraOfAnEarlierPick) {
+    MemorySaveState none(LWIO_ASCII);
+    cam->save(none); // choice 0
+    Pick(panel, 0x8007, 1);
+    StartFrame(cam);
+    ASSERT_EQ(Eval(cam, 0, 0), 1);
+    MemoryLoadState in(none);
+    cam->load(in);
+    EXPECT_EQ(Choice(panel, 0x8007), 0);
+    EXPECT_EQ(Eval(cam, 0, 0), 0);
+    LWDMatrix4 m{};
+    EXPECT_EQ(cam->preview(0, 0, m), 0);
+    StartFrame(cam);
+    EXPECT_EQ(Eval(cam, 0, 0), 0); // choice 0 resolves to nothing
 }
 
 TEST_F(Overscan, SceneBlockAndLoadResolvesNothing) {

@@ -241,18 +241,31 @@ TEST_F(Delegation, ChoicesSavedAsReadAndShortBlocksKeepTheRest) {
     SaveChoices(&save, tiles, 3);
     EXPECT_EQ(gBlock, (std::vector<unsigned int>{3u, 0xFFFFFFFEu, 0u}));
 
+    // Tiles that have cameras from earlier picks lose them: no tile renders
+    // a camera other than its loaded choice names, and nothing is resolved.
+    gCameras = {"A", "B", "C"};
     Tile loaded[3];
-    loaded[2].tileChoice = 9;
+    PickCamera(svc, ItemOf(1), loaded[0], 1);
+    PickCamera(svc, ItemOf(1), loaded[2], 2);
+    ASSERT_NE(loaded[0].tileEvaluator, nullptr);
+    ASSERT_NE(loaded[2].tileEvaluator, nullptr);
+    gCalls.clear();
     LWLoadState load{};
     load.readU4 = ReadU4;
     gBlock.pop_back(); // a block one value short
     gReadPos = 0;
-    LoadChoices(&load, loaded, 3);
+    LoadChoices(svc, &load, loaded, 3);
     EXPECT_EQ(loaded[0].tileChoice, 3);
     EXPECT_EQ(loaded[1].tileChoice, -2);
-    EXPECT_EQ(loaded[2].tileChoice, 9);
-    EXPECT_EQ(loaded[0].tileItem, nullptr); // loading resolves nothing
-    EXPECT_TRUE(gCalls.empty());
+    EXPECT_EQ(loaded[2].tileChoice, 2); // kept
+    for (const Tile &t : loaded) {
+        EXPECT_EQ(t.tileItem, nullptr);
+        EXPECT_EQ(t.tileEvaluator, nullptr);
+    }
+    EXPECT_EQ(gCalls.size(), 2u);
+    for (const std::string &c : gCalls) EXPECT_EQ(c.rfind("destroy ", 0), 0u) << c;
+    LWCameraRay ray{};
+    EXPECT_EQ(EvaluateTile(svc, loaded[2], 0, 0, 0, 0, 0, &ray), 0);
 }
 
 struct Counted {

@@ -52,6 +52,8 @@ public:
     // Calls of save, load or setVal on a vparm whose setup was never called
     // (the host requires setup for every vparm before use).
     int usedBeforeSetup() const { return usedBeforeSetup_.load(); }
+    // getVal calls at a time that is not finite.
+    long long nonFiniteTimes() const { return nonFiniteTimes_.load(); }
 
     // Fault injection: create returns null.
     void setCreateFails(bool fails) { createFails_ = fails; }
@@ -91,6 +93,7 @@ private:
     std::vector<std::unique_ptr<const Curve, CurveDeleter>> retired_;  // replaced curves, freed with the store
     std::atomic<int> created_{0}, destroyed_{0};
     mutable std::atomic<int> usedBeforeSetup_{0};
+    std::atomic<long long> nonFiniteTimes_{0};
     std::atomic<bool> createFails_{false};
 };
 
