@@ -286,7 +286,7 @@ inline int RefPerspective(const RefPose &Pd, float filmDistance, float lensRadiu
 
 inline V3 Focused(V3 v, V3 off, double focus) {
     const double len = std::sqrt(Dot3(v, v));
-    const V3 q = Mul(focus / len, v);
+    const V3 q = {v.x / len * focus, v.y / len * focus, v.z / len * focus};
     return Unit({q.x - off.x, q.y - off.y, q.z - off.z});
 }
 

@@ -2,6 +2,7 @@
 // radius factor and the direction toward the point in focus.
 #pragma once
 
+#include <cfloat>
 #include <cmath>
 
 #include "framework/vec.h"
@@ -18,15 +19,30 @@ inline double LensFactorFor(double fStop) {
 // A focus distance the lens can focus at.
 inline bool FocusIsUsable(double focusDistance) { return focusDistance > 0.0 && std::isfinite(focusDistance); }
 
+// A lens radius the lens can be sampled on: one that is not finite (a finite
+// lens factor times a large film distance can still round to infinity, and a
+// lens sample would then be 0 * inf even at the centre) is a pinhole.
+inline double UsableLensRadius(double radius) { return std::isfinite(radius) ? radius : 0.0; }
+
 // Unit direction from a point offset by lensOffset (in the lens plane) toward
 // the point in focus on the pinhole ray v: that point lies at focusDistance
-// along v. Without a usable focus distance the lens focuses at infinity and
-// the pinhole direction is kept.
+// along v, the unit vector v / |v| scaled by the distance. Without a usable
+// focus distance the lens focuses at infinity and the pinhole direction is
+// kept. So it is when the squared length g.g of the way to the point in focus
+// leaves the range of normal doubles: it overflows for a focus beyond about
+// 1.3e154 (the direction would come out zero), and drops below DBL_MIN for a
+// focus nearer than about 1.5e-154 at (or that near) the lens centre, where
+// 1 / |g| loses its precision (a visibly non-unit direction) down to 0 / 0;
+// the pinhole direction is the exact answer at the centre.
 inline Vec3 FocusedDirection(Vec3 v, Vec3 lensOffset, double focusDistance) {
     const double len = std::sqrt(Dot(v, v));
     if (!FocusIsUsable(focusDistance)) return (1.0 / len) * v;
-    const Vec3 pFocus = (focusDistance / len) * v;
-    return Normalize(pFocus - lensOffset);
+    const Vec3 pFocus = {v.x / len * focusDistance, v.y / len * focusDistance, v.z / len * focusDistance};
+    const Vec3 g = pFocus - lensOffset;
+    const double gg = Dot(g, g);
+    if (!(gg >= DBL_MIN && gg <= DBL_MAX)) return (1.0 / len) * v;
+    const double glen = std::sqrt(gg);
+    return {g.x / glen, g.y / glen, g.z / glen};
 }
 
 } // namespace lentara

@@ -49,7 +49,7 @@ inline bool Evaluate(const FisheyeParams &p, const lentara::Pose &pose, double H
     using lentara::Vec3;
     // film distance and lens radius
     const double d = p.zoom * H * 0.5;
-    const double r = d * p.lensFactor;
+    const double r = lentara::UsableLensRadius(d * p.lensFactor);
     // lens offset in the lens plane
     const Vec3 offset = (a * r) * pose.right + (b * r) * pose.up;
 

@@ -41,7 +41,7 @@ inline bool Evaluate(const StereoParams &p, const lentara::Pose &pose, lentara::
     using lentara::Vec3;
     const double h = p.eyeSeparation * 0.5;
     const double d = p.zoom * H * 0.5;
-    const double r = d * p.lensFactor;
+    const double r = lentara::UsableLensRadius(d * p.lensFactor);
     const Vec3 offset = (a * r) * pose.right + (b * r) * pose.up;
 
     // pick the eye; x = 0 and a film x that is not a number go to the right
@@ -62,7 +62,7 @@ inline bool Evaluate(const StereoParams &p, const lentara::Pose &pose, lentara::
     if (p.converge) {
         const Vec3 t = pConvergence - origin;
         const double l = std::sqrt(Dot(t, t));
-        if (l > 0.0 && p.convergenceLimit >= l) axis = (1.0 / l) * t;
+        if (l > 0.0 && p.convergenceLimit >= l) axis = {t.x / l, t.y / l, t.z / l};
     }
 
     const Vec3 v = d * axis + xEye * pose.right + y * pose.up;

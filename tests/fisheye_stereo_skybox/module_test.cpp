@@ -1027,3 +1027,40 @@ TEST_F(Cameras, EvaluateBeforeAnyFrameUsesTheAccessRecordOfTheCall) {
         ExpectNear((1.0 / Length(FromArray(c.rayDir))) * FromArray(c.rayDir), {0, 0, -1}, 1e-12);
     }
 }
+
+// Extreme but finite host lens settings: an f-stop so small that, with a
+// long zoom, the lens radius overflows (the lens factor itself is finite),
+// and a focus so far that the way to it overflows when squared. Every ray of
+// the frame is then the one of the matching pinhole setting (f-stop 0, or
+// focus 0), unit length, instead of no ray at all.
+TEST_F(Cameras, ExtremeFStopAndFocusStillGiveEveryRay) {
+    struct Setting {
+        const char *what;
+        CamProp prop;
+        double value, pinhole;
+    } settings[] = {{"f-stop 1e-307", CamProp::FStop, 1e-307, 0.0},
+                    {"focus 1e155", CamProp::FocalDistance, 1e155, 0.0}};
+    host.scene().setCamera(cam, CamProp::ZoomFactor, 3200.0);
+    for (const char *server : {"VantorFisheyeCam", "VantorStereoCam"})
+        for (const Setting &s : settings) {
+            SCOPED_TRACE(std::string(server) + " " + s.what);
+            host.scene().setCamera(cam, CamProp::FStop, 2.0);
+            host.scene().setCamera(cam, CamProp::FocalDistance, 6.0);
+            auto ci = Make(server);
+            ASSERT_EQ(ci->newTime(0, 0.0), "");
+            for (double x : {-0.011, 0.0, 0.007})
+                for (double y : {-0.005, 0.0003})
+                    for (double a : {0.0, 0.6}) {
+                        host.scene().setCamera(cam, s.prop, s.pinhole);
+                        ASSERT_EQ(ci->newFrame(0), "");
+                        LWCameraRay want{};
+                        ASSERT_EQ(ci->evaluate(x, y, a, -0.5 * a, 0.25, &want), 1);
+                        host.scene().setCamera(cam, s.prop, s.value);
+                        ASSERT_EQ(ci->newFrame(0), "");
+                        LWCameraRay got{};
+                        ASSERT_EQ(ci->evaluate(x, y, a, -0.5 * a, 0.25, &got), 1) << x << " " << y << " " << a;
+                        EXPECT_NEAR(Length(FromArray(got.rayDir)), 1.0, 1e-15);
+                        EXPECT_TRUE(SameRay(got, want)) << x << " " << y << " " << a;
+                    }
+        }
+}

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "cameras/fisheye/projection.h"
@@ -68,6 +70,26 @@ TEST(ThinLens, UnusableFStopsAndFocusDistancesGiveAPinhole) {
     const Vec3 toFocus = pFocus - offset;
     EXPECT_NEAR(Angle(d, toFocus), 0.0, 1e-7);
     EXPECT_NEAR(Dot(d, d), 1.0, 1e-14);
+}
+
+// The point in focus is the unit pinhole direction v / |v| scaled by the
+// focus distance, component by component; scaling v by focus / |v| instead
+// rounds differently in the last bit for most of these.
+TEST(ThinLens, PointInFocusIsTheUnitPinholeDirectionTimesTheDistance) {
+    const Vec3 vs[] = {{0.3, -0.2, 1.0}, {0.3, 0.3, 1.0}, {-0.35, 0.45, 0.7}};
+    const Vec3 offsets[] = {{0.0, 0.0, 0.0}, {0.01, 0.02, 0.0}};
+    for (const Vec3 &v : vs)
+        for (const Vec3 &o : offsets)
+            for (double focus : {0.7, 3.0, 5.0, 12.5}) {
+                const double len = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+                const Vec3 unit = {v.x / len, v.y / len, v.z / len};
+                const Vec3 g = {unit.x * focus - o.x, unit.y * focus - o.y, unit.z * focus - o.z};
+                const double gl = std::sqrt(g.x * g.x + g.y * g.y + g.z * g.z);
+                const Vec3 d = FocusedDirection(v, o, focus);
+                EXPECT_EQ(d.x, g.x / gl) << v.x << " " << v.y << " " << o.x << " " << focus;
+                EXPECT_EQ(d.y, g.y / gl) << v.x << " " << v.y << " " << o.x << " " << focus;
+                EXPECT_EQ(d.z, g.z / gl) << v.x << " " << v.y << " " << o.x << " " << focus;
+            }
 }
 
 // ---- fisheye -------------------------------------------------------------
@@ -283,6 +305,28 @@ TEST(StereoProjection, LimitIsMeasuredFromEachRaysOwnOrigin) {
     EXPECT_NEAR(Angle(shifted.direction, pSide - shifted.origin), 0.0, 1e-12);
 }
 
+// The toe-in axis is the way to the item divided by its length, component by
+// component (scaling by 1 / l instead rounds differently in the last bit for
+// these points). At each eye's centre film point with an unturned pose the
+// pinhole vector is exactly d times that axis.
+TEST(StereoProjection, ToeInAxisIsTheWayToTheItemOverItsLength) {
+    const double d = 3.2 * H * 0.5;
+    const Vec3 points[] = {{0.3, 0.3, 3.0}, {0.3, -0.2, 5.0}, {0.3, 0.7, 5.0}, {-0.35, 0.45, 7.0}};
+    for (const Vec3 &pC : points)
+        for (double x : {-W / 4, W / 4}) {
+            const Vec3 eye = {x < 0 ? -0.25 : 0.25, 0.0, 0.0};
+            const Vec3 t = {pC.x - eye.x, pC.y - eye.y, pC.z - eye.z};
+            const double l = std::sqrt(t.x * t.x + t.y * t.y + t.z * t.z);
+            const Vec3 axis = {t.x / l, t.y / l, t.z / l};
+            const Vec3 want = FocusedDirection({d * axis.x, d * axis.y, d * axis.z}, {0, 0, 0}, 10.0);
+            StereoCam::StereoRay r;
+            ASSERT_TRUE(StereoCam::Evaluate(Stereo(0.5, 10.0, true), kIdentity, pC, W, H, x, 0, 0, 0, r));
+            EXPECT_EQ(r.direction.x, want.x) << pC.x << " " << pC.y << " " << pC.z << " eye " << eye.x;
+            EXPECT_EQ(r.direction.y, want.y) << pC.x << " " << pC.y << " " << pC.z << " eye " << eye.x;
+            EXPECT_EQ(r.direction.z, want.z) << pC.x << " " << pC.y << " " << pC.z << " eye " << eye.x;
+        }
+}
+
 TEST(StereoProjection, NoConvergenceMeansParallelAxesWhateverTheLimit) {
     StereoCam::StereoRay a, b;
     ASSERT_TRUE(StereoCam::Evaluate(Stereo(0.5, 1e9, false), kIdentity, {0, 0, 1}, W, H, -W / 4, 0, 0, 0, a));
@@ -295,6 +339,68 @@ TEST(StereoProjection, NoConvergenceMeansParallelAxesWhateverTheLimit) {
     EXPECT_FALSE(StereoCam::Evaluate(Stereo(0.5), kIdentity, {}, W, H, kNaN, 0, 0, 0, a));
     const double fwd[3] = {0, 0, 2};
     ExpectVec(StereoCam::FilmNormal(fwd), {0, 0, 1}, 0);
+}
+
+// ---- thin lens in both cameras ---------------------------------------------
+
+// Lens settings that are extreme but finite: a focus so far that the way to
+// the point in focus overflows when squared, so near that its square is
+// subnormal or zero at the lens centre, or a lens factor whose product with
+// the film distance rounds to infinity. Each gives a unit ray equal bit for
+// bit to the pinhole ray of the same camera (focus 0, or lens factor 0), from
+// both cameras, where before there was a zero, non-unit or NaN direction (no
+// ray, a black frame).
+TEST(ThinLens, ExtremeFocusAndLensRadiusGiveThePinholeRay) {
+    struct Case {
+        const char *what;
+        double zoom, lensFactor, focus;
+        double pinholeLensFactor, pinholeFocus; // the setting it must match
+        std::vector<std::pair<double, double>> lens;
+    };
+    const double hugeFactor = LensFactorFor(1e-307); // 5e306, finite
+    const std::vector<Case> cases = {
+        {"far focus", 3.2, 0.125, 1e155, 0.125, 0.0, {{0, 0}, {0.6, -0.8}, {-1.0, 0.3}}},
+        {"near focus", 3.2, 0.125, 1e-160, 0.125, 0.0, {{0, 0}}},
+        {"nearer focus", 3.2, 0.125, 1e-200, 0.125, 0.0, {{0, 0}}},
+        {"overflowing radius", 3200.0, hugeFactor, 10.0, 0.0, 10.0, {{0, 0}, {0.6, -0.8}}},
+    };
+    ASSERT_TRUE(std::isfinite(hugeFactor));
+    ASSERT_FALSE(std::isfinite(3200.0 * H * 0.5 * hugeFactor)); // the radius itself overflows
+    const Pose pose = Turned(0.4, -0.3, 0.2, {1, 2, 3});
+    auto expectUnitAndSame = [](const Vec3 &got, const Vec3 &want, const std::string &what) {
+        EXPECT_NEAR(Dot(got, got), 1.0, 1e-15) << what;
+        EXPECT_EQ(got.x, want.x) << what;
+        EXPECT_EQ(got.y, want.y) << what;
+        EXPECT_EQ(got.z, want.z) << what;
+    };
+    for (const Case &c : cases)
+        for (const auto &ab : c.lens)
+            for (double x : {0.0, 0.006, -0.011})
+                for (double y : {0.0, -0.004}) {
+                    const std::string what = std::string(c.what) + " film " + std::to_string(x) + "," +
+                                             std::to_string(y) + " lens " + std::to_string(ab.first) + "," +
+                                             std::to_string(ab.second);
+                    FisheyeCam::FisheyeParams fp = Fisheye(0.8, 1.3, c.zoom), fpin = fp;
+                    fp.lensFactor = c.lensFactor;
+                    fp.focusDistance = c.focus;
+                    fpin.lensFactor = c.pinholeLensFactor;
+                    fpin.focusDistance = c.pinholeFocus;
+                    FisheyeCam::FisheyeRay f, fref;
+                    ASSERT_TRUE(FisheyeCam::Evaluate(fpin, pose, H, x, y, ab.first, ab.second, fref)) << what;
+                    ASSERT_TRUE(FisheyeCam::Evaluate(fp, pose, H, x, y, ab.first, ab.second, f)) << "fisheye " << what;
+                    expectUnitAndSame(f.direction, fref.direction, "fisheye " + what);
+                    EXPECT_EQ(std::memcmp(&f.origin, &fref.origin, sizeof f.origin), 0) << "fisheye origin " << what;
+
+                    StereoCam::StereoParams sp = {c.zoom, 0.06, 10.0, c.lensFactor, c.focus, false}, spin = sp;
+                    spin.lensFactor = c.pinholeLensFactor;
+                    spin.focusDistance = c.pinholeFocus;
+                    StereoCam::StereoRay s, sref;
+                    ASSERT_TRUE(StereoCam::Evaluate(spin, pose, {}, W, H, x, y, ab.first, ab.second, sref)) << what;
+                    ASSERT_TRUE(StereoCam::Evaluate(sp, pose, {}, W, H, x, y, ab.first, ab.second, s))
+                        << "stereo " << what;
+                    expectUnitAndSame(s.direction, sref.direction, "stereo " + what);
+                    EXPECT_EQ(std::memcmp(&s.origin, &sref.origin, sizeof s.origin), 0) << "stereo origin " << what;
+                }
 }
 
 // ---- skybox -----------------------------------------------------------------
