@@ -51,6 +51,13 @@ function(lentara_plugin_module target base)
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${base})
     target_link_options(${target} PRIVATE -Wl,--version-script=${LENTARA_MODULE_SUPPORT_DIR}/exports.map
                         -Wl,-Bsymbolic)
+    # The evaluate path's thread-locals are initial-exec (framework/motion.h):
+    # glibc takes them from its small static TLS surplus on dlopen and never
+    # gives that back on dlclose, so a module that really went away on every
+    # dlclose could no longer be opened after a few loads in one process.
+    # The file stays mapped instead; opening it again finds it loaded (the
+    # host still runs startup and shutdown as before).
+    target_link_options(${target} PRIVATE -Wl,-z,nodelete)
     # A module instrumented for the fuzzers takes its sanitizer and coverage
     # runtime from the program that loads it.
     if(NOT LENTARA_MODULE_ALLOW_UNDEFINED)

@@ -106,7 +106,9 @@ private:
 // On ELF systems per-thread caches of the evaluate path live in the static
 // TLS block: glibc keeps a surplus of it for libraries that are opened later,
 // so the module still loads with dlopen, and every ray saves the call through
-// __tls_get_addr that the default model for a shared object costs.
+// __tls_get_addr that the default model for a shared object costs. glibc does
+// not give that space back on dlclose, so the module files are linked to stay
+// loaded once opened (cmake/LentaraModule.cmake); loading them again costs none.
 #if defined(__ELF__) && defined(__GNUC__)
 #define LENTARA_FAST_TLS __attribute__((tls_model("initial-exec")))
 #else

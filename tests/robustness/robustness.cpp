@@ -6,8 +6,6 @@
 
 namespace robustness {
 
-namespace {
-
 std::vector<std::string> ModulePaths() {
     std::vector<std::string> paths = {LENTARA_MODULE_PATH};
 #ifdef LENTARA_TIMING_MODULE_PATH
@@ -30,8 +28,6 @@ void Stage(standin::Host &host, LWItemID &camera) {
     s.addObject("Target");
     host.render().motionSteps = 3;
 }
-
-}  // namespace
 
 const std::vector<CameraType> &AllTypes() {
     static const std::vector<CameraType> types = [] {

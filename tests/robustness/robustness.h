@@ -26,6 +26,13 @@ struct CameraType {
 };
 inline void PrintTo(const CameraType &t, std::ostream *os) { *os << t.server; }
 
+// The built module files, Vantor_Lentara's first.
+std::vector<std::string> ModulePaths();
+
+// The scene every test starts from: camera moves, two more cameras to pick
+// and an object.
+void Stage(standin::Host &host, LWItemID &camera);
+
 // Every handler server of every module, found in the modules' own tables.
 const std::vector<CameraType> &AllTypes();
 std::string TypeName(const ::testing::TestParamInfo<CameraType> &info);
