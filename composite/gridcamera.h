@@ -60,8 +60,8 @@ public:
     // reads the film height, so only its width needs to be usable.
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const {
-        if (!access || !FilmSideIsUsable(access->filmSize[0]) || (L.rows > 1 && !FilmSideIsUsable(access->filmSize[1])))
-            return LWCAMTYPEEVAL_NO_RAY;
+        if (!access || !FilmSideIsUsable(access->filmSize[0])) return LWCAMTYPEEVAL_NO_RAY;
+        if (L.rows > 1 && !FilmSideIsUsable(access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
         const GridPoint p = LocateTile(L, fpx, fpy, access->filmSize[0], access->filmSize[1]);
         return EvaluateTile(svc(), tiles[p.tile], p.fpx, p.fpy, lpx, lpy, fraction, ray);
     }

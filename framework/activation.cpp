@@ -38,9 +38,9 @@ int ActivateHandler(int version, GlobalFunc *global, void *local, void *serverDa
     return AFUNC_OK;
 }
 
-const char kNoPanel[] = "Could not create the panel";
-
-LWError NoPanelOptions(LWInstance) noexcept { return kNoPanel; }
+namespace {
+LWError NoPanelOptions(LWInstance) noexcept { return "Could not create the panel"; }
+} // namespace
 
 int ActivateInterface(int version, GlobalFunc *global, void *local, void *serverData, HostServices &svc,
                       const PanelDesc &panel, void *&gInstance, LWXPanelGetFunc *get, LWXPanelSetFunc *set) {

@@ -161,9 +161,7 @@ int ActivateHandler(int version, GlobalFunc *global, void *local, void *serverDa
 // Interface activation: builds the parameter panel for the handler instance.
 // When no panel can be made, the record's options callback is set instead
 // (the host calls it in place of showing a panel); it changes nothing and
-// returns kNoPanel.
-extern const char kNoPanel[];
-LWError NoPanelOptions(LWInstance) noexcept;
+// returns "Could not create the panel".
 int ActivateInterface(int version, GlobalFunc *global, void *local, void *serverData, HostServices &svc,
                       const PanelDesc &panel, void *&gInstance, LWXPanelGetFunc *get, LWXPanelSetFunc *set);
 
