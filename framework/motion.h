@@ -109,6 +109,9 @@ private:
 // __tls_get_addr that the default model for a shared object costs. glibc does
 // not give that space back on dlclose, so the module files are linked to stay
 // loaded once opened (cmake/LentaraModule.cmake); loading them again costs none.
+// On Windows they are native thread-locals too (the loader lays out every
+// thread's block), which is why the Windows builds are compiled by clang: mingw
+// GCC emulates thread_local and allocates on a thread's first access.
 #if defined(__ELF__) && defined(__GNUC__)
 #define LENTARA_FAST_TLS __attribute__((tls_model("initial-exec")))
 #else

@@ -49,7 +49,7 @@ run() {  # run <description> <command...>: a failing step ends the check
 }
 
 # ---- tools -----------------------------------------------------------------
-PKGS="cmake ninja-build g++ binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+PKGS="cmake ninja-build g++ clang binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64"
 missing=""
 for p in $PKGS; do
@@ -142,6 +142,20 @@ check_module() {  # check_module <objdump> <file> <pe format>
     pass "$name descriptor: sync 0x04121994, version 3, machine 0x300"
   else
     fail "$name descriptor words '$words' (expected 94191204 03000000 00030000)"
+  fi
+
+  # The evaluate path's per-thread caches must be native thread-locals (in
+  # the image's TLS block, laid out by the loader for every thread): an
+  # emulated one is allocated on each thread's first ray. The only emulated
+  # variable allowed is the C++ runtime's own exception record, which lives
+  # in the GCC-built libstdc++ and is touched only when something throws.
+  local nm=${objdump%objdump}nm emulated
+  emulated=$("$nm" "$file" | sed -n 's/.*__emutls_v\.//p' |
+             grep -v '^_ZZN12_GLOBAL__N_110get_globalEvE6global$' | tr '\n' ' ')
+  if echo "$dump" | grep -q 'Thread Storage Directory \[\.tls\]' && [ -z "$emulated" ]; then
+    pass "$name keeps its thread-locals in the native TLS block"
+  else
+    fail "$name has emulated thread-locals: ${emulated:-(no TLS directory)}"
   fi
 }
 

@@ -1,4 +1,4 @@
-# Cross build for 32-bit Windows with Debian's mingw-w64 compilers (posix
+# Cross build for 32-bit Windows: clang with Debian's mingw-w64 GCC runtime (posix
 # threading variant, see mingw-w64-x86_64.cmake).
 set(LENTARA_MINGW_TRIPLE i686-w64-mingw32)
 # SSE2 arithmetic instead of x87 gives the doubles the same rounding as the
