@@ -15,8 +15,12 @@
 #pragma once
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <new>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include "framework/services.h"
 #include "framework/vec.h"
@@ -89,21 +93,40 @@ void CleanUpTiles(const HostServices &svc, const Tile *tiles, int count);
 // Destroys every evaluator and forgets it.
 void DestroyTiles(const HostServices &svc, Tile *tiles, int count);
 
+// Whether a ray a tile camera wrote can go to the host: finite, and with a
+// direction that is not zero (the host's own ray can overflow to one for film
+// points far off the film). Finiteness is one test:
+// x - x is +0 for every finite x and NaN for an infinity or a NaN, so the sum
+// of the nine differences is zero exactly when all nine members are finite.
+// With SSE2 the nine members (in a row in the record) go two at a time.
+static_assert(offsetof(LWCameraRay, rayDir) == offsetof(LWCameraRay, rayPos) + 3 * sizeof(double) &&
+                  offsetof(LWCameraRay, filmNorm) == offsetof(LWCameraRay, rayDir) + 3 * sizeof(double),
+              "position, direction and film normal are nine doubles in a row");
+inline bool RayIsUsable(const LWCameraRay &r) {
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128d a = _mm_loadu_pd(&r.rayPos[0]), b = _mm_loadu_pd(&r.rayPos[2]);
+    const __m128d c = _mm_loadu_pd(&r.rayDir[1]), d = _mm_loadu_pd(&r.filmNorm[0]);
+    const __m128d e = _mm_load_sd(&r.filmNorm[2]); // upper lane +0
+    __m128d s = _mm_add_pd(_mm_add_pd(_mm_sub_pd(a, a), _mm_sub_pd(b, b)),
+                           _mm_add_pd(_mm_sub_pd(c, c), _mm_sub_pd(d, d)));
+    s = _mm_add_pd(s, _mm_sub_pd(e, e));
+    s = _mm_add_sd(s, _mm_unpackhi_pd(s, s));
+    if (_mm_cvtsd_f64(s) != 0.0) return false;
+#else
+    double s = 0.0;
+    for (int i = 0; i < 3; ++i)
+        s += (r.rayPos[i] - r.rayPos[i]) + (r.rayDir[i] - r.rayDir[i]) + (r.filmNorm[i] - r.filmNorm[i]);
+    if (s != 0.0) return false;
+#endif
+    return r.rayDir[0] != 0.0 || r.rayDir[1] != 0.0 || r.rayDir[2] != 0.0;
+}
+
 // Hands one ray sample to a tile's camera. Without an evaluator, or for input
 // that is not finite, returns 0 and leaves the ray record untouched. A ray the
 // tile camera writes with non-finite members is reported as no ray.
 //
 // Inline: it runs for every ray of every composite, and a call of its own
 // would cost more than its checks.
-inline bool RayIsUsable(const LWCameraRay &r) {
-    // Finite, and with a direction that is not zero (the host's own ray can
-    // overflow to one for film points far off the film).
-    for (int i = 0; i < 3; ++i)
-        if (!std::isfinite(r.rayPos[i]) || !std::isfinite(r.rayDir[i]) || !std::isfinite(r.filmNorm[i]))
-            return false;
-    return r.rayDir[0] != 0.0 || r.rayDir[1] != 0.0 || r.rayDir[2] != 0.0;
-}
-
 inline int EvaluateTile(const HostServices &svc, const Tile &tile, double fpx, double fpy, double lpx, double lpy,
                         double fraction, LWCameraRay *ray) {
     if (!tile.tileEvaluator || !ray) return LWCAMTYPEEVAL_NO_RAY;

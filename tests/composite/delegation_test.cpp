@@ -220,6 +220,52 @@ TEST_F(Delegation, EvaluateRefusesBadInputAndNonFiniteRays) {
     DestroyTiles(svc, &tile, 1);
 }
 
+// The returned-ray check looks at each of the nine members: one bad value in
+// any of them refuses the ray; the largest and smallest finite values do not.
+TEST(ReturnedRay, EveryMemberIsChecked) {
+    const double bad[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                          -std::numeric_limits<double>::infinity()};
+    const double fine[] = {std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(),
+                           std::numeric_limits<double>::denorm_min(), -0.0};
+    auto member = [](LWCameraRay &r, int i) -> double & {
+        double *v[] = {r.rayPos, r.rayDir, r.filmNorm};
+        return v[i / 3][i % 3];
+    };
+    for (int i = 0; i < 9; ++i) {
+        for (double b : bad) {
+            LWCameraRay r{};
+            r.rayDir[2] = 1.0;
+            member(r, i) = b;
+            EXPECT_FALSE(RayIsUsable(r)) << "member " << i << " = " << b;
+        }
+        for (double f : fine) {
+            LWCameraRay r{};
+            r.rayDir[2] = 1.0;
+            if (i != 5) member(r, i) = f; // member 5 keeps the direction from being zero
+            EXPECT_TRUE(RayIsUsable(r)) << "member " << i << " = " << f;
+        }
+    }
+    LWCameraRay r{};
+    EXPECT_FALSE(RayIsUsable(r)); // a zero direction
+    r.rayDir[0] = -0.0;
+    EXPECT_FALSE(RayIsUsable(r));
+    for (int i = 0; i < 3; ++i) {
+        LWCameraRay d{};
+        d.rayDir[i] = std::numeric_limits<double>::denorm_min();
+        EXPECT_TRUE(RayIsUsable(d)) << "direction member " << i;
+    }
+    // Every member bad at once, and a NaN beside values that would cancel an
+    // infinity in a plain sum.
+    LWCameraRay all{};
+    for (int i = 0; i < 9; ++i) member(all, i) = std::numeric_limits<double>::infinity();
+    EXPECT_FALSE(RayIsUsable(all));
+    LWCameraRay mixed{};
+    mixed.rayDir[2] = 1.0;
+    mixed.rayPos[0] = std::numeric_limits<double>::infinity();
+    mixed.filmNorm[0] = -std::numeric_limits<double>::infinity();
+    EXPECT_FALSE(RayIsUsable(mixed));
+}
+
 // ---- scene block ----------------------------------------------------------
 std::vector<unsigned int> gBlock;
 std::size_t gReadPos;
