@@ -13,9 +13,9 @@ namespace lentara {
 struct GridLayout {
     int columns, rows;
     const double *columnEdges;  // columns - 1 factors of W: film x <= W * edge lies left of the edge
-    const double *columnShifts; // columns factors of W, added to film x (0: passed unchanged)
+    const double *columnShifts; // columns factors of W, added to film x (0 adds +0)
     const double *rowEdges;     // rows - 1 factors of H: film y <= H * edge lies below the edge
-    const double *rowShifts;    // rows factors of H, added to film y (0: passed unchanged)
+    const double *rowShifts;    // rows factors of H, added to film y (0 adds +0)
     int TileCount() const { return columns * rows; }
 };
 
@@ -31,9 +31,13 @@ inline GridPoint LocateTile(const GridLayout &g, double fpx, double fpy, double 
     while (c < g.columns - 1 && !(fpx <= width * g.columnEdges[c])) ++c;
     int r = 0;
     while (r < g.rows - 1 && !(fpy <= height * g.rowEdges[r])) ++r;
+    // A grid of one column (or one row) hands film x (film y) on as it is and
+    // never reads the film side. Otherwise a zero shift adds +0 (not W * 0 or
+    // H * 0, which are -0 for a negative side), so a film point of -0 comes
+    // out as +0.
     GridPoint p{r * g.columns + c, fpx, fpy};
-    if (g.columnShifts[c] != 0.0) p.fpx = fpx + width * g.columnShifts[c];
-    if (g.rowShifts[r] != 0.0) p.fpy = fpy + height * g.rowShifts[r];
+    if (g.columns > 1) p.fpx = fpx + (g.columnShifts[c] != 0.0 ? width * g.columnShifts[c] : 0.0);
+    if (g.rows > 1) p.fpy = fpy + (g.rowShifts[r] != 0.0 ? height * g.rowShifts[r] : 0.0);
     return p;
 }
 

@@ -112,6 +112,8 @@ private:
 // On Windows they are native thread-locals too (the loader lays out every
 // thread's block), which is why the Windows builds are compiled by clang: mingw
 // GCC emulates thread_local and allocates on a thread's first access.
+// macOS is the exception still: dyld allocates a thread's block of these on
+// its first access, so the first ray of each render thread allocates there.
 #if defined(__ELF__) && defined(__GNUC__)
 #define LENTARA_FAST_TLS __attribute__((tls_model("initial-exec")))
 #else

@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#if defined(__APPLE__)
+#include <pthread.h>
+#endif
 
 #if defined(__i386__) || defined(__x86_64__) || defined(_M_IX86) || defined(_M_X64)
 #define LENTARA_TIMING_TSC 1
@@ -110,12 +113,15 @@ inline void ResetTimings(_Timings &t, double minStart) noexcept {
 }
 
 // Names the calling thread for SharedTimings without allocating: Windows
-// gives every thread its own id (the compiler's thread_local there is
-// emulated and allocates on a thread's first use), elsewhere the address of
-// a per-thread byte in the static TLS block serves. 0 names no thread.
+// gives every thread its own id, and so does pthread_self on macOS (whose
+// thread-locals are allocated on a thread's first access); on ELF systems the
+// address of a per-thread byte in the static TLS block serves. 0 names no
+// thread.
 #if defined(_WIN32)
 extern "C" __declspec(dllimport) unsigned long __stdcall GetCurrentThreadId(void);
 inline std::uintptr_t ThisThreadToken() noexcept { return static_cast<std::uintptr_t>(GetCurrentThreadId()); }
+#elif defined(__APPLE__)
+inline std::uintptr_t ThisThreadToken() noexcept { return reinterpret_cast<std::uintptr_t>(pthread_self()); }
 #else
 #if defined(__ELF__) && defined(__GNUC__)
 #define LENTARA_TIMING_TLS __attribute__((tls_model("initial-exec")))

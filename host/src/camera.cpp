@@ -120,6 +120,23 @@ int CameraInstance::activateInterface(LWInterface &out, int *version, std::vecto
     return rc;
 }
 
+int CameraInstance::openProperties(LWXPanelID *panel, std::string *message) const {
+    if (panel) *panel = nullptr;
+    if (message) message->clear();
+    LWInterface ui{};
+    const int rc = activateInterface(ui);
+    if (rc != AFUNC_OK) return rc;
+    if (ui.panel) {
+        if (panel) *panel = ui.panel;
+    } else if (ui.options) {
+        const char *text = ui.options(ui.inst);
+        if (message && text) *message = text;
+    } else if (message) {
+        *message = "no panel and no options callback";
+    }
+    return rc;
+}
+
 int CameraInstance::activateGizmo(LWGizmo &out, int *version, std::vector<int> *offered) const {
     out = LWGizmo{};
     out.instance = instance_;

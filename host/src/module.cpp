@@ -119,7 +119,9 @@ Module::Module(const std::string &path) : path_(path) {
         info.className = r->className;
         info.name = r->name ? r->name : "";
         info.activate = r->activate;
-        for (const ServerTagInfo *t = r->tagInfo; t && (t->tag != 0 || t->string); ++t)
+        // The list ends at the first entry with tag code 0, whatever its text
+        // (the SDK's own examples end theirs with an empty string).
+        for (const ServerTagInfo *t = r->tagInfo; t && t->tag != 0; ++t)
             info.tags.emplace_back(t->tag, t->string ? t->string : "");
         servers_.push_back(std::move(info));
     }

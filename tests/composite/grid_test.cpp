@@ -70,6 +70,16 @@ TEST(TwelveUpGrid, TilesRowByRowFromTheBottomLeft) {
         }
 }
 
+// The middle row of the 12Up adds +0 to film y, so -0 comes out as +0; the
+// Dual hands film y on as it is.
+TEST(TwelveUpGrid, MiddleRowAddsPlusZero) {
+    const GridPoint p = LocateTile(TwelveUpCam::kLayout, 0.001, -0.0, W, H);
+    EXPECT_EQ(p.tile, 6);
+    EXPECT_EQ(p.fpy, 0.0);
+    EXPECT_FALSE(std::signbit(p.fpy));
+    EXPECT_TRUE(std::signbit(LocateTile(MultiCam::kLayout, 0.001, -0.0, W, H).fpy));
+}
+
 TEST(TwelveUpGrid, BoundariesBelongToTheLowerColumnAndRow) {
     const auto &g = TwelveUpCam::kLayout;
     const double sixth = H * (1.0 / 6.0);

@@ -355,7 +355,12 @@ ServerTagInfo kFakeTags[] = {{"Fake Camera", SRVTAG_USERNAME | LANGID_USENGLISH}
                              {"Fake Camera (UK)", SRVTAG_USERNAME | LANGID_UKENGLISH},
                              {"A camera for tests", SRVTAG_DESCRIPTION | LANGID_USENGLISH},
                              {nullptr, 0}};
-ServerTagInfo kCompTags[] = {{"Fake Composite", SRVTAG_USERNAME | LANGID_UKENGLISH}, {nullptr, 0}};
+// Ended the way the SDK's examples end their lists: an empty text with tag 0.
+// The entry after it is not part of the list.
+ServerTagInfo kCompTags[] = {{"Fake Composite", SRVTAG_USERNAME | LANGID_UKENGLISH},
+                             {"", 0},
+                             {"past the end", SRVTAG_DESCRIPTION | LANGID_USENGLISH},
+                             {nullptr, 0}};
 
 ServerRecord kServers[] = {
     {LWCAMERA_HCLASS, "FakeCam", activateFakeCam, kFakeTags},

@@ -45,7 +45,10 @@ TEST_F(ModuleTest, ListsServersWithUserNames) {
     EXPECT_EQ(fake->userName(), "Fake Camera");
     EXPECT_EQ(fake->tag(SRVTAG_USERNAME | LANGID_UKENGLISH), "Fake Camera (UK)");
     EXPECT_EQ(fake->tag(SRVTAG_DESCRIPTION | LANGID_USENGLISH), "A camera for tests");
-    EXPECT_EQ(module.find(LWCAMERA_HCLASS, "FakeComposite")->userName(), "Fake Composite");
+    const ServerInfo *comp = module.find(LWCAMERA_HCLASS, "FakeComposite");
+    EXPECT_EQ(comp->userName(), "Fake Composite");
+    EXPECT_EQ(comp->tags.size(), 1u); // the list ended at the empty text with tag 0
+    EXPECT_EQ(comp->tag(SRVTAG_DESCRIPTION | LANGID_USENGLISH), "");
     EXPECT_EQ(module.find(LWCAMERA_HCLASS, "Never")->userName(), "Never");
     EXPECT_EQ(module.find(LWCAMERA_ICLASS, "FakeComposite"), nullptr);
     EXPECT_EQ(module.activate(LWCAMERA_HCLASS, "Missing", 2, nullptr), -1);

@@ -109,6 +109,11 @@ TEST_P(ServiceMissing, InterfaceWithoutPanelService) {
     const CameraType &t = GetParam();
     auto cam = Make(t);
     ASSERT_TRUE(cam->ok());
+    LWXPanelID shown = nullptr;
+    std::string none = "unset";
+    EXPECT_EQ(cam->openProperties(&shown, &none), AFUNC_OK); // with the service: a panel, no options call
+    EXPECT_NE(shown, nullptr);
+    EXPECT_EQ(none, "");
     const std::string before = robustness::SavedBlock(*cam);
     host->setServiceMissing(LWXPANELFUNCS_GLOBAL, true);
     LWInterface iface{};
@@ -121,6 +126,13 @@ TEST_P(ServiceMissing, InterfaceWithoutPanelService) {
         const char *message = iface.options(iface.inst);
         ASSERT_NE(message, nullptr);
         EXPECT_STREQ(message, "Could not create the panel");
+        EXPECT_EQ(robustness::SavedBlock(*cam), before);
+        // The same through the host's own way of opening the properties.
+        LWXPanelID panel = nullptr;
+        std::string text;
+        EXPECT_EQ(cam->openProperties(&panel, &text), AFUNC_OK);
+        EXPECT_EQ(panel, nullptr);
+        EXPECT_EQ(text, "Could not create the panel");
         EXPECT_EQ(robustness::SavedBlock(*cam), before);
     }
     LWGizmo gizmo{};

@@ -58,6 +58,12 @@ public:
     // `instance` preset to this instance.  Results are activation codes.
     int activateInterface(LWInterface &out, int *version = nullptr, std::vector<int> *offered = nullptr) const;
     int activateGizmo(LWGizmo &out, int *version = nullptr, std::vector<int> *offered = nullptr) const;
+    // What the host does when the user opens the type's properties: activates
+    // the interface and shows its panel (`panel` gets it), or, for a record
+    // without a panel, calls its options callback (`message` gets the text it
+    // returns; "" for none). Returns the activation code; a record with neither
+    // is reported as "no panel and no options callback".
+    int openProperties(LWXPanelID *panel, std::string *message) const;
 
     // Render protocol.
     std::string initRender(int mode);
