@@ -49,9 +49,16 @@ int ActivateInterface(int version, GlobalFunc *global, void *local, void *server
     auto *ui = static_cast<LWInterface *>(local);
     if (!ui) return AFUNC_BADLOCAL;
     // The panel service is fetched afresh: the interface may be activated
-    // without a handler activation in between.
-    if (global) svc.xpanf = static_cast<LWXPanelFuncs *>(global(LWXPANELFUNCS_GLOBAL, GFUSE_TRANSIENT));
-    ui->panel = CreateParameterPanel(svc, panel, ui->inst, gInstance, get, set);
+    // without a handler activation in between. The panel is built with what
+    // this lookup gave, but a missing service does not clear the shared
+    // pointer: panels, logos and result views of running instances still
+    // draw and are destroyed through it.
+    HostServices panelServices = svc;
+    if (global) {
+        panelServices.xpanf = static_cast<LWXPanelFuncs *>(global(LWXPANELFUNCS_GLOBAL, GFUSE_TRANSIENT));
+        if (panelServices.xpanf) svc.xpanf = panelServices.xpanf;
+    }
+    ui->panel = CreateParameterPanel(panelServices, panel, ui->inst, gInstance, get, set);
     // The host calls options when there is no panel, so one of the two is
     // always set: without a panel, an options callback that reports why.
     ui->options = ui->panel ? nullptr : NoPanelOptions;

@@ -162,7 +162,8 @@ bool SingleViewCamera::NewFrame(const LWFrameInfo *frame, const LWCameraAccess *
     if (!frameSeen || (!changed && !samples.Empty())) return false;
     samples.SetUp(svc().iteminfo, cameraAccess.cameraID, frameInfo.start, frameInfo.duration,
                   SampleCountFor(frameInfo.motionSteps));
-    return true;
+    // Without item info no samples are made; unchanged records then changed nothing.
+    return changed || !samples.Empty();
 }
 
 } // namespace lentara

@@ -144,7 +144,8 @@ public:
     using CameraBase::CameraBase;
     MotionSamples samples;
 
-    // Frame set-up with motion sampling; see CameraBase::NewFrameRecords.
+    // Frame set-up with motion sampling; true when the records changed or the
+    // samples were made anew (see CameraBase::NewFrameRecords).
     bool NewFrame(const LWFrameInfo *frame, const LWCameraAccess *access);
     void CopyFrom(const SingleViewCamera &from) {
         CopyCommon(from);

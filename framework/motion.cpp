@@ -26,6 +26,10 @@ void InterpolateSamples(const double *samples, unsigned n, double f, double out[
 
 void MotionSamples::SetUp(const LWItemInfo *iteminfo, LWItemID item, double start, double duration, unsigned n) {
     CleanUp();
+    // Without the item parameter function there is nothing to sample; no
+    // samples makes evaluate take the pose from the call's access record
+    // rather than from the origin.
+    if (!iteminfo || !iteminfo->param) return;
     if (n < 2) n = 2;
     std::unique_ptr<double[]> pos(new double[3 * n]), right(new double[3 * n]), up(new double[3 * n]),
         fwd(new double[3 * n]);
@@ -38,12 +42,10 @@ void MotionSamples::SetUp(const LWItemInfo *iteminfo, LWItemID item, double star
         u[0] = 0, u[1] = 1, u[2] = 0;
         f[0] = 0, f[1] = 0, f[2] = 1;
         p[0] = p[1] = p[2] = 0;
-        if (iteminfo && iteminfo->param) {
-            iteminfo->param(item, LWIP_RIGHT, t, r);
-            iteminfo->param(item, LWIP_UP, t, u);
-            iteminfo->param(item, LWIP_FORWARD, t, f);
-            iteminfo->param(item, LWIP_W_POSITION, t, p);
-        }
+        iteminfo->param(item, LWIP_RIGHT, t, r);
+        iteminfo->param(item, LWIP_UP, t, u);
+        iteminfo->param(item, LWIP_FORWARD, t, f);
+        iteminfo->param(item, LWIP_W_POSITION, t, p);
     }
     samplePositions = std::move(pos);
     sampleRights = std::move(right);

@@ -71,6 +71,7 @@ public:
     std::unique_ptr<double[]> samplePositions, sampleRights, sampleUps, sampleForwards;
 
     // Rebuilds the samples; throws std::bad_alloc when memory runs out.
+    // Without item info (or its param function) none are held afterwards.
     void SetUp(const LWItemInfo *iteminfo, LWItemID item, double start, double duration, unsigned n);
     void CleanUp();
     bool Empty() const { return sampleCount == 0; }

@@ -23,28 +23,34 @@ void StoreGlobal(HostServices &svc, GlobalFunc *global, void *serverData) {
 int BindHandlerServices(HostServices &svc, int version, GlobalFunc *global, void *serverData, unsigned needs) {
     if (version != LWCAMERA_VERSION) return AFUNC_BADVERSION;
     if (!global) return AFUNC_BADGLOBAL;
-    StoreGlobal(svc, global, serverData);
 
+    // Instances made under an earlier activation read the namespace's shared
+    // record, so the services are fetched and tested on a copy and the record
+    // changes only when this activation succeeds.
+    HostServices fetched;
+    fetched.pGlobal = global;
     auto fetch = [global](const char *name) { return global(name, GFUSE_TRANSIENT); };
-    svc.camevalfuncs = nullptr;
     if (needs & (kNeedsCameraEval | kFetchCameraEval))
-        svc.camevalfuncs = static_cast<LWCameraEvaluationFuncs *>(fetch(LWCAMERAEVALUATIONFUNCS_GLOBAL));
-    svc.iteminfo = static_cast<LWItemInfo *>(fetch(LWITEMINFO_GLOBAL));
-    svc.camerainfo = static_cast<LWCameraInfo *>(fetch(LWCAMERAINFO_GLOBAL));
-    svc.timer = static_cast<LWTimeInfo *>(fetch(LWTIMEINFO_GLOBAL));
-    svc.xpanf = static_cast<LWXPanelFuncs *>(fetch(LWXPANELFUNCS_GLOBAL));
-    svc.vparmf = static_cast<LWVParmFuncs *>(fetch(LWVPARMFUNCS_GLOBAL));
-    svc.msg = static_cast<LWMessageFuncs *>(fetch(LWMESSAGEFUNCS_GLOBAL));
+        fetched.camevalfuncs = static_cast<LWCameraEvaluationFuncs *>(fetch(LWCAMERAEVALUATIONFUNCS_GLOBAL));
+    fetched.iteminfo = static_cast<LWItemInfo *>(fetch(LWITEMINFO_GLOBAL));
+    fetched.camerainfo = static_cast<LWCameraInfo *>(fetch(LWCAMERAINFO_GLOBAL));
+    fetched.timer = static_cast<LWTimeInfo *>(fetch(LWTIMEINFO_GLOBAL));
+    fetched.xpanf = static_cast<LWXPanelFuncs *>(fetch(LWXPANELFUNCS_GLOBAL));
+    fetched.vparmf = static_cast<LWVParmFuncs *>(fetch(LWVPARMFUNCS_GLOBAL));
+    fetched.msg = static_cast<LWMessageFuncs *>(fetch(LWMESSAGEFUNCS_GLOBAL));
     // The system ID is the lookup's return value itself, not a pointer to it.
-    svc.sysid = static_cast<unsigned int>(reinterpret_cast<std::uintptr_t>(fetch(LWSYSTEMID_GLOBAL)));
+    fetched.sysid = static_cast<unsigned int>(reinterpret_cast<std::uintptr_t>(fetch(LWSYSTEMID_GLOBAL)));
 
     // A render node has no user interface, so panels and messages may be absent.
-    if (!svc.IsRenderNode() || (needs & kPanelsEverywhere)) {
-        if (!svc.msg || !svc.xpanf) return AFUNC_BADGLOBAL;
-        if ((needs & kNeedsVParm) && !svc.vparmf) return AFUNC_BADGLOBAL;
+    if (!fetched.IsRenderNode() || (needs & kPanelsEverywhere)) {
+        if (!fetched.msg || !fetched.xpanf) return AFUNC_BADGLOBAL;
+        if ((needs & kNeedsVParm) && !fetched.vparmf) return AFUNC_BADGLOBAL;
     }
-    if (!svc.timer || !svc.camerainfo || !svc.iteminfo) return AFUNC_BADGLOBAL;
-    if ((needs & kNeedsCameraEval) && !svc.camevalfuncs) return AFUNC_BADGLOBAL;
+    if (!fetched.timer || !fetched.camerainfo || !fetched.iteminfo) return AFUNC_BADGLOBAL;
+    if ((needs & kNeedsCameraEval) && !fetched.camevalfuncs) return AFUNC_BADGLOBAL;
+
+    svc = fetched;
+    StoreGlobal(svc, global, serverData);
     return AFUNC_OK;
 }
 

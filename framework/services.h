@@ -6,7 +6,7 @@
 
 namespace lentara {
 
-// One set per camera namespace; every activation refreshes it.
+// One set per camera namespace; every successful activation refreshes it.
 struct HostServices {
     GlobalFunc *pGlobal = nullptr;
     LWItemInfo *iteminfo = nullptr;
@@ -44,7 +44,9 @@ struct ModuleData {
 void StoreGlobal(HostServices &svc, GlobalFunc *global, void *serverData);
 
 // Version check, service fetch and presence tests of a handler activation.
-// Returns AFUNC_OK when the handler record may be filled.
+// Returns AFUNC_OK when the handler record may be filled; only then are svc
+// and the module data block updated, so a failed activation leaves running
+// instances the services they had.
 int BindHandlerServices(HostServices &svc, int version, GlobalFunc *global, void *serverData, unsigned needs);
 
 } // namespace lentara

@@ -79,8 +79,10 @@ ModuleDescriptor _mod_descrip = {
     MOD_SYSSYNC, MOD_SYSVER,
 #if defined(_WIN32)
     MOD_MACHINE_WIN,
-#else
+#elif defined(__APPLE__)
     MOD_MACHINE_MAC,
+#else
+    MOD_MACHINE_UNIX,
 #endif
     Startup, Shutdown, _ServerDesc,
 };

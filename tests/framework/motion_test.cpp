@@ -100,6 +100,33 @@ TEST(MotionSamples, SpanTheExposureFromStartToEnd) {
     EXPECT_EQ(s.samplePositions, nullptr);
 }
 
+// Without item info, or without its parameter function, nothing is
+// sampled: the samples held before are dropped and the pose comes from the
+// access record, not from the origin.
+TEST(MotionSamples, WithoutItemInfoNoneAreMade) {
+    LWItemInfo moving = MovingItemInfo();
+    LWItemInfo noParam{};
+    LWCameraAccess access{};
+    access.worldPos[0] = 5, access.worldPos[1] = 6, access.worldPos[2] = 7;
+    access.toWorld[0][0] = 1;
+    access.toWorld[1][1] = 1;
+    access.toWorld[2][2] = 1;
+    const LWItemInfo *const withoutParam[] = {nullptr, &noParam};
+    for (const LWItemInfo *info : withoutParam) {
+        MotionSamples s;
+        s.SetUp(&moving, nullptr, 2.0, 0.5, 3);
+        ASSERT_FALSE(s.Empty());
+        s.SetUp(info, nullptr, 2.0, 0.5, 3);
+        EXPECT_TRUE(s.Empty());
+        EXPECT_EQ(s.samplePositions, nullptr);
+        Pose scratch;
+        const Pose &p = PoseForFraction(s, 0.5, &access, scratch);
+        EXPECT_EQ(p.position.x, 5);
+        EXPECT_EQ(p.position.z, 7);
+        EXPECT_EQ(PoseForFraction(s, 0.25, &access).position.y, 6);
+    }
+}
+
 TEST(PoseCache, WithoutSamplesTheAccessRecordGivesThePose) {
     MotionSamples none;
     LWCameraAccess access{};

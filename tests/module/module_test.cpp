@@ -37,7 +37,14 @@ TEST_F(ModuleTable, DescriptorIdentifiesTheModule) {
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->sysSync, 0x04121994u);
     EXPECT_EQ(d->sysVersion, 3u);
+    // The machine type of the platform built for.
+#if defined(_WIN32)
+    EXPECT_EQ(d->sysMachine, 0x300u);
+#elif defined(__APPLE__)
     EXPECT_EQ(d->sysMachine, 0x400u);
+#else
+    EXPECT_EQ(d->sysMachine, 0x200u);
+#endif
     // The module data block starts with the notice text.
     const auto *data = static_cast<const char *const *>(module->serverData());
     ASSERT_NE(data[0], nullptr);

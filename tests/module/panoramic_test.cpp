@@ -310,6 +310,66 @@ TEST_F(Panoramic, WithoutAPanelServiceTheInterfaceStillActivates) {
     EXPECT_EQ(ui.panel, nullptr);
 }
 
+// A later activation of the server that fails for a missing service leaves
+// the running instance its services: the scene block is written whole,
+// envelope edits reach the rays, and a new frame places the rays at the
+// camera.
+TEST_F(Panoramic, AFailedActivationLeavesTheRunningInstanceItsServices) {
+    host->scene().setPosition(camera, 5, 6, 7);
+    host->envelopes().setValue(Envelope("HorizontalFOVradians"), 1.25);
+    standin::MemorySaveState saved(LWIO_BINARY);
+    ASSERT_EQ(cam->save(saved), "");
+    ASSERT_FALSE(saved.bytes().empty());
+    auto reactivateWithout = [&](const char *service) {
+        host->setServiceMissing(service, true);
+        LWInstanceFuncs inst{};
+        LWItemFuncs item{};
+        LWRenderFuncs rend{};
+        LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
+        const int rc = module->activate(LWCAMERA_HCLASS, kServer, LWCAMERA_VERSION, &h);
+        host->setServiceMissing(service, false);
+        return rc;
+    };
+
+    ASSERT_EQ(reactivateWithout("LWVParmFuncs 2"), AFUNC_BADGLOBAL);
+    standin::MemorySaveState again(LWIO_BINARY);
+    ASSERT_EQ(cam->save(again), "");
+    EXPECT_EQ(again.bytes(), saved.bytes());
+    host->envelopes().setValue(Envelope("HorizontalFOVradians"), kPi);
+    Frame(0);
+    ExpectDir(Ray(W / 4, 0), std::sin(kPi / 4), 0, std::cos(kPi / 4));
+
+    ASSERT_EQ(reactivateWithout("LW Item Info 4"), AFUNC_BADGLOBAL);
+    Frame(1);
+    const LWCameraRay r = Ray(0, 0);
+    EXPECT_NEAR(r.rayPos[0], 5, 1e-12);
+    EXPECT_NEAR(r.rayPos[1], 6, 1e-12);
+    EXPECT_NEAR(r.rayPos[2], 7, 1e-12);
+    ExpectDir(r, 0, 0, 1);
+}
+
+// An interface activation that finds no panel service builds no panel, and
+// the panels built before still draw their logo.
+TEST_F(Panoramic, AnInterfaceWithoutThePanelServiceLeavesEarlierPanelsDrawing) {
+    LWInterface ui{};
+    ASSERT_EQ(cam->activateInterface(ui), AFUNC_OK);
+    ASSERT_NE(ui.panel, nullptr);
+    host->setServiceMissing("LWXPanel", true);
+    LWInterface bare{};
+    EXPECT_EQ(cam->activateInterface(bare), AFUNC_OK);
+    EXPECT_EQ(bare.panel, nullptr);
+    host->setServiceMissing("LWXPanel", false);
+    standin::Raster img;
+    ASSERT_TRUE(host->panels().draw(ui.panel, 0x8005, 340, 90, img));
+    long lit = 0;
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) {
+            const unsigned char *p = img.pixel(x, y);
+            if (p[0] || p[1] || p[2]) ++lit;
+        }
+    EXPECT_GT(lit, 1000);
+}
+
 TEST_F(Panoramic, NullEnvelopesKeepTheDefaults) {
     host->setEnvelopeCreateFails(true);
     auto bare = Make(kServer);

@@ -101,6 +101,65 @@ TEST_P(ServiceMissing, FailedReactivationDoesNotBreakLiveInstance) {
     cam->cleanUp();
 }
 
+// Each service the handler asks for, withheld from a re-activation after a
+// good one: when that activation fails, the live instance still writes the
+// same scene block and, at a frame set up afresh, the same rays (from the
+// camera's own position, with its envelope values).
+TEST_P(ServiceMissing, FailedReactivationKeepsBlockAndRays) {
+    const CameraType &t = GetParam();
+    auto cam = Make(t);
+    ASSERT_TRUE(cam->ok());
+    const std::string block = robustness::SavedBlock(*cam);
+    ASSERT_FALSE(block.empty());
+    const std::vector<robustness::Ray> reference = robustness::RenderGrid(*cam);
+    cam->cleanUp();
+
+    host->clearLookupLog();
+    {
+        LWInstanceFuncs inst{};
+        LWItemFuncs item{};
+        LWRenderFuncs rend{};
+        LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
+        ASSERT_EQ(Mod(t).activateHandler(t.server, &h), AFUNC_OK);
+    }
+    std::vector<std::string> asked = host->lookupLog();
+    std::sort(asked.begin(), asked.end());
+    asked.erase(std::unique(asked.begin(), asked.end()), asked.end());
+
+    int failed = 0;
+    for (const std::string &name : asked) {
+        host->setServiceMissing(name, true);
+        LWInstanceFuncs inst{};
+        LWItemFuncs item{};
+        LWRenderFuncs rend{};
+        LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
+        const int rc = Mod(t).activateHandler(t.server, &h);
+        host->setServiceMissing(name, false);
+        if (rc == AFUNC_OK) continue;
+        ++failed;
+        SCOPED_TRACE(t.server + " after an activation without " + name);
+        EXPECT_EQ(robustness::SavedBlock(*cam), block);
+        cam->newTime(5, 5 / host->render().fps);
+        cam->newFrame(5); // so that the grid's frame is set up again
+        const std::vector<robustness::Ray> rays = robustness::RenderGrid(*cam);
+        cam->cleanUp();
+        ASSERT_EQ(rays.size(), reference.size());
+        int differing = 0;
+        for (std::size_t i = 0; i < rays.size(); ++i) {
+            bool same = rays[i].code == reference[i].code;
+            for (int k = 0; k < 18 && same; ++k) same = rays[i].v[k] == reference[i].v[k];
+            if (!same && differing++ == 0) {
+                ADD_FAILURE() << "sample " << i << ": code " << rays[i].code << " pos (" << rays[i].v[0] << ", "
+                              << rays[i].v[1] << ", " << rays[i].v[2] << "), expected code " << reference[i].code
+                              << " pos (" << reference[i].v[0] << ", " << reference[i].v[1] << ", "
+                              << reference[i].v[2] << ")";
+            }
+        }
+        EXPECT_EQ(differing, 0);
+    }
+    EXPECT_GT(failed, 0) << t.server << " never refused an activation";
+}
+
 // The interface and gizmo of a type without the panel service: no panel,
 // and the handler's instance stays usable. The host calls the options
 // callback of a record without a panel, so that one is set and answers
