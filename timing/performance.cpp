@@ -106,21 +106,30 @@ public:
     _Timings BackToBack;
     ResultTexts texts;
     LWXPanelID resultsPanel = nullptr;
+    // One of the per-frame calls is running: a camera under test that shows
+    // this one calls back in through the host, and that call returns at once.
+    bool frameCallRunning = false;
 
     LWItemID selfItem() const { return item; }
 
     LWError InitRender(int mode) {
+        const FrameCallScope scope(frameCallRunning);
+        if (!scope.entered()) return nullptr;
         renderMode = mode;
         InitTiles(svc(), selfItem(), &tile, 1, mode);
         return nullptr;
     }
     LWError NewTime(LWFrame frame, LWTime time) {
+        const FrameCallScope scope(frameCallRunning);
+        if (!scope.entered()) return nullptr;
         currentFrame = frame;
         currentTime = time;
         NewTimeTiles(svc(), &tile, 1, frame, time);
         return nullptr;
     }
     LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+        const FrameCallScope scope(frameCallRunning);
+        if (!scope.entered()) return nullptr;
         if (frame) frameInfo = *frame;
         if (access) cameraAccess = *access;
         ResetTimings(BackToBack, kBackToBackMinStart);
@@ -137,6 +146,8 @@ public:
         return nullptr;
     }
     int Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *) {
+        const FrameCallScope scope(frameCallRunning);
+        if (!scope.entered()) return 0;
         return PreviewTiles(svc(), &tile, 1, lpx, lpy, projection);
     }
 
@@ -194,6 +205,8 @@ void CameraPlugin::CreateResultsPanel() {
 }
 
 void CameraPlugin::CleanUpRender() {
+    const FrameCallScope scope(frameCallRunning);
+    if (!scope.entered()) return;
     // Results only for a render in which this camera set up a frame and
     // measured something.
     const _Timings t = MainTimer.Snapshot();
