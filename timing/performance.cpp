@@ -153,16 +153,27 @@ public:
 
     // The ray is the picked camera's, for the film point as received. The
     // start and stop readings are this call's own, so concurrent calls do not
-    // mix their measurements.
+    // mix their measurements. Every call is counted once a camera is picked;
+    // what is timed is the call into the evaluation service and the stop
+    // reading, with the checks of the sample and of the returned ray outside.
+    // A sample that is not handed on times an empty window.
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *) const {
         if (!tile.tileEvaluator) return LWCAMTYPEEVAL_NO_RAY;
+        const LWCameraEvaluationFuncs *ce = TileServiceFor(svc(), tile, fpx, fpy, lpx, lpy, fraction, ray);
+        const TileNesting nesting;
         _RdtscInfo start, stop;
+        if (!ce || !nesting.ok()) {
+            GetRdtscInfo(start);
+            GetRdtscInfo(stop);
+            MainTimer.Add(DeltaTicks(start, stop));
+            return LWCAMTYPEEVAL_NO_RAY;
+        }
         GetRdtscInfo(start);
-        const int r = EvaluateTile(svc(), tile, fpx, fpy, lpx, lpy, fraction, ray);
+        const int r = ce->evaluate(tile.tileEvaluator, fpx, fpy, lpx, lpy, fraction, ray);
         GetRdtscInfo(stop);
         MainTimer.Add(DeltaTicks(start, stop));
-        return r;
+        return TileRayResult(r, *ray);
     }
 
     void CleanUpRender();

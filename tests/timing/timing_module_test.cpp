@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -348,6 +349,28 @@ TEST_F(Timing, ResultsOnlyWhenThisCameraSetUpAFrame) {
     // A frame with no evaluation: nothing measured, nothing shown.
     Render(cam, {0});
     EXPECT_EQ(host.panels().postCalls(), 0);
+}
+
+// Samples that are not handed on (input that is not finite) still count as
+// calls; they give no ray and leave the ray record as it was.
+TEST_F(Timing, CallsWithBadInputAreCountedAndGiveNoRay) {
+    CameraInstance *cam = Apply(carrier);
+    Pick(Panel(cam), 1);
+    cam->initRender(LWINIT_RENDER);
+    StartFrame(cam);
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const double bad[][5] = {{nan, 0, 0, 0, 0.5}, {0, inf, 0, 0, 0.5}, {0, 0, -inf, 0, 0.5}, {0, 0, 0, 0, nan}};
+    for (const auto &b : bad) {
+        LWCameraRay r;
+        std::memset(&r, 0x5a, sizeof r);
+        const LWCameraRay before = r;
+        EXPECT_EQ(cam->evaluate(b[0], b[1], b[2], b[3], b[4], &r), LWCAMTYPEEVAL_NO_RAY);
+        EXPECT_EQ(std::memcmp(&r, &before, offsetof(LWCameraRay, filter)), 0);
+    }
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(Eval(cam, 0.001 * i, 0.0), LWCAMTYPEEVAL_RAY);
+    cam->cleanUp();
+    EXPECT_EQ(Text(ResultsPanel(), 0x8007), "10");
+    EXPECT_EQ(LiveLog().evaluations, 6); // only the good ones reached the measured camera
 }
 
 // The Performance camera on Carrier measures Other, whose Overscan camera
