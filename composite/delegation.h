@@ -10,7 +10,9 @@
 //   - the evaluator life over the host's render protocol (panel pick, render
 //     initialisation, new time, new frame, preview, clean up, destroy);
 //   - the scene block of the stored choices;
-//   - creation of a camera type of which at most one instance may exist.
+//   - creation of a camera type of which at most one instance may exist;
+//   - the guards that stop composite cameras showing each other from calling
+//     one another without end.
 // All functions take the namespace's own HostServices.
 #pragma once
 
@@ -22,6 +24,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "framework/motion.h" // LENTARA_FAST_TLS
 #include "framework/services.h"
 #include "framework/vec.h"
 #include "module/lwhost.h"
@@ -121,21 +124,93 @@ inline bool RayIsUsable(const LWCameraRay &r) {
     return r.rayDir[0] != 0.0 || r.rayDir[1] != 0.0 || r.rayDir[2] != 0.0;
 }
 
-// Hands one ray sample to a tile's camera. Without an evaluator, or for input
-// that is not finite, returns 0 and leaves the ray record untouched. A ray the
-// tile camera writes with non-finite members is reported as no ray.
+// ---- cameras showing each other -------------------------------------------
+// The host runs a tile's camera item with that item's own camera type, which
+// may be another composite camera of this collection, and that one may show
+// the first: A shows B, B shows A. Every call handed to the service would then
+// come back into the camera that made it, without end.
+
+// Set for the length of one of a composite camera's per-frame calls (render
+// set-up, new time, new frame, clean up, preview) on the instance's flag; a
+// call that comes back in while it is set has not entered and must return at
+// once with its neutral result, touching nothing. The host makes these calls
+// on its one calling thread (never from evaluate), so the flag is a plain
+// member of the instance.
+class FrameCallScope {
+public:
+    explicit FrameCallScope(bool &running) noexcept : running_(running), entered_(!running) { running_ = true; }
+    ~FrameCallScope() {
+        if (entered_) running_ = false;
+    }
+    FrameCallScope(const FrameCallScope &) = delete;
+    FrameCallScope &operator=(const FrameCallScope &) = delete;
+    bool entered() const noexcept { return entered_; }
+
+private:
+    bool &running_;
+    const bool entered_;
+};
+
+// How many tile evaluations of this module's composite cameras the calling
+// thread may have under way, one inside the other. A chain of composites
+// that show composites is far shorter; only a cycle goes deeper.
+constexpr int kMaxTileNesting = 8;
+
+namespace detail {
+inline thread_local int tTileNesting LENTARA_FAST_TLS = 0;
+} // namespace detail
+
+// Counts one tile evaluation under way on this thread for its lifetime. Evaluate
+// runs on many threads, so the count is per thread and nothing shared is
+// written; leaving restores the count taken on entry, which costs no reload.
+class TileNesting {
+public:
+    TileNesting() noexcept : outer_(detail::tTileNesting) { detail::tTileNesting = outer_ + 1; }
+    ~TileNesting() { detail::tTileNesting = outer_; }
+    TileNesting(const TileNesting &) = delete;
+    TileNesting &operator=(const TileNesting &) = delete;
+    // False beyond kMaxTileNesting: no call may be handed on.
+    bool ok() const noexcept { return outer_ < kMaxTileNesting; }
+
+private:
+    const int outer_;
+};
+
+// ---- handing a ray sample on -----------------------------------------------
+
+// The service that takes a ray sample for a tile's camera, or null when the
+// sample gets no ray: no evaluator, no ray record, no service, or input that
+// is not finite.
+inline const LWCameraEvaluationFuncs *TileServiceFor(const HostServices &svc, const Tile &tile, double fpx,
+                                                     double fpy, double lpx, double lpy, double fraction,
+                                                     const LWCameraRay *ray) {
+    if (!tile.tileEvaluator || !ray) return nullptr;
+    const LWCameraEvaluationFuncs *ce = svc.camevalfuncs;
+    if (!ce || !ce->evaluate) return nullptr;
+    if (!AllFinite(fpx, fpy, lpx, lpy, fraction)) return nullptr;
+    return ce;
+}
+
+// What goes to the host for the service's result: a ray the tile camera wrote
+// with members that are not finite is no ray.
+inline int TileRayResult(int result, const LWCameraRay &ray) {
+    return (result != LWCAMTYPEEVAL_NO_RAY && !RayIsUsable(ray)) ? LWCAMTYPEEVAL_NO_RAY : result;
+}
+
+// Hands one ray sample to a tile's camera. Without an evaluator, for input
+// that is not finite, or nested beyond kMaxTileNesting, returns 0 and leaves
+// the ray record untouched. A ray the tile camera writes with non-finite
+// members is reported as no ray.
 //
 // Inline: it runs for every ray of every composite, and a call of its own
 // would cost more than its checks.
 inline int EvaluateTile(const HostServices &svc, const Tile &tile, double fpx, double fpy, double lpx, double lpy,
                         double fraction, LWCameraRay *ray) {
-    if (!tile.tileEvaluator || !ray) return LWCAMTYPEEVAL_NO_RAY;
-    const LWCameraEvaluationFuncs *ce = svc.camevalfuncs;
-    if (!ce || !ce->evaluate) return LWCAMTYPEEVAL_NO_RAY;
-    if (!AllFinite(fpx, fpy, lpx, lpy, fraction)) return LWCAMTYPEEVAL_NO_RAY;
-    const int result = ce->evaluate(tile.tileEvaluator, fpx, fpy, lpx, lpy, fraction, ray);
-    if (result != LWCAMTYPEEVAL_NO_RAY && !RayIsUsable(*ray)) return LWCAMTYPEEVAL_NO_RAY;
-    return result;
+    const LWCameraEvaluationFuncs *ce = TileServiceFor(svc, tile, fpx, fpy, lpx, lpy, fraction, ray);
+    if (!ce) return LWCAMTYPEEVAL_NO_RAY;
+    const TileNesting nesting;
+    if (!nesting.ok()) return LWCAMTYPEEVAL_NO_RAY;
+    return TileRayResult(ce->evaluate(tile.tileEvaluator, fpx, fpy, lpx, lpy, fraction, ray), *ray);
 }
 
 // ---- scene block -----------------------------------------------------------

@@ -12,15 +12,26 @@ GridCamera::GridCamera(const CameraTypeDesc &d, const GridLayout &g, unsigned in
 
 GridCamera::~GridCamera() { DestroyTiles(svc(), tiles, TileCount()); }
 
+// Each per-frame call first marks itself as running: a tile camera that
+// shows this camera calls back in through the host, and that call returns at
+// once (FrameCallScope).
 LWError GridCamera::InitRender(int mode) {
+    const FrameCallScope scope(frameCallRunning);
+    if (!scope.entered()) return nullptr;
     renderMode = mode;
     InitTiles(svc(), selfItem(), tiles, TileCount(), mode);
     return nullptr;
 }
 
-void GridCamera::CleanUpRender() { CleanUpTiles(svc(), tiles, TileCount()); }
+void GridCamera::CleanUpRender() {
+    const FrameCallScope scope(frameCallRunning);
+    if (!scope.entered()) return;
+    CleanUpTiles(svc(), tiles, TileCount());
+}
 
 LWError GridCamera::NewTime(LWFrame frame, LWTime time) {
+    const FrameCallScope scope(frameCallRunning);
+    if (!scope.entered()) return nullptr;
     currentFrame = frame;
     currentTime = time;
     NewTimeTiles(svc(), tiles, TileCount(), frame, time);
@@ -28,6 +39,8 @@ LWError GridCamera::NewTime(LWFrame frame, LWTime time) {
 }
 
 LWError GridCamera::NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+    const FrameCallScope scope(frameCallRunning);
+    if (!scope.entered()) return nullptr;
     // The records are kept but not compared: the tile cameras get their frame
     // calls on every new frame.
     if (frame) frameInfo = *frame;
@@ -37,6 +50,8 @@ LWError GridCamera::NewFrameCallback(const LWFrameInfo *frame, const LWCameraAcc
 }
 
 int GridCamera::Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *) {
+    const FrameCallScope scope(frameCallRunning);
+    if (!scope.entered()) return 0;
     return PreviewTiles(svc(), tiles, TileCount(), lpx, lpy, projection);
 }
 

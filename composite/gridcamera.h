@@ -29,6 +29,8 @@ public:
     const GridLayout &layout;
     const unsigned int firstChoiceId;
     Tile tiles[kMaxGridTiles];
+    // One of the per-frame calls is running (see FrameCallScope).
+    bool frameCallRunning = false;
 
     LWItemID selfItem() const { return item; }
     int TileCount() const { return layout.TileCount(); }

@@ -106,21 +106,30 @@ public:
     _Timings BackToBack;
     ResultTexts texts;
     LWXPanelID resultsPanel = nullptr;
+    // One of the per-frame calls is running: a camera under test that shows
+    // this one calls back in through the host, and that call returns at once.
+    bool frameCallRunning = false;
 
     LWItemID selfItem() const { return item; }
 
     LWError InitRender(int mode) {
+        const FrameCallScope scope(frameCallRunning);
+        if (!scope.entered()) return nullptr;
         renderMode = mode;
         InitTiles(svc(), selfItem(), &tile, 1, mode);
         return nullptr;
     }
     LWError NewTime(LWFrame frame, LWTime time) {
+        const FrameCallScope scope(frameCallRunning);
+        if (!scope.entered()) return nullptr;
         currentFrame = frame;
         currentTime = time;
         NewTimeTiles(svc(), &tile, 1, frame, time);
         return nullptr;
     }
     LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+        const FrameCallScope scope(frameCallRunning);
+        if (!scope.entered()) return nullptr;
         if (frame) frameInfo = *frame;
         if (access) cameraAccess = *access;
         ResetTimings(BackToBack, kBackToBackMinStart);
@@ -137,21 +146,34 @@ public:
         return nullptr;
     }
     int Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *) {
+        const FrameCallScope scope(frameCallRunning);
+        if (!scope.entered()) return 0;
         return PreviewTiles(svc(), &tile, 1, lpx, lpy, projection);
     }
 
     // The ray is the picked camera's, for the film point as received. The
     // start and stop readings are this call's own, so concurrent calls do not
-    // mix their measurements.
+    // mix their measurements. Every call is counted once a camera is picked;
+    // what is timed is the call into the evaluation service and the stop
+    // reading, with the checks of the sample and of the returned ray outside.
+    // A sample that is not handed on times an empty window.
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *) const {
         if (!tile.tileEvaluator) return LWCAMTYPEEVAL_NO_RAY;
+        const LWCameraEvaluationFuncs *ce = TileServiceFor(svc(), tile, fpx, fpy, lpx, lpy, fraction, ray);
+        const TileNesting nesting;
         _RdtscInfo start, stop;
+        if (!ce || !nesting.ok()) {
+            GetRdtscInfo(start);
+            GetRdtscInfo(stop);
+            MainTimer.Add(DeltaTicks(start, stop));
+            return LWCAMTYPEEVAL_NO_RAY;
+        }
         GetRdtscInfo(start);
-        const int r = EvaluateTile(svc(), tile, fpx, fpy, lpx, lpy, fraction, ray);
+        const int r = ce->evaluate(tile.tileEvaluator, fpx, fpy, lpx, lpy, fraction, ray);
         GetRdtscInfo(stop);
         MainTimer.Add(DeltaTicks(start, stop));
-        return r;
+        return TileRayResult(r, *ray);
     }
 
     void CleanUpRender();
@@ -194,6 +216,8 @@ void CameraPlugin::CreateResultsPanel() {
 }
 
 void CameraPlugin::CleanUpRender() {
+    const FrameCallScope scope(frameCallRunning);
+    if (!scope.entered()) return;
     // Results only for a render in which this camera set up a frame and
     // measured something.
     const _Timings t = MainTimer.Snapshot();

@@ -114,21 +114,34 @@ public:
     // The picked camera: tileItem is the selected camera, tileEvaluator its
     // evaluator.
     Tile tile;
+    // One of the per-frame calls is running: a picked camera that shows this
+    // one calls back in through the host, and that call returns at once.
+    bool frameCallRunning = false;
 
     LWItemID selfItem() const { return item; }
 
     LWError InitRender(int mode) {
+        const FrameCallScope scope(frameCallRunning);
+        if (!scope.entered()) return nullptr;
         renderMode = mode;
         InitTiles(svc(), selfItem(), &tile, 1, mode);
         return nullptr;
     }
-    void CleanUpRender() { CleanUpTiles(svc(), &tile, 1); }
+    void CleanUpRender() {
+        const FrameCallScope scope(frameCallRunning);
+        if (!scope.entered()) return;
+        CleanUpTiles(svc(), &tile, 1);
+    }
     LWError NewTime(LWFrame frame, LWTime time) {
+        const FrameCallScope scope(frameCallRunning);
+        if (!scope.entered()) return nullptr;
         CameraBase::NewTime(frame, time);
         NewTimeTiles(svc(), &tile, 1, frame, time);
         return nullptr;
     }
     LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+        const FrameCallScope scope(frameCallRunning);
+        if (!scope.entered()) return nullptr;
         // Not compared with the stored copies: the picked camera gets its
         // frame calls on every new frame.
         if (access) cameraAccess = *access;
@@ -140,6 +153,8 @@ public:
         return nullptr;
     }
     int Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *) {
+        const FrameCallScope scope(frameCallRunning);
+        if (!scope.entered()) return 0;
         if (!tile.tileEvaluator) return 0;
         const double k = 1.0 + value[Overscan];
         // An overscan that is not finite (a stored envelope can hold one)

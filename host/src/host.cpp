@@ -65,12 +65,15 @@ struct alignas(64) EvalCount {
 namespace {
 // Evaluators of camera items whose types are themselves composite cameras
 // can form a cycle (A shows B, B shows A). The host refuses calls nested
-// deeper than any sensible chain instead of recursing without end.
-constexpr int kMaxEvaluatorDepth = 8;
+// deeper than any sensible chain instead of recursing without end. Tests of
+// cameras that guard against cycles themselves raise the limit, so that the
+// host's refusal does not hide a missing guard.
+constexpr int kDefaultEvaluatorDepth = 8;
+std::atomic<int> gMaxEvaluatorDepth{kDefaultEvaluatorDepth};
 thread_local int tEvaluatorDepth STANDIN_FAST_TLS = 0;
 class DepthGuard {
 public:
-    DepthGuard() : ok_(tEvaluatorDepth < kMaxEvaluatorDepth) { ++tEvaluatorDepth; }
+    DepthGuard() : ok_(tEvaluatorDepth < gMaxEvaluatorDepth.load(std::memory_order_relaxed)) { ++tEvaluatorDepth; }
     ~DepthGuard() { --tEvaluatorDepth; }
     DepthGuard(const DepthGuard &) = delete;
     DepthGuard &operator=(const DepthGuard &) = delete;
@@ -413,7 +416,7 @@ struct HostServices {
         Host::Evaluator *e = c.evaluator;
         const int slot = tSlot;
         if (slot < 0 || slot >= kCountSlots || !e->inRun.load(std::memory_order_relaxed) || !e->camera ||
-            tEvaluatorDepth >= kMaxEvaluatorDepth)
+            tEvaluatorDepth >= gMaxEvaluatorDepth.load(std::memory_order_relaxed))
             return evaluateOn(e, fpx, fpy, lpx, lpy, frac, ray);
         std::atomic<long long> &n = e->counts[slot].n; // only this thread writes it
         n.store(n.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
@@ -483,7 +486,12 @@ Host::Host() {
                                          HostServices::cleanUp, HostServices::newTime, HostServices::preview,
                                          HostServices::newFrame, HostServices::evaluate};
     gEvalGeneration.fetch_add(1);
+    gMaxEvaluatorDepth.store(kDefaultEvaluatorDepth);
     gCurrent.store(this);
+}
+
+void Host::setEvaluatorDepthLimit(int depth) {
+    gMaxEvaluatorDepth.store(depth > 0 ? depth : kDefaultEvaluatorDepth);
 }
 
 Host::~Host() {

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "composite/delegation.h" // kMaxTileNesting
 #include "standin/host.h"
 
 namespace {
@@ -682,6 +685,143 @@ TEST_F(Probe, OverscanWidensFilmAndLensAndScalesThePreviewLens) {
     EXPECT_EQ(cam->preview(0.2, -0.4, m), 1);
     EXPECT_EQ(m[0][0], k * 0.2);
     EXPECT_EQ(m[0][1], k * -0.4);
+}
+
+// ---- composite cameras showing each other -------------------------------
+
+// A Dual camera on A whose left side shows B, and an Overscan camera on B
+// showing A. The stand-in host refuses calls nested deeper than its limit;
+// here that limit is far above any chain, so what stops the cycle is the
+// cameras' own guard.
+class Cycle : public Composite {
+protected:
+    void SetUp() override {
+        Composite::SetUp();
+        host.setEvaluatorDepthLimit(kHostDepth);
+        dual = Apply(cams[0], kMulti);
+        over = Apply(cams[1], kOverscan);
+        ASSERT_TRUE(dual && over) << host.lastError();
+        Pick(Panel(dual), 0x8006, 1);  // left: B
+        Pick(Panel(over), 0x8007, 1);  // A
+        picked = host.evaluatorsCreated();
+    }
+    // The evaluators made after the panel picks, in creation order.
+    std::vector<EvaluatorLog> RenderLogs() {
+        const auto logs = Logs();
+        return std::vector<EvaluatorLog>(logs.begin() + picked, logs.end());
+    }
+    // The calls an evaluator made after the picks got since `before` of them.
+    static Names CallsSince(const EvaluatorLog &log, std::size_t before) {
+        return Names(log.calls.begin() + static_cast<std::ptrdiff_t>(before), log.calls.end());
+    }
+    static constexpr int kHostDepth = 64;
+    CameraInstance *dual = nullptr, *over = nullptr;
+    int picked = 0;
+};
+
+TEST_F(Cycle, RenderSetUpMakesOneEvaluatorPerTileAndDestroysNone) {
+    dual->initRender(LWINIT_RENDER);
+    // A's set-up makes B's evaluator and initialises it; that runs B's set-up,
+    // which makes A's evaluator, whose init comes back to A and does nothing.
+    const auto logs = RenderLogs();
+    ASSERT_EQ(logs.size(), 2u);
+    EXPECT_EQ(logs[0].item, cams[1]);
+    EXPECT_EQ(logs[1].item, cams[0]);
+    for (const EvaluatorLog &log : logs) EXPECT_EQ(log.calls, (Names{"create", "init"}));
+    EXPECT_EQ(host.liveEvaluators(), 2); // the picks' evaluators were replaced
+    // A second set-up replaces both, again one each.
+    dual->initRender(LWINIT_RENDER);
+    EXPECT_EQ(host.evaluatorsCreated(), picked + 4);
+    EXPECT_EQ(host.liveEvaluators(), 2);
+}
+
+TEST_F(Cycle, PerFrameCallsReachEachEvaluatorOnce) {
+    dual->initRender(LWINIT_RENDER);
+    ASSERT_EQ(RenderLogs().size(), 2u);
+    const auto mark = [&] {
+        const auto logs = RenderLogs();
+        return std::vector<std::size_t>{logs[0].calls.size(), logs[1].calls.size()};
+    };
+    const auto since = [&](const std::vector<std::size_t> &before) {
+        const auto logs = RenderLogs();
+        return std::vector<Names>{CallsSince(logs[0], before[0]), CallsSince(logs[1], before[1])};
+    };
+
+    auto before = mark();
+    dual->newTime(2, 0.25);
+    EXPECT_EQ(since(before), (std::vector<Names>{{"newTime"}, {"newTime"}}));
+
+    // B's evaluator gets A's new time and new frame; A's evaluator gets B's
+    // new time (run by the first of those) and then B's own two calls.
+    before = mark();
+    dual->newFrame(2);
+    EXPECT_EQ(since(before), (std::vector<Names>{{"newTime", "newFrame"}, {"newTime", "newTime", "newFrame"}}));
+
+    before = mark();
+    LWDMatrix4 m{};
+    m[2][1] = 3.5;
+    EXPECT_EQ(dual->preview(0.1, 0.2, m), 0);
+    EXPECT_EQ(m[2][1], 3.5); // nobody filled it
+    EXPECT_EQ(since(before), (std::vector<Names>{{"preview"}, {"preview"}}));
+
+    before = mark();
+    dual->cleanUp();
+    EXPECT_EQ(since(before), (std::vector<Names>{{"cleanUp"}, {"cleanUp"}}));
+    EXPECT_EQ(host.liveEvaluators(), 2);
+}
+
+TEST_F(Cycle, EvaluateStopsAtTheModulesOwnNestingLimit) {
+    // B's jitter moves the film point back by the quarter width that A's left
+    // tile moved it on, so A and B ask each other for the same point without end.
+    host.envelopes().setValue(host.envelopes().find(host.scene().chanGroup(cams[1]), "Horizontal Jitter"), -1.0);
+    StartFrame(dual);
+    const auto evaluations = [&] {
+        long long n = 0;
+        for (const EvaluatorLog &log : Logs()) n += log.evaluations;
+        return n;
+    };
+    for (int ray = 1; ray <= 2; ++ray) {
+        SCOPED_TRACE(ray);
+        LWCameraRay r;
+        std::memset(&r, 0x5a, sizeof r);
+        const LWCameraRay before = r;
+        EXPECT_EQ(dual->evaluate(-W / 4, 0.001, 0, 0, 0.5, &r), LWCAMTYPEEVAL_NO_RAY);
+        // The host resets the filter before every camera call; position,
+        // direction and film normal are the cameras' to write.
+        EXPECT_EQ(std::memcmp(&r, &before, offsetof(LWCameraRay, filter)), 0) << "ray record written";
+        // Each ray is handed on exactly as deep as the limit, and the depth
+        // of one ray does not carry over to the next.
+        EXPECT_EQ(evaluations(), ray * static_cast<long long>(lentara::kMaxTileNesting));
+    }
+    // The right side shows no camera.
+    EXPECT_EQ(Eval(dual, W / 4, 0), 0);
+    EXPECT_EQ(evaluations(), 2 * static_cast<long long>(lentara::kMaxTileNesting));
+}
+
+// A composite showing a composite showing a plain camera is no cycle: it
+// renders as before, with the usual calls.
+TEST_F(Composite, ChainOfCompositesStillRenders) {
+    CameraInstance *dual = Apply(cams[0], kMulti);
+    CameraInstance *over = Apply(cams[1], kOverscan);
+    ASSERT_TRUE(dual && over) << host.lastError();
+    Pick(Panel(dual), 0x8006, 1); // left: B
+    Pick(Panel(over), 0x8007, 2); // C, a plain camera
+    const int picked = host.evaluatorsCreated();
+    StartFrame(dual);
+    const auto logs = Logs();
+    ASSERT_EQ(logs.size(), static_cast<std::size_t>(picked + 2));
+    EXPECT_EQ(logs[picked].item, cams[1]);
+    EXPECT_EQ(logs[picked].calls, (Names{"create", "init", "newTime", "newTime", "newFrame"}));
+    EXPECT_EQ(logs[picked + 1].item, cams[2]);
+    EXPECT_EQ(logs[picked + 1].calls,
+              (Names{"create", "init", "newTime", "newTime", "newTime", "newFrame"}));
+    for (double fy : {-H / 3, 0.0, 0.004}) {
+        Ray r;
+        ASSERT_EQ(Eval(dual, -W / 8, fy, &r), 1);
+        ExpectSameRay(r, Direct(cams[2], -W / 8 + 0.25 * W, fy));
+    }
+    LWDMatrix4 m{};
+    EXPECT_EQ(dual->preview(0, 0, m), 1);
 }
 
 // ---- Overscan --------------------------------------------------------------

@@ -4,12 +4,17 @@
 // and its texts, the panels' tables, and the scene block.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "composite/delegation.h" // kMaxTileNesting
 #include "standin/host.h"
 
 namespace {
@@ -346,6 +351,74 @@ TEST_F(Timing, ResultsOnlyWhenThisCameraSetUpAFrame) {
     // A frame with no evaluation: nothing measured, nothing shown.
     Render(cam, {0});
     EXPECT_EQ(host.panels().postCalls(), 0);
+}
+
+// Samples that are not handed on (input that is not finite) still count as
+// calls; they give no ray and leave the ray record as it was.
+TEST_F(Timing, CallsWithBadInputAreCountedAndGiveNoRay) {
+    CameraInstance *cam = Apply(carrier);
+    Pick(Panel(cam), 1);
+    cam->initRender(LWINIT_RENDER);
+    StartFrame(cam);
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const double bad[][5] = {{nan, 0, 0, 0, 0.5}, {0, inf, 0, 0, 0.5}, {0, 0, -inf, 0, 0.5}, {0, 0, 0, 0, nan}};
+    for (const auto &b : bad) {
+        LWCameraRay r;
+        std::memset(&r, 0x5a, sizeof r);
+        const LWCameraRay before = r;
+        EXPECT_EQ(cam->evaluate(b[0], b[1], b[2], b[3], b[4], &r), LWCAMTYPEEVAL_NO_RAY);
+        EXPECT_EQ(std::memcmp(&r, &before, offsetof(LWCameraRay, filter)), 0);
+    }
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(Eval(cam, 0.001 * i, 0.0), LWCAMTYPEEVAL_RAY);
+    cam->cleanUp();
+    EXPECT_EQ(Text(ResultsPanel(), 0x8007), "10");
+    EXPECT_EQ(LiveLog().evaluations, 6); // only the good ones reached the measured camera
+}
+
+// The Performance camera on Carrier measures Other, whose Overscan camera
+// shows Carrier. The stand-in host's own depth limit is raised far above
+// any chain, so what stops the cycle is the cameras' guard.
+TEST_F(Timing, MeasuringACameraThatShowsThisOneStopsTheCycle) {
+    host.setEvaluatorDepthLimit(64);
+    CameraInstance *over = host.setCameraType(other, lentara, "VantorOverscanCam");
+    ASSERT_NE(over, nullptr) << host.lastError();
+    LWInterface ui{};
+    ASSERT_EQ(over->activateInterface(ui), AFUNC_OK);
+    int carrierChoice = 1; // the list of Other: "(none)", Carrier, Measured
+    host.panels().set(ui.panel, 0x8007, &carrierChoice);
+    CameraInstance *cam = Apply(carrier);
+    Pick(Panel(cam), 2); // Other
+    const std::size_t picked = host.evaluatorLogs().size();
+
+    cam->initRender(LWINIT_RENDER);
+    std::vector<EvaluatorLog> logs = host.evaluatorLogs();
+    ASSERT_EQ(logs.size(), picked + 2);
+    EXPECT_EQ(logs[picked].item, other);
+    EXPECT_EQ(logs[picked + 1].item, carrier);
+    for (std::size_t k = picked; k < logs.size(); ++k)
+        EXPECT_EQ(logs[k].calls, (std::vector<std::string>{"create", "init"}));
+
+    StartFrame(cam);
+    LWCameraRay r;
+    std::memset(&r, 0x5a, sizeof r);
+    const LWCameraRay before = r;
+    EXPECT_EQ(cam->evaluate(0.001, 0.002, 0, 0, 0.5, &r), LWCAMTYPEEVAL_NO_RAY);
+    EXPECT_EQ(std::memcmp(&r, &before, offsetof(LWCameraRay, filter)), 0);
+    // Each module counts the nesting of its own cameras, and the two take
+    // turns: both stop at their limit.
+    long long evaluations = 0;
+    for (const EvaluatorLog &log : host.evaluatorLogs()) evaluations += log.evaluations;
+    EXPECT_EQ(evaluations, 2 * static_cast<long long>(lentara::kMaxTileNesting));
+
+    // Clean-up shows the results once and reaches each evaluator once.
+    cam->cleanUp();
+    EXPECT_EQ(host.panels().postCalls(), 1);
+    logs = host.evaluatorLogs();
+    for (std::size_t k = picked; k < logs.size(); ++k) {
+        EXPECT_EQ(logs[k].calls.back(), "cleanUp");
+        EXPECT_EQ(std::count(logs[k].calls.begin(), logs[k].calls.end(), "cleanUp"), 1);
+        EXPECT_EQ(std::count(logs[k].calls.begin(), logs[k].calls.end(), "newFrame"), 1);
+    }
 }
 
 TEST_F(Timing, SummedTicksPastTwoMillionKeepTotalEqualToCountTimesAverage) {

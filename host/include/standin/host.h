@@ -110,7 +110,9 @@ public:
     // An evaluator of a typed item drives that item's own instance (set with
     // setCameraType), as the real host switches the camera's state to the
     // evaluator; an untyped item gives a plain pinhole. Calls nested deeper
-    // than a few evaluators (cameras showing each other) are refused.
+    // than a few evaluators (cameras showing each other) are refused: from
+    // the given depth of nested calls on (8 for a new host; 0 or less sets 8).
+    void setEvaluatorDepthLimit(int depth);
     LWCameraEvaluationFuncs *evaluationFuncs() { return &evalFuncs_; }
     int evaluatorsCreated() const { return evalCreated_.load(); }
     int evaluatorsDestroyed() const { return evalDestroyed_.load(); }
