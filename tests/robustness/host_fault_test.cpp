@@ -21,35 +21,46 @@ bool RecordUnfilled(const LWCameraHandler &h, const LWInstanceFuncs &inst, const
            !inst.save && !rend.init && !rend.newTime;
 }
 
-class ServiceMissing : public RobustnessTest {};
+class ServiceMissing : public RobustnessTest {
+protected:
+    // A handler record with its sub-records, as the host hands one to an
+    // activation (the record points into itself, so it is not copied).
+    struct HandlerRecord {
+        LWInstanceFuncs inst{};
+        LWItemFuncs item{};
+        LWRenderFuncs rend{};
+        LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
+        HandlerRecord() = default;
+        HandlerRecord(const HandlerRecord &) = delete;
+        HandlerRecord &operator=(const HandlerRecord &) = delete;
+    };
+    int Activate(const CameraType &t, HandlerRecord &r) { return Mod(t).activateHandler(t.server, &r.h); }
+    // Every service a good activation of the type asks for, each name once.
+    std::vector<std::string> AskedServices(const CameraType &t) {
+        host->clearLookupLog();
+        HandlerRecord r;
+        EXPECT_EQ(Activate(t, r), AFUNC_OK);
+        std::vector<std::string> asked = host->lookupLog();
+        std::sort(asked.begin(), asked.end());
+        asked.erase(std::unique(asked.begin(), asked.end()), asked.end());
+        return asked;
+    }
+};
 
 // Each service the handler asks for, withheld in turn: a required one makes
 // the activation fail with AFUNC_BADGLOBAL and leaves the host's record as
 // it was; an optional one still activates.
 TEST_P(ServiceMissing, RequiredServicesFailActivationAndLeaveRecordUnfilled) {
     const CameraType &t = GetParam();
-    host->clearLookupLog();
-    {
-        LWInstanceFuncs inst{};
-        LWItemFuncs item{};
-        LWRenderFuncs rend{};
-        LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
-        ASSERT_EQ(Mod(t).activateHandler(t.server, &h), AFUNC_OK);
-    }
-    std::vector<std::string> asked = host->lookupLog();
+    const std::vector<std::string> asked = AskedServices(t);
     for (const char *core : kCoreServices)
         EXPECT_NE(std::find(asked.begin(), asked.end(), core), asked.end()) << t.server << " never asks for " << core;
-    std::sort(asked.begin(), asked.end());
-    asked.erase(std::unique(asked.begin(), asked.end()), asked.end());
 
     for (const std::string &name : asked) {
         SCOPED_TRACE(t.server + " without " + name);
         host->setServiceMissing(name, true);
-        LWInstanceFuncs inst{};
-        LWItemFuncs item{};
-        LWRenderFuncs rend{};
-        LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
-        const int rc = Mod(t).activateHandler(t.server, &h);
+        HandlerRecord r;
+        const int rc = Activate(t, r);
         const bool core = std::find_if(std::begin(kCoreServices), std::end(kCoreServices),
                                        [&](const char *c) { return name == c; }) != std::end(kCoreServices);
         if (core) {
@@ -57,7 +68,7 @@ TEST_P(ServiceMissing, RequiredServicesFailActivationAndLeaveRecordUnfilled) {
         }
         EXPECT_TRUE(rc == AFUNC_OK || rc == AFUNC_BADGLOBAL) << "code " << rc;
         if (rc != AFUNC_OK) {
-            EXPECT_TRUE(RecordUnfilled(h, inst, rend));
+            EXPECT_TRUE(RecordUnfilled(r.h, r.inst, r.rend));
         }
         host->setServiceMissing(name, false);
     }
@@ -70,12 +81,9 @@ TEST_P(ServiceMissing, RenderNodeActivatesWithoutPanelsAndMessages) {
     const CameraType &t = GetParam();
     if (!t.mainModule) GTEST_SKIP() << t.server << " needs panels on a render node too";
     host->setRenderNode(3);
-    LWInstanceFuncs inst{};
-    LWItemFuncs item{};
-    LWRenderFuncs rend{};
-    LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
-    EXPECT_EQ(Mod(t).activateHandler(t.server, &h), AFUNC_OK);
-    EXPECT_TRUE(h.evaluate != nullptr);
+    HandlerRecord r;
+    EXPECT_EQ(Activate(t, r), AFUNC_OK);
+    EXPECT_TRUE(r.h.evaluate != nullptr);
 }
 
 // An instance made under a good activation keeps working after a later
@@ -86,11 +94,8 @@ TEST_P(ServiceMissing, FailedReactivationDoesNotBreakLiveInstance) {
     ASSERT_TRUE(cam->ok());
     for (const char *core : kCoreServices) {
         host->setServiceMissing(core, true);
-        LWInstanceFuncs inst{};
-        LWItemFuncs item{};
-        LWRenderFuncs rend{};
-        LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
-        EXPECT_EQ(Mod(t).activateHandler(t.server, &h), AFUNC_BADGLOBAL) << core;
+        HandlerRecord r;
+        EXPECT_EQ(Activate(t, r), AFUNC_BADGLOBAL) << core;
         host->setServiceMissing(core, false);
     }
     standin::MemorySaveState out(LWIO_BINARY);
@@ -114,26 +119,12 @@ TEST_P(ServiceMissing, FailedReactivationKeepsBlockAndRays) {
     const std::vector<robustness::Ray> reference = robustness::RenderGrid(*cam);
     cam->cleanUp();
 
-    host->clearLookupLog();
-    {
-        LWInstanceFuncs inst{};
-        LWItemFuncs item{};
-        LWRenderFuncs rend{};
-        LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
-        ASSERT_EQ(Mod(t).activateHandler(t.server, &h), AFUNC_OK);
-    }
-    std::vector<std::string> asked = host->lookupLog();
-    std::sort(asked.begin(), asked.end());
-    asked.erase(std::unique(asked.begin(), asked.end()), asked.end());
-
+    const std::vector<std::string> asked = AskedServices(t);
     int failed = 0;
     for (const std::string &name : asked) {
         host->setServiceMissing(name, true);
-        LWInstanceFuncs inst{};
-        LWItemFuncs item{};
-        LWRenderFuncs rend{};
-        LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
-        const int rc = Mod(t).activateHandler(t.server, &h);
+        HandlerRecord r;
+        const int rc = Activate(t, r);
         host->setServiceMissing(name, false);
         if (rc == AFUNC_OK) continue;
         ++failed;
