@@ -17,12 +17,8 @@
 #pragma once
 
 #include <cmath>
-#include <cstddef>
 #include <cstdint>
 #include <new>
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
 
 #include "framework/motion.h" // LENTARA_FAST_TLS
 #include "framework/services.h"
@@ -98,29 +94,14 @@ void DestroyTiles(const HostServices &svc, Tile *tiles, int count);
 
 // Whether a ray a tile camera wrote can go to the host: finite, and with a
 // direction that is not zero (the host's own ray can overflow to one for film
-// points far off the film). Finiteness is one test:
-// x - x is +0 for every finite x and NaN for an infinity or a NaN, so the sum
-// of the nine differences is zero exactly when all nine members are finite.
-// With SSE2 the nine members (in a row in the record) go two at a time.
-static_assert(offsetof(LWCameraRay, rayDir) == offsetof(LWCameraRay, rayPos) + 3 * sizeof(double) &&
-                  offsetof(LWCameraRay, filmNorm) == offsetof(LWCameraRay, rayDir) + 3 * sizeof(double),
-              "position, direction and film normal are nine doubles in a row");
+// points far off the film). The members are read one at a time on purpose:
+// the tile camera has just stored them one by one, and a 16-byte load across
+// two of those stores is not forwarded from them but waits for them to reach
+// the cache, which costs more than the instructions a packed test saves.
 inline bool RayIsUsable(const LWCameraRay &r) {
-#if defined(__SSE2__) || defined(_M_X64)
-    const __m128d a = _mm_loadu_pd(&r.rayPos[0]), b = _mm_loadu_pd(&r.rayPos[2]);
-    const __m128d c = _mm_loadu_pd(&r.rayDir[1]), d = _mm_loadu_pd(&r.filmNorm[0]);
-    const __m128d e = _mm_load_sd(&r.filmNorm[2]); // upper lane +0
-    __m128d s = _mm_add_pd(_mm_add_pd(_mm_sub_pd(a, a), _mm_sub_pd(b, b)),
-                           _mm_add_pd(_mm_sub_pd(c, c), _mm_sub_pd(d, d)));
-    s = _mm_add_pd(s, _mm_sub_pd(e, e));
-    s = _mm_add_sd(s, _mm_unpackhi_pd(s, s));
-    if (_mm_cvtsd_f64(s) != 0.0) return false;
-#else
-    double s = 0.0;
     for (int i = 0; i < 3; ++i)
-        s += (r.rayPos[i] - r.rayPos[i]) + (r.rayDir[i] - r.rayDir[i]) + (r.filmNorm[i] - r.filmNorm[i]);
-    if (s != 0.0) return false;
-#endif
+        if (!std::isfinite(r.rayPos[i]) || !std::isfinite(r.rayDir[i]) || !std::isfinite(r.filmNorm[i]))
+            return false;
     return r.rayDir[0] != 0.0 || r.rayDir[1] != 0.0 || r.rayDir[2] != 0.0;
 }
 
