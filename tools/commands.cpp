@@ -185,9 +185,11 @@ DemoSetup DemoCameraType(const std::string &type, const CameraDesc &base) {
         s.note = "Cam Front with its film widened\nby 40 %";
         d.params = {{"Overscan", Keyed::Of(0.4)}};
     } else if (type == "VantorDomeCam") {
-        s.note = "180-degree dome master (defaults)";
+        s.note = "180-degree dome master, tilted up\n30 degrees as planetarium masters are";
+        d.params = {{"DomeTilt", Keyed::Of(M_PI / 6)}};
     } else if (type == "VantorCubemapCam") {
-        s.note = "six 90-degree faces as a cross\n(defaults)";
+        s.note = "six 90-degree faces in 3 x 2 blocks:\n+X -X +Y over -Y +Z -Z";
+        d.settings = {{"Layout", SettingValue{false, 4, {}}}};
     }
     return s;
 }
