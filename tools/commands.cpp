@@ -144,7 +144,7 @@ DemoSetup DemoCameraType(const std::string &type, const CameraDesc &base) {
     if (type == "VantorMultiCam") {
         s.note = "left: Cam Front, right: Cam Left";
     } else if (type == "Vantor4UpCam") {
-        s.note = "tile 1-1 is bottom left: Front, Left\n(bottom), Right, Top (top)";
+        s.note = "bottom row 1-1, 1-2: Front, Left;\ntop row 2-1, 2-2: Right, Top";
     } else if (type == "Vantor12UpCam") {
         s.note = "4 x 3 tiles from 1-1 at bottom left:\nthe six scene cameras twice";
     } else if (type == "VantorStereoCam") {
