@@ -15,7 +15,8 @@ namespace {
 void AddCommon(CLI::App *cmd, CommonOptions &o, bool threads) {
     std::string defaults;
     for (const std::string &path : DefaultModulePaths()) defaults += (defaults.empty() ? "" : ", ") + path;
-    cmd->add_option("--module", o.modules, "plug-in module file; repeat for several (default: " + defaults + ")");
+    cmd->add_option("--module", o.modules, "plug-in module file; repeat for several (default: " + defaults + ")")
+        ->allow_extra_args(false);
     if (threads)
         cmd->add_option("--threads", o.threads, "render threads, 1 to 1024 (default: every core; at most one per image row)")
             ->check(CLI::Range(1, 1024));
@@ -63,7 +64,8 @@ int main(int argc, char **argv) {
     raysCmd->add_option("--camera", rays.camera, "camera item of the scene (default: the first with a type)");
     raysCmd->add_option("--set", rays.sets,
                         "NAME=VALUE: a parameter by channel name (scene units) or panel label (panel units, degrees), "
-                        "or a setting; repeatable");
+                        "or a setting; repeatable")
+        ->allow_extra_args(false);
     raysCmd->add_option("--grid", grid, "grid COLUMNSxROWS (default: 11x11)" + sizeHelp);
     raysCmd->add_option("--format", rays.format, "csv or json (default: csv)")->check(CLI::IsMember({"csv", "json"}));
     raysCmd->footer(
