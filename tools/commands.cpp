@@ -127,70 +127,81 @@ std::string PrepareOutputDir(const std::string &dir) {
 
 namespace {
 
-// How the demo shows one camera type: its settings and a label line on what
-// they show (and so how the type differs from its neighbours).
+// How the demo shows a camera type: settings that show what the type is for,
+// and the label lines that say so (and so how it differs from its
+// neighbours). Types without a row render at their defaults.
+struct DemoRow {
+    const char *type;
+    const char *note;
+    void (*apply)(CameraDesc &);
+};
+
+// An aperture wide enough for the demo's metre-sized scene, focused on the
+// red ball (the demo target, 5 m ahead).
+void WideAperture(CameraDesc &d) {
+    d.fStop = Keyed::Of(0.1);
+    d.focalDistance = Keyed::Of(5.0);
+}
+
+const DemoRow kDemoRows[] = {
+    {"VantorMultiCam", "left: Cam Front, right: Cam Left", [](CameraDesc &) {}},
+    {"Vantor4UpCam", "bottom row 1-1, 1-2: Front, Left;\ntop row 2-1, 2-2: Right, Top", [](CameraDesc &) {}},
+    {"Vantor12UpCam", "4 x 3 tiles from 1-1 at bottom left:\nthe six scene cameras twice", [](CameraDesc &) {}},
+    {"VantorStereoCam", "left eye | right eye, 25 cm apart,\ntoed in on the red ball",
+     [](CameraDesc &d) { d.params = {{"EyeSeparation", Keyed::Of(0.25)}}; }},
+    {"VantorSkyboxCam", "six 90-degree cube faces unfolded\nas a cross; six cells stay empty", [](CameraDesc &) {}},
+    {"VantorPanoramicCam", "360 x 180 degrees: the whole sphere\nas a lat-long map",
+     [](CameraDesc &d) {
+         d.params = {{"MaxVerticalFOVradians", Keyed::Of(M_PI / 2)}, {"MinVerticalFOVradians", Keyed::Of(-M_PI / 2)}};
+     }},
+    {"VantorAdvPanCam", "panorama with per-side scales: left\nx0.4, top x2.5; shifted 1/4 turn",
+     [](CameraDesc &d) {
+         d.params = {{"HScaleNeg", Keyed::Of(0.4)}, {"VScalePos", Keyed::Of(2.5)}, {"HShift", Keyed::Of(0.5)}};
+     }},
+    {"VantorCylinderCam", "lying cylinder: 3 m straight across,\n+-69 degrees up and down",
+     [](CameraDesc &d) {
+         d.params = {{"HorizontalFOVradians", Keyed::Of(3.0)},
+                     {"MaxVerticalFOVradians", Keyed::Of(1.2)},
+                     {"MinVerticalFOVradians", Keyed::Of(-1.2)}};
+         d.settings = {{"Size", SettingValue{true, 0, "Horizontal Axis"}}};
+     }},
+    {"VantorPerspectiveCam", "depth of field, focused on the red\nball; motion blur", WideAperture},
+    {"VantorPerspectiveNoDOFCam", "the same lens without depth of field;\nmotion blur", WideAperture},
+    {"VantorPerspectiveNoDOFNoMBCam", "as No DoF; the camera's motion blur\nswitched off here (the type has it)",
+     [](CameraDesc &d) {
+         WideAperture(d);
+         d.motionBlur = false;
+     }},
+    {"VantorFisheyeCam", "zoom 0.7, distortion power 1.6: a\nwide view bent like a fisheye lens",
+     [](CameraDesc &d) {
+         d.zoom = Keyed::Of(0.7);
+         d.params = {{"FisheyePower", Keyed::Of(1.6)}};
+     }},
+    {"VantorOverscanCam", "Cam Front with its film widened\nby 40 %",
+     [](CameraDesc &d) { d.params = {{"Overscan", Keyed::Of(0.4)}}; }},
+    {"VantorDomeCam", "180-degree dome master, tilted up\n30 degrees as planetarium masters are",
+     [](CameraDesc &d) { d.params = {{"DomeTilt", Keyed::Of(M_PI / 6)}}; }},
+    {"VantorCubemapCam", "six 90-degree faces in 3 x 2 blocks:\n+X -X +Y over -Y +Z -Z",
+     [](CameraDesc &d) { d.settings = {{"Layout", SettingValue{false, 4, {}}}}; }},
+};
+
 struct DemoSetup {
     CameraDesc desc;
     std::string note;
 };
 
+// The demo camera's own properties (`base`) with the type and its row applied.
 DemoSetup DemoCameraType(const std::string &type, const CameraDesc &base) {
     DemoSetup s{base, {}};
-    CameraDesc &d = s.desc;
-    d.type = type;
-    d.params.clear();
-    d.settings.clear();
-    d.block.clear();
-    if (type == "VantorMultiCam") {
-        s.note = "left: Cam Front, right: Cam Left";
-    } else if (type == "Vantor4UpCam") {
-        s.note = "bottom row 1-1, 1-2: Front, Left;\ntop row 2-1, 2-2: Right, Top";
-    } else if (type == "Vantor12UpCam") {
-        s.note = "4 x 3 tiles from 1-1 at bottom left:\nthe six scene cameras twice";
-    } else if (type == "VantorStereoCam") {
-        s.note = "left eye | right eye, 25 cm apart,\ntoed in on the red ball";
-        d.params = {{"EyeSeparation", Keyed::Of(0.25)}};
-    } else if (type == "VantorSkyboxCam") {
-        s.note = "six 90-degree cube faces unfolded\nas a cross; six cells stay empty";
-    } else if (type == "VantorPanoramicCam") {
-        s.note = "360 x 180 degrees: the whole sphere\nas a lat-long map";
-        d.params = {{"MaxVerticalFOVradians", Keyed::Of(M_PI / 2)}, {"MinVerticalFOVradians", Keyed::Of(-M_PI / 2)}};
-    } else if (type == "VantorAdvPanCam") {
-        s.note = "panorama with per-side scales: left\nx0.4, top x2.5; shifted 1/4 turn";
-        d.params = {{"HScaleNeg", Keyed::Of(0.4)}, {"VScalePos", Keyed::Of(2.5)}, {"HShift", Keyed::Of(0.5)}};
-    } else if (type == "VantorCylinderCam") {
-        s.note = "lying cylinder: 3 m straight across,\n+-69 degrees up and down";
-        d.params = {{"HorizontalFOVradians", Keyed::Of(3.0)},
-                    {"MaxVerticalFOVradians", Keyed::Of(1.2)},
-                    {"MinVerticalFOVradians", Keyed::Of(-1.2)}};
-        d.settings = {{"Size", SettingValue{true, 0, "Horizontal Axis"}}};
-    } else if (type == "VantorPerspectiveCam") {
-        s.note = "depth of field, focused on the red\nball; motion blur";
-        d.fStop = Keyed::Of(0.1);
-        d.focalDistance = Keyed::Of(5.0);
-    } else if (type == "VantorPerspectiveNoDOFCam") {
-        s.note = "the same lens without depth of field;\nmotion blur";
-        d.fStop = Keyed::Of(0.1);
-        d.focalDistance = Keyed::Of(5.0);
-    } else if (type == "VantorPerspectiveNoDOFNoMBCam") {
-        s.note = "as No DoF; the camera's motion blur\nswitched off here (the type has it)";
-        d.fStop = Keyed::Of(0.1);
-        d.focalDistance = Keyed::Of(5.0);
-        d.motionBlur = false;
-    } else if (type == "VantorFisheyeCam") {
-        s.note = "zoom 0.7, distortion power 1.6: a\nwide view bent like a fisheye lens";
-        d.zoom = Keyed::Of(0.7);
-        d.params = {{"FisheyePower", Keyed::Of(1.6)}};
-    } else if (type == "VantorOverscanCam") {
-        s.note = "Cam Front with its film widened\nby 40 %";
-        d.params = {{"Overscan", Keyed::Of(0.4)}};
-    } else if (type == "VantorDomeCam") {
-        s.note = "180-degree dome master, tilted up\n30 degrees as planetarium masters are";
-        d.params = {{"DomeTilt", Keyed::Of(M_PI / 6)}};
-    } else if (type == "VantorCubemapCam") {
-        s.note = "six 90-degree faces in 3 x 2 blocks:\n+X -X +Y over -Y +Z -Z";
-        d.settings = {{"Layout", SettingValue{false, 4, {}}}};
-    }
+    s.desc.type = type;
+    s.desc.params.clear();
+    s.desc.settings.clear();
+    s.desc.block.clear();
+    for (const DemoRow &row : kDemoRows)
+        if (type == row.type) {
+            row.apply(s.desc);
+            s.note = row.note;
+        }
     return s;
 }
 
