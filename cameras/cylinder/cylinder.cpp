@@ -77,10 +77,9 @@ const CameraTypeDesc kDesc =
         .Block(kBlock)
         .Panel<kControls>(InterfaceHint);
 
-class CameraPlugin final : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {}
+    using DescribedCamera::DescribedCamera;
 
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const override {

@@ -64,22 +64,16 @@ const CameraTypeDesc kDesc =
         .Block(kBlock)
         .Panel<kControls>(InterfaceHint);
 
-class CameraPlugin final : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {}
+    using DescribedCamera::DescribedCamera;
 
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const override {
-        if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
         const PanoramaParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
                                   value[MinVerticalFOVradians]};
-        // The trigonometry first: it needs no pose.
-        const Vec3 local = CameraDirection(p, fpx, fpy, access->filmSize[0], access->filmSize[1], tElevation);
-        Pose scratch;
-        const Pose &pose = PoseAt(fraction, access, scratch);
-        const Vec3 dir = WorldDirectionNormalised(pose, local);
-        return WriteRay(ray, pose.position, dir);
+        return TraceDirection(fraction, access, ray,
+                              [&](double W, double H) { return CameraDirection(p, fpx, fpy, W, H, tElevation); });
     }
 };
 

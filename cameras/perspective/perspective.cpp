@@ -68,11 +68,9 @@ const CameraTypeDesc kDesc =
         .Panel<kControls>(InterfaceHint)
         .Flags(LWCAMTYPEF_SUPPORTSDOF);
 
-class CameraPlugin final : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
+    explicit CameraPlugin(LWItemID item) : DescribedCamera(item) {
         HostServices &s = svc();
         const double now = s.CurrentTime();
         if (s.camerainfo && s.camerainfo->filmSize) {

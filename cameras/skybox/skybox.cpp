@@ -83,10 +83,9 @@ const CameraTypeDesc kDesc =
         .Block(kBlock)
         .Panel<kControls>(InterfaceHint);
 
-class CameraPlugin final : public CameraBase {
+class CameraPlugin final : public DescribedCamera<kDesc, CameraBase> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID item) : CameraBase(kDesc, item) {}
+    using DescribedCamera::DescribedCamera;
 
     LWXPanelID panelHandle = nullptr; // the panel built for this instance
 

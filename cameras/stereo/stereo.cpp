@@ -98,12 +98,9 @@ const CameraTypeDesc kDesc =
         .Panel<kControls>(InterfaceHint)
         .Flags(1); // uses the lens position
 
-class CameraPlugin final : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-
-    double lensFactor = 0.0;
-    double focusDistance = 0.0; // unknown until the first frame: focused at infinity
+    LensReading lens;
     LWItemID convergenceItem = nullptr;
     bool convergenceValid = false;
     // World positions of the convergence item at the motion sample times
@@ -123,19 +120,18 @@ public:
         return FilmNormal(forward);
     }
 
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
+    explicit CameraPlugin(LWItemID item) : DescribedCamera(item) {
         HostServices &s = svc();
         if (!s.camerainfo) return;
         const double now = s.CurrentTime();
-        if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(item, now));
+        if (s.camerainfo->fStop) lens.lensFactor = LensFactorFor(s.camerainfo->fStop(item, now));
         if (s.camerainfo->separation) SetValue(EyeSeparation, s.camerainfo->separation(item, now));
     }
 
     void CopyFrom(const CameraBase &other) override {
         SingleViewCamera::CopyFrom(other);
         const auto &from = static_cast<const CameraPlugin &>(other);
-        lensFactor = from.lensFactor;
-        focusDistance = from.focusDistance;
+        lens = from.lens;
         convergenceItem = nullptr;
         convergenceValid = false;
         sampleConvergence.reset();
@@ -148,12 +144,7 @@ public:
         // Lens, convergence item and the item's positions are looked up on
         // every call: a frame rendered again with the camera unchanged may
         // still have a newly picked or moved item to converge on.
-        HostServices &s = svc();
-        if (s.camerainfo) {
-            const double now = s.CurrentTime();
-            if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(access->cameraID, now));
-            if (s.camerainfo->focalDistance) focusDistance = s.camerainfo->focalDistance(access->cameraID, now);
-        }
+        lens.ReadForFrame(svc(), access->cameraID);
         // A stored choice of 0 or less names no item (and INT_MIN - 1 would overflow).
         const std::int32_t choice = setting[convergenceItemIndex];
         convergenceItem = choice > 0 ? ObjectAt(choice - 1) : nullptr;
@@ -202,7 +193,7 @@ public:
         double c[3] = {0.0, 0.0, 0.0};
         if (converge) InterpolateSamples(sampleConvergence.get(), convergenceCount, fraction, c);
         const StereoParams p = {value[ZoomFactor], value[EyeSeparation], value[ConvergenceLimit],
-                                lensFactor,        focusDistance,        converge};
+                                lens.lensFactor,   lens.focusDistance,   converge};
         StereoRay r;
         if (!StereoCam::Evaluate(p, pose, lentara::Load(c), W, H, fpx, fpy, lpx, lpy, r)) return LWCAMTYPEEVAL_NO_RAY;
         const Vec3 filmNormal = FilmNormalFor(access);
