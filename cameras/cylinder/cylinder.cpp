@@ -15,9 +15,6 @@ void *gInstance = nullptr;
 enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians, kParamCount };
 enum Setting { SizeMode, kSettingCount };
 
-enum : unsigned int { ID_ZOOM = 0x8000, ID_VERSION, ID_LOGO = 0x8005, ID_LENGTH, ID_SIZE, ID_ANGLE_MAX,
-    ID_ANGLE_MIN };
-
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
     {"HorizontalFOVradians", 1.0},

@@ -16,8 +16,6 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION = 0x8002, ID_LEFT = 0x8006, ID_RIGHT };
-
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO),
     VersionLine(ID_VERSION),

@@ -17,9 +17,6 @@ void *gInstance = nullptr;
 enum Param { ZoomFactor, FisheyePower, FisheyeScale, kParamCount };
 enum Setting { autoDistortionScale, parallelFilmNormals, previewInCameraView, gridType, kSettingCount };
 
-enum : unsigned int { ID_ZOOM = 0x8000, ID_POWER, ID_SCALE, ID_VERSION, ID_LOGO = 0x8007, ID_PREVIEW, ID_GRIDTYPE,
-    ID_AUTOSCALE, ID_PARALLEL };
-
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
     {"FisheyePower", 1.0},

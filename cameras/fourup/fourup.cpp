@@ -16,8 +16,6 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION = 0x8002, ID_CAM_1_1 = 0x8006, ID_CAM_1_2, ID_CAM_2_1, ID_CAM_2_2 };
-
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO),
     VersionLine(ID_VERSION),

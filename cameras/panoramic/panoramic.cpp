@@ -19,8 +19,6 @@ thread_local SinCosMemo tElevation LENTARA_FAST_TLS;
 
 enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians, kParamCount };
 
-enum : unsigned int { ID_ZOOM = 0x8000, ID_VERSION, ID_LOGO = 0x8005, ID_HFOV, ID_VFOV_MAX, ID_VFOV_MIN };
-
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
     {"HorizontalFOVradians", 6.283185307179586},

@@ -31,8 +31,6 @@ thread_local FractionCache<char> tLastMiss LENTARA_FAST_TLS;
 enum Param { ZoomFactor, SizeAxis, kParamCount };
 enum Setting { sizeAxisChoice, kSettingCount };
 
-enum : unsigned int { ID_ZOOM = 0x8000, ID_VERSION, ID_LOGO = 0x8005 };
-
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
     {"SizeAxis", 0.0}, // starts at the zoom factor, see CameraPlugin

@@ -20,8 +20,6 @@ unsigned char bCrossShape = 1;
 
 enum Setting { skyboxType, kSettingCount };
 
-enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION = 0x8002, ID_TYPE = 0x8006, ID_DIAGRAM = 0x8012 };
-
 constexpr SettingDesc kSettings[] = {
     {"skyboxType", kCrossShape},
 };

@@ -20,9 +20,6 @@ void *gInstance = nullptr;
 enum Param { ZoomFactor, EyeSeparation, ConvergenceLimit, HorizontalScale, HorizontalShiftFactor, kParamCount };
 enum Setting { convergenceItemIndex, showConvergencePlane, kSettingCount };
 
-enum : unsigned int { ID_ZOOM = 0x8001, ID_CONVERGENCE_ITEM, ID_SHOW_PLANE, ID_EYE_SEPARATION, ID_CONVERGENCE_LIMIT,
-    ID_HSCALE, ID_HSHIFT, ID_VERSION, ID_LOGO = 0x800c };
-
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
     {"EyeSeparation", 0.0}, // the host camera's separation

@@ -31,9 +31,6 @@ enum Param {
     kParamCount
 };
 
-enum : unsigned int { ID_ZOOM = 0x8000, ID_VERSION, ID_LOGO = 0x8005, ID_HFOV, ID_VFOV_MAX, ID_VFOV_MIN,
-    ID_VSCALE_POS, ID_HSCALE_POS, ID_VSCALE_NEG, ID_HSCALE_NEG, ID_VSHIFT, ID_HSHIFT };
-
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
     {"HorizontalFOVradians", 6.283185307179586},

@@ -17,9 +17,6 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-// Panel ids; tile n's control is ID_CAM_FIRST + n, up to 0x8011.
-enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION = 0x8002, ID_CAM_FIRST = 0x8006 };
-
 #define CAMERA_CONTROL(n, label) OwnControl(ID_CAM_FIRST + (n), label, "iPopChoice", "integer")
 
 constexpr ControlDesc kControls[] = {
