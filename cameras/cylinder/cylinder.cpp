@@ -12,8 +12,8 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians, kParamCount };
-enum Setting { SizeMode, kSettingCount };
+enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians };
+enum Setting { SizeMode };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},

@@ -14,8 +14,8 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum Param { ZoomFactor, FisheyePower, FisheyeScale, kParamCount };
-enum Setting { autoDistortionScale, parallelFilmNormals, previewInCameraView, gridType, kSettingCount };
+enum Param { ZoomFactor, FisheyePower, FisheyeScale };
+enum Setting { autoDistortionScale, parallelFilmNormals, previewInCameraView, gridType };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},

@@ -29,7 +29,7 @@ const SoleInstance kOneOverscan = {&bOverscanCamActive, kOnlyOneOverscan, false}
 
 const char kNoResolution[] = "Width x Height";
 
-enum Param { Overscan, VerticalJitter, HorizontalJitter, kParamCount };
+enum Param { Overscan, VerticalJitter, HorizontalJitter };
 
 constexpr ParamDesc kParams[] = {
     {"Overscan", 0.0},

@@ -17,7 +17,7 @@ namespace {
 thread_local SinCosMemo tElevation LENTARA_FAST_TLS;
 } // namespace
 
-enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians, kParamCount };
+enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},

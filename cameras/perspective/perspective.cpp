@@ -28,8 +28,8 @@ thread_local FractionCache<char> tLastMiss LENTARA_FAST_TLS;
 
 // The "SizeAxis" envelope and its stored choice are kept in the scene for
 // older scenes' sake; no ray depends on them.
-enum Param { ZoomFactor, SizeAxis, kParamCount };
-enum Setting { sizeAxisChoice, kSettingCount };
+enum Param { ZoomFactor, SizeAxis };
+enum Setting { sizeAxisChoice };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},

@@ -18,7 +18,7 @@ void *gInstance = nullptr;
 // since the module was loaded (scenes that are loaded do not change it).
 unsigned char bCrossShape = 1;
 
-enum Setting { skyboxType, kSettingCount };
+enum Setting { skyboxType };
 
 constexpr SettingDesc kSettings[] = {
     {"skyboxType", kCrossShape},

@@ -17,8 +17,8 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum Param { ZoomFactor, EyeSeparation, ConvergenceLimit, HorizontalScale, HorizontalShiftFactor, kParamCount };
-enum Setting { convergenceItemIndex, showConvergencePlane, kSettingCount };
+enum Param { ZoomFactor, EyeSeparation, ConvergenceLimit, HorizontalScale, HorizontalShiftFactor };
+enum Setting { convergenceItemIndex, showConvergencePlane };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},

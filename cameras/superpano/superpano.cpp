@@ -28,7 +28,6 @@ enum Param {
     VScaleNeg,
     HShift,
     VShift,
-    kParamCount
 };
 
 constexpr ParamDesc kParams[] = {
