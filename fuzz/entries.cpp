@@ -18,7 +18,13 @@
 #include "standin/host.h"
 
 namespace lentara_fuzz {
-namespace {
+
+const std::vector<const char *> &ModulePaths() {
+    static const std::vector<const char *> paths = {
+#include "fuzz_modules.inc"
+    };
+    return paths;
+}
 
 [[noreturn]] void Fail(const char *fmt, ...) {
     va_list args;
@@ -29,6 +35,8 @@ namespace {
     va_end(args);
     std::abort();
 }
+
+namespace {
 
 // Reads the input front to back; past its end every read gives zeros.
 class Reader {
@@ -121,12 +129,9 @@ struct Env {
         fixedItems = {camera, second, third};
         host.render().motionSteps = 3;
 
-        const char *paths[] = {LENTARA_MODULE_PATH,
-#ifdef LENTARA_TIMING_MODULE_PATH
-                               LENTARA_TIMING_MODULE_PATH
-#endif
-        };
-        for (const char *path : paths) {
+        // Memory stays flat over millions of inputs: no logs of destroyed evaluators.
+        host.setKeepDestroyedLogs(false);
+        for (const char *path : ModulePaths()) {
             auto m = std::make_unique<standin::Module>(path);
             if (!m->ok()) Fail("cannot load %s: %s", path, m->error().c_str());
             for (const standin::ServerInfo &info : m->servers())
@@ -579,9 +584,17 @@ void Composite(const std::uint8_t *data, std::size_t size) {
 }
 
 bool Run(const std::string &target, const std::uint8_t *data, std::size_t size) {
-    // The host logs every service lookup; over millions of inputs that log
-    // alone would fill the memory.
+#ifdef LENTARA_FUZZ_SCENE_FILE
+    // Its own host per input (the tool's session): no shared one to reset.
+    if (target == "scene_file") {
+        SceneFile(data, size);
+        return true;
+    }
+#endif
+    // The host logs every service lookup and message; over millions of
+    // inputs those logs alone would fill the memory.
     env().host.clearLookupLog();
+    env().host.clearMessages();
     if (target == "scene_block") SceneBlock(data, size);
     else if (target == "evaluate") Evaluate(data, size);
     else if (target == "panels") Panels(data, size);
