@@ -136,7 +136,7 @@ int RunDemo(const DemoOptions &options, std::ostream &out, std::ostream &err) {
                 const Image image = session.RenderFrame(kDemoCamera, 0, ro, &stats);
                 session.EndRender(kDemoCamera);
                 const std::string path = (fs::path(options.outDir) / (type + ".png")).string();
-                if (const std::string problem = WritePng(path, image); !problem.empty()) throw RenderError(problem);
+                if (const std::string problem = WriteImage(path, image); !problem.empty()) throw RenderError(problem);
                 out << path << "  " << session.UserName(type) << "  " << FormatStats(stats) << "\n";
                 total.rays += stats.rays;
                 total.seconds += stats.seconds;
@@ -152,7 +152,7 @@ int RunDemo(const DemoOptions &options, std::ostream &out, std::ostream &err) {
         const Image contact = ContactSheet(sheet, 4, 240, &fontProblem);
         if (!fontProblem.empty()) err << "lentara demo: contact sheet without labels: " << fontProblem << "\n";
         const std::string sheetPath = (fs::path(options.outDir) / "contact-sheet.png").string();
-        if (const std::string problem = WritePng(sheetPath, contact); !problem.empty()) {
+        if (const std::string problem = WriteImage(sheetPath, contact); !problem.empty()) {
             err << "lentara demo: " << problem << "\n";
             return kExitRenderFailure;
         }
@@ -227,7 +227,7 @@ int RunRender(const RenderCommandOptions &options, std::ostream &out, std::ostre
                 RenderStats stats;
                 const Image image = session.RenderFrame(camera, frame, ro, &stats);
                 const std::string path = (fs::path(options.outDir) / FrameName(camera, frame)).string();
-                if (const std::string problem = WritePng(path, image); !problem.empty()) throw RenderError(problem);
+                if (const std::string problem = WriteImage(path, image); !problem.empty()) throw RenderError(problem);
                 out << path << "  " << FormatStats(stats) << "\n";
                 total.rays += stats.rays;
                 total.seconds += stats.seconds;

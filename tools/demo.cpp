@@ -127,7 +127,7 @@ Image ContactSheet(const std::vector<SheetEntry> &entries, int columns, int tile
     const int labelHeight = labels ? title.LineHeight() + subtitle.LineHeight() + 6 : 0;
     columns = std::max(1, std::min(columns, static_cast<int>(entries.size())));
     const int rows = (static_cast<int>(entries.size()) + columns - 1) / columns;
-    Image sheet(pad + columns * (tileWidth + pad), pad + rows * (tileHeight + labelHeight + pad), {0.12f, 0.12f, 0.13f});
+    Image sheet(pad + columns * (tileWidth + pad), pad + rows * (tileHeight + labelHeight + pad), LinearFromSrgb(Rgb{0.12f, 0.12f, 0.13f}));
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const SheetEntry &e = entries[i];
         const int x0 = pad + static_cast<int>(i % columns) * (tileWidth + pad);
@@ -140,8 +140,8 @@ Image ContactSheet(const std::vector<SheetEntry> &entries, int columns, int tile
         }
         if (labels) {
             const int base = y0 + tileHeight + 3 + title.Ascent();
-            title.Draw(sheet, x0, base, e.title, {0.95f, 0.95f, 0.95f});
-            subtitle.Draw(sheet, x0, base + subtitle.LineHeight() + 1, e.subtitle, {0.65f, 0.68f, 0.72f});
+            title.Draw(sheet, x0, base, e.title, LinearFromSrgb(Rgb{0.95f, 0.95f, 0.95f}));
+            subtitle.Draw(sheet, x0, base + subtitle.LineHeight() + 1, e.subtitle, LinearFromSrgb(Rgb{0.65f, 0.68f, 0.72f}));
         }
     }
     return sheet;

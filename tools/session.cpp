@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cmath>
 
+#include "tools/environment.h"
+
 namespace lentara::tool {
 
 using standin::CamProp;
@@ -80,6 +82,20 @@ private:
     LWCameraAccess start_;
 };
 
+// Scene files and the demo give colours as picked on screen (sRGB); the
+// renderer shades in linear light.
+Material LinearMaterial(Material m) {
+    m.colour = LinearFromSrgb(m.colour);
+    m.colour2 = LinearFromSrgb(m.colour2);
+    return m;
+}
+
+Environment LinearEnvironment(Environment e) {
+    for (Rgb *c : {&e.zenith, &e.horizon, &e.below, &e.sun}) *c = LinearFromSrgb(*c);
+    e.groundMaterial = LinearMaterial(e.groundMaterial);
+    return e;
+}
+
 } // namespace
 
 Session::Session(const std::string &modulePath) : host_(std::make_unique<standin::Host>()) {
@@ -108,6 +124,13 @@ LWItemID Session::Item(const std::string &name) const {
 
 void Session::Build(const SceneDesc &scene) {
     scene_ = scene;
+    environmentMap_.reset();
+    if (!scene.environment.file.empty()) {
+        std::string problem;
+        environmentMap_ = EnvironmentMap::Open(scene.environment.file, scene.environment.rotation,
+                                               scene.environment.intensity, &problem);
+        if (!environmentMap_) throw InputError("environment.file: " + problem);
+    }
     standin::Scene &s = host_->scene();
     host_->render().fps = scene.fps;
     host_->render().shutter = scene.exposure;
@@ -386,7 +409,8 @@ void Session::EndRender(const std::string &camera) { Instance(camera).cleanUp();
 
 World Session::FrameWorld(int frame) const {
     World world;
-    world.environment = scene_.environment;
+    world.environment = LinearEnvironment(scene_.environment);
+    world.map = environmentMap_;
     const LWFrameInfo fi = host_->frameInfo(frame);
     const standin::Scene &s = host_->scene();
     for (const ItemDesc &item : scene_.items) {
@@ -397,6 +421,7 @@ World Session::FrameWorld(int frame) const {
         const int steps = (moves && fi.duration > 0) ? 16 : 0;
         FrameObject object;
         object.shape = item.shape;
+        object.shape.material = LinearMaterial(item.shape.material);
         for (int k = 0; k <= steps; ++k) {
             const double t = fi.start + (steps ? fi.duration * k / steps : 0.0);
             double p[3];
