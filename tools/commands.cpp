@@ -115,7 +115,9 @@ int RunDemo(const DemoOptions &options, std::ostream &out, std::ostream &err) {
             err << "lentara demo: the module offers no camera type\n";
             return kExitRenderFailure;
         }
-        session.Build(DemoScene(options.width, options.height, options.samples));
+        SceneDesc scene = DemoScene(options.width, options.height, options.samples);
+        scene.environment.file = options.environment;
+        session.Build(scene);
         RenderOptions ro;
         ro.width = options.width;
         ro.height = options.height;

@@ -4,14 +4,114 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <vector>
 
+#include <OpenImageIO/imageio.h>
 #include <OpenImageIO/texture.h>
 
 #include "standin/scene.h"
+#include "tools/temp_file.h"
 
 namespace lentara::tool {
 
+namespace {
+
+constexpr int kTile = 64;
+
+struct ScratchFile {
+    std::FILE *file = std::tmpfile(); // gone when closed
+    ~ScratchFile() {
+        if (file) std::fclose(file);
+    }
+};
+
+// Writes `input` as a tiled, MIP-mapped, linear half-float OpenEXR file, a
+// band of 64 rows at a time: each level's rows are written as tiles and
+// averaged 2 x 2 into the next level's rows, which wait in an unnamed scratch
+// file until that level is written. Memory: a band per level, whatever the
+// size of the image. Empty on success, else the reason.
+std::string BuildPyramid(const std::string &input, const std::string &output) {
+    std::unique_ptr<OIIO::ImageInput> in = OIIO::ImageInput::open(input);
+    if (!in) return OIIO::geterror();
+    const OIIO::ImageSpec source = in->spec();
+    const int channels = source.nchannels >= 3 ? 3 : 1; // alpha and other channels are not light
+    // Integer images are photographs in sRGB unless they say otherwise.
+    const bool srgb = !source.format.is_floating_point() && source.get_string_attribute("oiio:ColorSpace") != "Linear";
+    int w = source.width, h = source.height;
+    if (w < 2 || h < 1) return "the image is too small";
+    std::unique_ptr<OIIO::ImageOutput> out = OIIO::ImageOutput::create("openexr");
+    if (!out || !out->supports("tiles") || !out->supports("mipmap")) return "no tiled OpenEXR writer";
+    auto levelSpec = [channels](int lw, int lh) {
+        OIIO::ImageSpec spec(lw, lh, channels, OIIO::TypeDesc::HALF);
+        spec.tile_width = spec.tile_height = kTile;
+        spec.attribute("compression", "none");
+        spec.attribute("wrapmodes", "periodic,clamp");
+        spec.attribute("textureformat", "Plain Texture");
+        spec.attribute("openexr:levelmode", 1); // MIP levels, each half the size rounded down
+        spec.attribute("openexr:roundingmode", 0);
+        return spec;
+    };
+    if (!out->open(output, levelSpec(w, h), OIIO::ImageOutput::Create)) return out->geterror();
+    std::unique_ptr<ScratchFile> rows; // the rows of the level being written (after level 0)
+    std::vector<float> band, half;
+    for (bool first = true;; first = false) {
+        const bool last = w == 1 && h == 1;
+        const int nw = std::max(1, w / 2), nh = std::max(1, h / 2);
+        auto next = last ? nullptr : std::make_unique<ScratchFile>();
+        if (next && !next->file) return "cannot make a scratch file";
+        for (int y0 = 0; y0 < h; y0 += kTile) {
+            const int y1 = std::min(h, y0 + kTile);
+            band.resize(static_cast<std::size_t>(w) * (y1 - y0) * channels);
+            if (first) {
+                if (!in->read_scanlines(0, 0, y0, y1, 0, 0, channels, OIIO::TypeDesc::FLOAT, band.data())) return in->geterror();
+                if (srgb)
+                    for (float &v : band) v = LinearFromSrgb(v);
+            } else if (std::fread(band.data(), sizeof(float), band.size(), rows->file) != band.size()) {
+                return "cannot read back a scratch file";
+            }
+            for (float &v : band)
+                if (!std::isfinite(v)) v = 0.0f;
+            if (!out->write_tiles(0, w, y0, y1, 0, 1, OIIO::TypeDesc::FLOAT, band.data())) return out->geterror();
+            if (!next) continue;
+            // Rows 2j and 2j+1 (the last one twice at an odd end) make row j below.
+            half.assign(static_cast<std::size_t>(nw) * channels, 0.0f);
+            for (int j = (y0 + 1) / 2; j < nh && 2 * j < y1; ++j) {
+                const float *r0 = &band[static_cast<std::size_t>(2 * j - y0) * w * channels];
+                const float *r1 = &band[static_cast<std::size_t>(std::min(2 * j + 1, h - 1) - y0) * w * channels];
+                for (int i = 0; i < nw; ++i) {
+                    const int a = 2 * i, b = std::min(2 * i + 1, w - 1);
+                    for (int c = 0; c < channels; ++c)
+                        half[static_cast<std::size_t>(i) * channels + c] =
+                            0.25f * (r0[a * channels + c] + r0[b * channels + c] + r1[a * channels + c] + r1[b * channels + c]);
+                }
+                if (std::fwrite(half.data(), sizeof(float), half.size(), next->file) != half.size())
+                    return "cannot write a scratch file";
+            }
+        }
+        if (last) break;
+        std::rewind(next->file);
+        rows = std::move(next);
+        w = nw;
+        h = nh;
+        if (!out->open(output, levelSpec(w, h), OIIO::ImageOutput::AppendMIPLevel)) return out->geterror();
+    }
+    if (!out->close()) return out->geterror();
+    return {};
+}
+
+// Whether the file is tiled and MIP-mapped already (made by maketx, say),
+// so the texture system can read it as it is.
+bool IsTexture(const std::string &file) {
+    std::unique_ptr<OIIO::ImageInput> in = OIIO::ImageInput::open(file);
+    if (!in || in->spec().tile_width <= 0) return false;
+    return in->seek_subimage(0, 1);
+}
+
+} // namespace
+
 struct EnvironmentMap::Impl {
+    std::unique_ptr<TempFile> pyramid; // removed after the texture system lets go of it
     OIIO::TextureSystem *textures = nullptr;
     OIIO::TextureSystem::TextureHandle *handle = nullptr;
     OIIO::TextureOpt options;
@@ -25,15 +125,23 @@ std::unique_ptr<EnvironmentMap> EnvironmentMap::Open(const std::string &file, co
     std::unique_ptr<EnvironmentMap> map(new EnvironmentMap);
     map->impl_ = std::make_unique<Impl>();
     Impl &impl = *map->impl_;
-    // A private texture system with its own cache: tiles of 64 x 64 pixels
-    // read from files that are not tiled, MIP levels made from them when a
-    // lookup wants a coarser level, at most kCacheMegabytes of tiles held.
+    // Lookups read tiles of a MIP-mapped file: the file itself when it is
+    // one, else a pyramid made from it in the temporary folder.
+    std::string texture = file;
+    if (!IsTexture(file)) {
+        impl.pyramid = std::make_unique<TempFile>(TempPath("lentara-environment", ".exr"));
+        std::string reason = impl.pyramid->ok() ? BuildPyramid(file, impl.pyramid->path()) : "no temporary file";
+        if (!reason.empty()) {
+            if (problem) *problem = "cannot read the environment image " + file + ": " + reason;
+            return nullptr;
+        }
+        texture = impl.pyramid->path();
+    }
+    // A private texture system whose cache holds at most kCacheMegabytes of tiles.
     impl.textures = OIIO::TextureSystem::create(false);
     impl.textures->attribute("max_memory_MB", kCacheMegabytes);
-    impl.textures->attribute("autotile", 64);
-    impl.textures->attribute("automip", 1);
     impl.textures->attribute("max_open_files", 4);
-    impl.handle = impl.textures->get_texture_handle(OIIO::ustring(file));
+    impl.handle = impl.textures->get_texture_handle(OIIO::ustring(texture));
     const OIIO::ImageSpec *spec = impl.handle ? impl.textures->imagespec(impl.handle, nullptr) : nullptr;
     if (!spec || !impl.textures->good(impl.handle)) {
         std::string reason = impl.textures->geterror();
@@ -47,10 +155,11 @@ std::unique_ptr<EnvironmentMap> EnvironmentMap::Open(const std::string &file, co
     }
     map->width_ = spec->width;
     map->height_ = spec->height;
-    map->channels_ = std::min(3, spec->nchannels - (spec->alpha_channel >= 0 ? 1 : 0));
-    if (map->channels_ < 1) map->channels_ = 1;
-    // Integer images are photographs in sRGB unless they say otherwise.
-    map->decodeSrgb_ = !spec->format.is_floating_point() && spec->get_string_attribute("oiio:ColorSpace") != "Linear";
+    map->channels_ = std::max(1, std::min(3, spec->nchannels - (spec->alpha_channel >= 0 ? 1 : 0)));
+    // A texture file made elsewhere in 8 or 16 bits holds sRGB values, which
+    // are decoded after filtering.
+    map->decodeSrgb_ = !impl.pyramid && !spec->format.is_floating_point() &&
+                       spec->get_string_attribute("oiio:ColorSpace") != "Linear";
     impl.options.swrap = OIIO::TextureOpt::WrapPeriodic;
     impl.options.twrap = OIIO::TextureOpt::WrapClamp;
     impl.options.interpmode = OIIO::TextureOpt::InterpBilinear;

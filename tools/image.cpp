@@ -5,15 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 
 #include <OpenImageIO/imageio.h>
+
+#include "tools/temp_file.h"
 
 namespace lentara::tool {
 
@@ -42,55 +41,6 @@ bool ParseSampleDepth(const std::string &text, SampleDepth &depth) {
 }
 
 namespace {
-
-// The temporary file being written, for the interrupt handler to remove. Only
-// the main thread writes files, one at a time.
-char gTempPath[4096];
-std::atomic<bool> gTempActive{false};
-struct sigaction gPrevious[2];
-constexpr int kSignals[2] = {SIGINT, SIGTERM};
-
-extern "C" void RemoveTempOnSignal(int signal) {
-    if (gTempActive.load()) unlink(gTempPath);
-    // Then end the way the signal would have ended the process.
-    for (int i = 0; i < 2; ++i)
-        if (kSignals[i] == signal) sigaction(signal, &gPrevious[i], nullptr);
-    raise(signal);
-}
-
-void InstallInterruptCleanup() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        for (int i = 0; i < 2; ++i) {
-            struct sigaction action {};
-            action.sa_handler = RemoveTempOnSignal;
-            sigemptyset(&action.sa_mask);
-            sigaction(kSignals[i], &action, &gPrevious[i]);
-            // Keep "ignored" as it was (a background job started with SIGINT ignored).
-            if (gPrevious[i].sa_handler == SIG_IGN) sigaction(kSignals[i], &gPrevious[i], nullptr);
-        }
-    });
-}
-
-// Marks the temporary file while it exists.
-class TempFileGuard {
-public:
-    explicit TempFileGuard(const std::string &path) : ok_(path.size() < sizeof gTempPath) {
-        if (!ok_) return;
-        InstallInterruptCleanup();
-        std::memcpy(gTempPath, path.c_str(), path.size() + 1);
-        gTempActive.store(true);
-    }
-    ~TempFileGuard() {
-        if (!ok_) return;
-        gTempActive.store(false);
-        unlink(gTempPath); // gone already after the rename
-    }
-    bool ok() const { return ok_; }
-
-private:
-    bool ok_;
-};
 
 struct Layout {
     OIIO::TypeDesc type;
@@ -136,10 +86,20 @@ void EncodeRow(const Image &image, int y, int channels, bool linear, std::vector
 
 } // namespace
 
+std::string CheckImageOutput(const std::string &path, SampleDepth depth) {
+    std::unique_ptr<OIIO::ImageOutput> out = OIIO::ImageOutput::create(path);
+    if (!out) return "cannot write " + path + ": no image format for its extension (.png, .jpg, .tif, .exr, ...)";
+    Layout layout;
+    if (std::string problem = ChooseLayout(out->format_name(), depth, layout); !problem.empty())
+        return "cannot write " + path + ": " + problem;
+    return {};
+}
+
 std::string WriteImage(const std::string &path, const Image &image, SampleDepth depth) {
     if (image.width <= 0 || image.height <= 0) return "empty image";
+    if (std::string problem = CheckImageOutput(path, depth); !problem.empty()) return problem;
     std::unique_ptr<OIIO::ImageOutput> out = OIIO::ImageOutput::create(path);
-    if (!out) return "cannot write " + path + ": no image format for its extension";
+    if (!out) return "cannot write " + path + ": " + OIIO::geterror();
     const std::string format = out->format_name();
     Layout layout;
     if (std::string problem = ChooseLayout(format, depth, layout); !problem.empty()) return "cannot write " + path + ": " + problem;
@@ -153,7 +113,7 @@ std::string WriteImage(const std::string &path, const Image &image, SampleDepth 
     if (format == "openexr") spec.attribute("compression", "zip");
 
     const std::string temp = path + ".tmp-" + std::to_string(static_cast<long>(getpid()));
-    TempFileGuard guard(temp);
+    TempFile guard(temp);
     if (!guard.ok()) return "cannot write " + path + ": the path is too long";
     if (!out->open(temp, spec)) return "cannot create " + temp + ": " + out->geterror();
     // Convert and write a band of rows at a time, so a large image needs no

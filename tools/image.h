@@ -46,6 +46,9 @@ bool ParseSampleDepth(const std::string &text, SampleDepth &depth);
 // alpha the formats that store it get it; the others get the premultiplied
 // colour (black where alpha is 0). Empty on success, else the reason.
 std::string WriteImage(const std::string &path, const Image &image, SampleDepth depth = SampleDepth::Default);
+// Whether WriteImage can write that file name at that depth (checked before
+// rendering); empty when it can, else the reason.
+std::string CheckImageOutput(const std::string &path, SampleDepth depth);
 
 // Reads any image file OpenImageIO knows into linear RGB (and alpha when the
 // file has it, premultiplied): integer files are decoded from sRGB unless

@@ -98,11 +98,15 @@ Environment LinearEnvironment(Environment e) {
 
 } // namespace
 
-Session::Session(const std::string &modulePath) : host_(std::make_unique<standin::Host>()) {
-    module_ = &host_->loadModule(modulePath);
-    if (!module_->ok())
-        throw RenderError("cannot load the module " + modulePath + ": " +
-                          (module_->error().empty() ? "unknown reason" : module_->error()));
+Session::Session(const std::vector<std::string> &modulePaths) : host_(std::make_unique<standin::Host>()) {
+    if (modulePaths.empty()) throw RenderError("no module to load");
+    for (const std::string &path : modulePaths) {
+        const standin::Module &module = host_->loadModule(path);
+        if (!module.ok())
+            throw RenderError("cannot load the module " + path + ": " +
+                              (module.error().empty() ? "unknown reason" : module.error()));
+        modules_.push_back(&module);
+    }
 }
 
 Session::~Session() {
@@ -110,10 +114,23 @@ Session::~Session() {
     for (const auto &entry : items_) host_->clearCameraType(entry.second);
 }
 
-std::vector<std::string> Session::CameraTypes() const { return module_->names(LWCAMERA_HCLASS); }
+std::vector<std::string> Session::CameraTypes() const {
+    std::vector<std::string> out;
+    for (const standin::Module *module : modules_)
+        for (const std::string &name : module->names(LWCAMERA_HCLASS))
+            if (std::find(out.begin(), out.end(), name) == out.end()) out.push_back(name);
+    return out;
+}
+
+const standin::Module *Session::ModuleOf(const std::string &server) const {
+    for (const standin::Module *module : modules_)
+        if (module->find(LWCAMERA_HCLASS, server)) return module;
+    return nullptr;
+}
 
 std::string Session::UserName(const std::string &server) const {
-    const standin::ServerInfo *info = module_->find(LWCAMERA_HCLASS, server);
+    const standin::Module *module = ModuleOf(server);
+    const standin::ServerInfo *info = module ? module->find(LWCAMERA_HCLASS, server) : nullptr;
     return info ? info->userName() : server;
 }
 
@@ -195,7 +212,9 @@ void Session::SetCameraType(const std::string &camera, const CameraDesc &desc) {
             item.cam.block = desc.block;
         }
     if (desc.type.empty()) return;
-    if (!host_->setCameraType(id, *module_, desc.type))
+    const standin::Module *module = ModuleOf(desc.type);
+    if (!module) throw InputError("camera \"" + camera + "\": unknown camera type \"" + desc.type + "\"");
+    if (!host_->setCameraType(id, *module, desc.type))
         throw InputError("camera \"" + camera + "\": the camera type " + desc.type + " refused: " + host_->lastError());
     ApplyTypeState(id, camera, desc);
 }
@@ -304,6 +323,65 @@ std::string Session::PanelText(const std::string &camera) {
         out += std::string(line) + " = " + value + "\n";
     }
     return out;
+}
+
+namespace {
+
+double NumberFrom(const std::string &text, const std::string &where) {
+    char *end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(v)) throw InputError(where + ": \"" + text + "\" is not a number");
+    return v;
+}
+
+// A setting's value from text: a whole number, true/false, else a choice's text.
+SettingValue SettingFrom(const std::string &text) {
+    SettingValue v;
+    char *end = nullptr;
+    const long long n = std::strtoll(text.c_str(), &end, 10);
+    if (!text.empty() && *end == '\0' && n >= -2147483648LL && n <= 2147483647LL) v.number = n;
+    else if (Lower(text) == "true") v.number = 1;
+    else if (Lower(text) == "false") v.number = 0;
+    else {
+        v.isText = true;
+        v.text = text;
+    }
+    return v;
+}
+
+bool EndsWith(const std::string &s, const std::string &tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+} // namespace
+
+void Session::Set(const std::string &camera, const std::string &name, const std::string &text) {
+    LWItemID id = Item(camera);
+    Instance(camera);
+    const std::string where = "--set " + name;
+    standin::EnvelopeStore &envs = host_->envelopes();
+    if (LWVParmID vp = envs.find(host_->scene().chanGroup(id), name)) {
+        envs.setKeys(vp, {});
+        envs.setValue(vp, NumberFrom(text, where));
+        return;
+    }
+    LWXPanelID panel = Panel(camera);
+    const standin::PanelService &panels = host_->panels();
+    const standin::PanelRecord *rec = panel ? panels.record(panel) : nullptr;
+    if (rec)
+        for (const standin::PanelControl &c : rec->controls) {
+            if (c.label.empty() || Lower(c.label) != Lower(name) || !EndsWith(c.ctrlclass, "-env")) continue;
+            // The panel shows angles in degrees and percentages times 100.
+            const double scale = EndsWith(c.ctrlclass, "angle-env")     ? M_PI / 180.0
+                                 : EndsWith(c.ctrlclass, "percent-env") ? 0.01
+                                                                        : 1.0;
+            LWVParmID vp = panels.get(panel, c.cid);
+            if (!vp) break;
+            envs.setKeys(vp, {});
+            envs.setValue(vp, NumberFrom(text, where) * scale);
+            return;
+        }
+    ApplySetting(id, camera, name, SettingFrom(text));
 }
 
 void Session::ApplySetting(LWItemID id, const std::string &name, const std::string &key, const SettingValue &value) {

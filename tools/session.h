@@ -23,16 +23,20 @@ public:
 
 class Session {
 public:
-    // Loads the module; RenderError when it cannot be loaded.
-    explicit Session(const std::string &modulePath);
+    // Loads the modules, in order; RenderError when one cannot be loaded.
+    explicit Session(const std::vector<std::string> &modulePaths);
+    explicit Session(const std::string &modulePath) : Session(std::vector<std::string>{modulePath}) {}
     ~Session();
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
 
     standin::Host &host() { return *host_; }
-    const standin::Module &module() const { return *module_; }
-    // Server names of the module's camera handlers, in table order.
+    const standin::Module &module() const { return *modules_.front(); }
+    // Server names of the camera handlers of every module, in module and
+    // table order; a name offered twice counts once (the first module's).
     std::vector<std::string> CameraTypes() const;
+    // The module that offers a camera type, null for none.
+    const standin::Module *ModuleOf(const std::string &server) const;
     std::string UserName(const std::string &server) const;
 
     // Puts the scene into the host and opens its environment image;
@@ -55,6 +59,12 @@ public:
     // Channel names of the enveloped parameters of the item's camera type
     // (the names scene files use under "params"), with their current values.
     std::vector<std::pair<std::string, double>> Parameters(const std::string &camera) const;
+    // Sets one parameter or setting from text (`--set NAME=VALUE`): a
+    // parameter by channel name in the units of scene files, or by panel
+    // label in the panel's units (degrees for angles, percent); a setting by
+    // name or label as a whole number, true/false or a popup choice.
+    // InputError names what is valid.
+    void Set(const std::string &camera, const std::string &name, const std::string &text);
     // The text listing of the panel's controls and values.
     std::string PanelText(const std::string &camera);
 
@@ -87,7 +97,7 @@ private:
     standin::CameraInstance &Instance(const std::string &camera) const;
 
     std::unique_ptr<standin::Host> host_;
-    standin::Module *module_ = nullptr;
+    std::vector<const standin::Module *> modules_;
     SceneDesc scene_;
     std::map<std::string, LWItemID> items_;
     std::map<LWItemID, LWXPanelID> panels_;
