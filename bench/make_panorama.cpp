@@ -63,19 +63,20 @@ int main(int argc, char **argv) {
         }
     }
     TextRenderer font;
-    if (font.Open(DefaultFontPath(), std::max(8, h / 24)).empty()) {
+    if (font.Open(DefaultFontPath(), std::max(8, h / 14)).empty()) {
         struct Label {
             const char *text;
             double lon, lat;
         };
-        const Label labels[] = {{"FRONT +Z", 0, 5}, {"RIGHT +X", 90, 5}, {"BACK -Z", 179.9, 5}, {"LEFT -X", -90, 5},
+        const Label labels[] = {{"FRONT +Z", 0, 5}, {"RIGHT +X", 90, 5}, {"BACK -Z", 180, 5}, {"LEFT -X", -90, 5},
                                 {"UP +Y", 0, 80}, {"DOWN -Y", 0, -80}};
         for (const Label &l : labels) {
             int x = 0, y = 0;
             PixelOf(l.lon, l.lat, w, h, x, y);
             const int width = font.Measure(l.text);
-            x = std::min(std::max(0, x - width / 2), w - width);
-            font.Draw(image, x, y, l.text, {1.0f, 0.02f, 0.02f});
+            font.Draw(image, x - width / 2, y, l.text, {1.0f, 0.02f, 0.02f});
+            // A label on the seam continues on the other side.
+            if (x + width / 2 > w) font.Draw(image, x - w - width / 2, y, l.text, {1.0f, 0.02f, 0.02f});
         }
     }
     const std::string problem = WriteImage(argv[1], image, SampleDepth::Default);

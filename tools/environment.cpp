@@ -164,7 +164,6 @@ std::unique_ptr<EnvironmentMap> EnvironmentMap::Open(const std::string &file, co
     impl.options.swrap = OIIO::TextureOpt::WrapPeriodic;
     impl.options.twrap = OIIO::TextureOpt::WrapClamp;
     impl.options.interpmode = OIIO::TextureOpt::InterpBilinear;
-    impl.options.anisotropic = 8;
 
     constexpr double kDegrees = M_PI / 180.0;
     const standin::Axes axes =
@@ -181,17 +180,19 @@ EnvironmentMap::~EnvironmentMap() = default;
 Rgb EnvironmentMap::Lookup(V3 d, const RayFootprint *footprint) const {
     // Into the image's frame, then to longitude and colatitude.
     const V3 l{Dot(d, right_), Dot(d, up_), Dot(d, forward_)};
-    const double horizontal = std::max(l.x * l.x + l.z * l.z, 1e-12);
+    const double horizontal = std::max(l.x * l.x + l.z * l.z, 1e-12), h = std::sqrt(horizontal);
     const float s = static_cast<float>(0.5 + std::atan2(l.x, l.z) * (0.5 / M_PI));
     const float t = static_cast<float>(std::acos(std::clamp(l.y, -1.0, 1.0)) * (1.0 / M_PI));
     float ds[2] = {0, 0}, dt[2] = {0, 0};
     if (footprint) {
-        // Chain rule through atan2 and acos (the direction is unit length).
+        // The step along the parallel (longitude) and along the meridian
+        // (colatitude, unit tangent (x y / h, -h, z y / h), which stays
+        // bounded at the poles where a step in y alone says little).
         const V3 steps[2] = {footprint->dDdx, footprint->dDdy};
         for (int k = 0; k < 2; ++k) {
             const V3 dl{Dot(steps[k], right_), Dot(steps[k], up_), Dot(steps[k], forward_)};
             const double dsk = (l.z * dl.x - l.x * dl.z) / (2.0 * M_PI * horizontal);
-            const double dtk = -dl.y / (M_PI * std::sqrt(horizontal));
+            const double dtk = ((dl.x * l.x + dl.z * l.z) * l.y / h - dl.y * h) / M_PI;
             ds[k] = static_cast<float>(std::clamp(dsk, -1.0, 1.0));
             dt[k] = static_cast<float>(std::clamp(dtk, -1.0, 1.0));
         }

@@ -183,6 +183,22 @@ TEST_F(Reproject, AShrunkPanoramaDoesNotAlias) {
         for (int x = 0; x < 32; ++x) ASSERT_NEAR(image.at(x, y).g, 0.5f, 0.1f) << x << "," << y;
 }
 
+TEST_F(Reproject, FootprintsAtThePolesStayNearThePoles) {
+    // A bright spot 55 degrees below the north pole must not reach the rows
+    // around the poles, where a footprint spans every longitude.
+    const std::string input = Panorama("spot.exr", 512, 256, [](V3 d) {
+        const float v = Dot(d, Unit(V3{0.5, 0.6, 0.6})) > 0.999 ? 1000.0f : 0.5f;
+        return Rgb{v, v, v};
+    });
+    ReprojectOptions o = Options(input, "VantorPanoramicCam", 128, 64);
+    o.sets = {"Upper Vertical FOV angle=90", "Lower Vertical FOV angle=-90"};
+    o.samples = 4;
+    Image image;
+    ASSERT_EQ(Run(o, &image), kExitOk) << messages_;
+    for (int y : {0, 1, 62, 63})
+        for (int x = 0; x < 128; ++x) ASSERT_NEAR(image.at(x, y).r, 0.5f, 0.05f) << x << "," << y;
+}
+
 TEST_F(Reproject, TheImageIsTheSameForAnyThreadCount) {
     const std::string input = Panorama("directions.exr", 256, 128, Encode);
     for (int samples : {1, 3}) {
