@@ -60,13 +60,22 @@ cases = {
 
 render = {}  # lentara's own time of its render loop ("... rays in S s")
 
+cpu = {}     # user + system CPU seconds of the command: less sensitive to the machine's load than wall time
+
 def run(cmd, key=None):
     start = time.perf_counter()
-    done = subprocess.run(cmd, check=True, stdout=subprocess.PIPE, text=True)
+    child = subprocess.Popen(cmd, stdout=subprocess.PIPE, text=True)
+    stdout = child.stdout.read()
+    _, status, usage = os.wait4(child.pid, 0)
     wall = time.perf_counter() - start
-    found = re.search(r"rays in ([0-9.]+) s", done.stdout)
-    if key and found:
-        render.setdefault(key, []).append(float(found.group(1)))
+    child.returncode = os.waitstatus_to_exitcode(status)
+    if child.returncode != 0:
+        raise SystemExit(f"failed ({child.returncode}): {' '.join(cmd)}")
+    found = re.search(r"rays in ([0-9.]+) s", stdout)
+    if key:
+        cpu.setdefault(key, []).append(usage.ru_utime + usage.ru_stime)
+        if found:
+            render.setdefault(key, []).append(float(found.group(1)))
     return wall
 
 def load():
@@ -117,14 +126,19 @@ w("  across); ffmpeg's 180-degree fisheye at 2048 x 2048, bilinear.")
 w("- lentara filters every lookup over the pixel's footprint (OpenImageIO texture system, MIP-mapped,")
 w("  anisotropic); ffmpeg interpolates bilinearly in the full-size panorama, so it aliases when it shrinks.")
 w("")
-w("| case | threads | lentara s | ffmpeg s | lentara / ffmpeg (target <= 2) |")
-w("|---|---:|---:|---:|---:|")
+w("| case | threads | lentara s | ffmpeg s | lentara / ffmpeg (target <= 2) | CPU s lentara / ffmpeg |")
+w("|---|---:|---:|---:|---:|---:|")
 for kind in ("skybox", "fisheye"):
     for t in (1, 2):
         l, f = best[((kind, "lentara"), t)], best[((kind, "ffmpeg"), t)]
         lm, fm = median[((kind, "lentara"), t)], median[((kind, "ffmpeg"), t)]
+        lc, fc = min(cpu[((kind, "lentara"), t)]), min(cpu[((kind, "ffmpeg"), t)])
         r = l / f
-        w(f"| {kind} | {t} | {l:.2f} ({lm:.2f}) | {f:.2f} ({fm:.2f}) | {r:.2f}{'' if r <= 2 or t == 1 else ' **miss**'} |")
+        w(f"| {kind} | {t} | {l:.2f} ({lm:.2f}) | {f:.2f} ({fm:.2f}) | {r:.2f}{'' if r <= 2 or t == 1 else ' **miss**'} "
+          f"| {lc:.2f} / {fc:.2f} |")
+w("")
+w("The last column is the CPU time (user + system, best run) the whole command took, which the load of the")
+w("machine disturbs much less than the wall time.")
 w("")
 w("Two-thread scaling (time with one thread / time with two). *render loop*: lentara's own time of the")
 w("parallel loop (camera rays and filtered lookups, as it prints it); *whole command*: wall time, with the")
