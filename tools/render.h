@@ -43,7 +43,7 @@ struct RenderOptions {
 };
 
 struct RenderStats {
-    std::uint64_t rays = 0;   // evaluate calls
+    std::uint64_t rays = 0;   // samples (the extra rays that give environment lookups their footprints not counted)
     std::uint64_t noRays = 0; // of those, how many gave no ray
     double seconds = 0;
     int threads = 1;
