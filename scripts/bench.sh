@@ -226,7 +226,13 @@ for kind, names in [("module", projection), ("composite", ["Dual", "4Up", "12Up"
             _, _, bs = scaling(base, False)
             w(f"| {c} | {s} | {f(a and a / 1e6, 2)} | {f(b and b / 1e6, 2)} | {sc} | {bs} |")
 w("")
-open(sys.argv[3], "w").write("\n".join(lines))
+# Keep the reprojection section that scripts/bench-reproject.sh writes.
+try:
+    previous = open(sys.argv[3]).read()
+except OSError:
+    previous = ""
+cut = previous.find("## Reprojection")
+open(sys.argv[3], "w").write("\n".join(lines) + ("\n" + previous[cut:] if cut >= 0 else ""))
 PY
 echo "wrote $root/bench/RESULTS.md"
 exit "$status"

@@ -2,8 +2,8 @@
 # Installs what the build, the tools and the tests need on Debian (run as root).
 # Does nothing when everything is already present.
 set -eu
-PKGS="build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
-libfreetype-dev fonts-dejavu-core nlohmann-json3-dev libcli11-dev"
+PKGS="build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+libopenimageio-dev openimageio-tools libtbb-dev libfreetype-dev fonts-dejavu-core nlohmann-json3-dev libcli11-dev"
 missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -219,7 +219,8 @@ int RunDemo(const DemoOptions &options, std::ostream &out, std::ostream &err) {
             err << "lentara demo: the modules offer no camera type\n";
             return kExitRenderFailure;
         }
-        const SceneDesc scene = DemoScene(options.width, options.height, options.samples);
+        SceneDesc scene = DemoScene(options.width, options.height, options.samples);
+        scene.environment.file = options.environment;
         session.Build(scene);
         const CameraDesc base = scene.Find(kDemoCamera)->cam;
         RenderOptions ro;
@@ -244,7 +245,7 @@ int RunDemo(const DemoOptions &options, std::ostream &out, std::ostream &err) {
                 session.EndRender(kDemoCamera);
                 NoteThreads("demo", options.common.threads, stats.threads, threadsNoted, err);
                 const std::string path = (fs::path(options.outDir) / (type + ".png")).string();
-                if (const std::string problem = WritePng(path, image); !problem.empty()) throw RenderError(problem);
+                if (const std::string problem = WriteImage(path, image); !problem.empty()) throw RenderError(problem);
                 out << path << "  " << session.UserName(type) << "  " << FormatStats(stats) << "\n";
                 total.rays += stats.rays;
                 total.seconds += stats.seconds;
@@ -260,7 +261,7 @@ int RunDemo(const DemoOptions &options, std::ostream &out, std::ostream &err) {
         const Image contact = ContactSheet(sheet, 4, 240, &fontProblem);
         if (!fontProblem.empty()) err << "lentara demo: contact sheet without labels: " << fontProblem << "\n";
         const std::string sheetPath = (fs::path(options.outDir) / "contact-sheet.png").string();
-        if (const std::string problem = WritePng(sheetPath, contact); !problem.empty()) {
+        if (const std::string problem = WriteImage(sheetPath, contact); !problem.empty()) {
             err << "lentara demo: " << problem << "\n";
             return kExitRenderFailure;
         }
@@ -390,7 +391,7 @@ int RunRender(const RenderCommandOptions &options, std::ostream &out, std::ostre
                 const Image image = session.RenderFrame(camera, frame, ro, &stats);
                 NoteThreads("render", options.common.threads, stats.threads, threadsNoted, err);
                 const std::string path = (fs::path(outDir) / FrameName(camera, type, frame)).string();
-                if (const std::string problem = WritePng(path, image); !problem.empty()) throw RenderError(problem);
+                if (const std::string problem = WriteImage(path, image); !problem.empty()) throw RenderError(problem);
                 out << path << "  " << FormatStats(stats) << "\n";
                 total.rays += stats.rays;
                 total.seconds += stats.seconds;

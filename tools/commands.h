@@ -24,6 +24,7 @@ struct DemoOptions {
     CommonOptions common;
     std::string outDir = "out/demo";
     int width = 384, height = 192, samples = 4;
+    std::string environment; // equirectangular image as the sky; empty: the built-in sky
 };
 
 struct RenderCommandOptions {

@@ -138,7 +138,7 @@ Image ContactSheet(const std::vector<SheetEntry> &entries, int columns, int tile
     const int labelHeight = labels ? title.LineHeight() + static_cast<int>(subtitleLines) * subtitle.LineHeight() + 6 : 0;
     columns = std::max(1, std::min(columns, static_cast<int>(entries.size())));
     const int rows = (static_cast<int>(entries.size()) + columns - 1) / columns;
-    Image sheet(pad + columns * (tileWidth + pad), pad + rows * (tileHeight + labelHeight + pad), {0.12f, 0.12f, 0.13f});
+    Image sheet(pad + columns * (tileWidth + pad), pad + rows * (tileHeight + labelHeight + pad), LinearFromSrgb(Rgb{0.12f, 0.12f, 0.13f}));
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const SheetEntry &e = entries[i];
         const int x0 = pad + static_cast<int>(i % columns) * (tileWidth + pad);
@@ -151,10 +151,10 @@ Image ContactSheet(const std::vector<SheetEntry> &entries, int columns, int tile
         }
         if (labels) {
             const int base = y0 + tileHeight + 3 + title.Ascent();
-            title.Draw(sheet, x0, base, e.title, {0.95f, 0.95f, 0.95f});
+            title.Draw(sheet, x0, base, e.title, LinearFromSrgb(Rgb{0.95f, 0.95f, 0.95f}));
             int y = base + 1;
             for (const std::string &line : lines(e.subtitle))
-                subtitle.Draw(sheet, x0, y += subtitle.LineHeight(), line, {0.65f, 0.68f, 0.72f});
+                subtitle.Draw(sheet, x0, y += subtitle.LineHeight(), line, LinearFromSrgb(Rgb{0.65f, 0.68f, 0.72f}));
         }
     }
     return sheet;

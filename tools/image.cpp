@@ -1,146 +1,166 @@
-// image.cpp -- PNG output through libpng and the small image operations the
-// contact sheet needs.
+// image.cpp -- image files through OpenImageIO, the sRGB transfer, and the
+// small image operations the contact sheet needs.
 #include "tools/image.h"
 
-#include <png.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
+
+#include <OpenImageIO/imageio.h>
+
+#include "tools/temp_file.h"
 
 namespace lentara::tool {
 
-std::uint8_t ToByte(float v) {
-    if (!(v > 0.0f)) return 0; // also NaN
-    if (v >= 1.0f) return 255;
-    return static_cast<std::uint8_t>(std::lround(v * 255.0f));
+float SrgbFromLinear(float v) {
+    if (!(v > 0.0f)) return 0.0f; // also NaN
+    if (v >= 1.0f) return 1.0f;
+    return v <= 0.0031308f ? 12.92f * v : 1.055f * std::pow(v, 1.0f / 2.4f) - 0.055f;
 }
 
-std::vector<std::uint8_t> ToBytes(const Image &image) {
-    std::vector<std::uint8_t> out;
-    out.reserve(image.pixels.size() * 3);
-    for (const Rgb &p : image.pixels) {
-        out.push_back(ToByte(p.r));
-        out.push_back(ToByte(p.g));
-        out.push_back(ToByte(p.b));
-    }
-    return out;
+float LinearFromSrgb(float v) {
+    if (!(v > 0.0f)) return 0.0f;
+    return v <= 0.04045f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f);
+}
+
+Rgb LinearFromSrgb(Rgb c) { return {LinearFromSrgb(c.r), LinearFromSrgb(c.g), LinearFromSrgb(c.b)}; }
+
+std::uint8_t ToByte(float linear) { return static_cast<std::uint8_t>(std::lround(SrgbFromLinear(linear) * 255.0f)); }
+
+bool ParseSampleDepth(const std::string &text, SampleDepth &depth) {
+    if (text == "8") depth = SampleDepth::Uint8;
+    else if (text == "16") depth = SampleDepth::Uint16;
+    else if (text == "half") depth = SampleDepth::Half;
+    else if (text == "float") depth = SampleDepth::Float;
+    else return false;
+    return true;
 }
 
 namespace {
 
-struct PngFailure {
-    std::string message;
+struct Layout {
+    OIIO::TypeDesc type;
+    bool linear = false;
 };
 
-void OnPngError(png_structp png, png_const_charp message) {
-    auto *failure = static_cast<PngFailure *>(png_get_error_ptr(png));
-    if (failure) failure->message = message ? message : "libpng error";
-    png_longjmp(png, 1);
-}
-
-void OnPngWarning(png_structp, png_const_charp) {}
-
-// The libpng part of writing, kept free of C++ objects with destructors
-// because libpng reports errors by longjmp.
-bool WritePngFile(std::FILE *file, int width, int height, const std::uint8_t *rgb, PngFailure &failure) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, OnPngError, OnPngWarning);
-    if (!png) {
-        failure.message = "cannot create PNG writer";
-        return false;
-    }
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        failure.message = "cannot create PNG info";
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, const_cast<png_bytep>(rgb + static_cast<std::size_t>(y) * width * 3));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
-
-bool ReadPngFile(std::FILE *file, png_uint_32 &width, png_uint_32 &height, std::vector<std::uint8_t> &rgb,
-                 PngFailure &failure) {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &failure, OnPngError, OnPngWarning);
-    if (!png) return false;
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_read_struct(&png, nullptr, nullptr);
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        return false;
-    }
-    png_init_io(png, file);
-    png_read_info(png, info);
-    width = png_get_image_width(png, info);
-    height = png_get_image_height(png, info);
-    png_set_expand(png);
-    png_set_strip_16(png);
-    png_set_strip_alpha(png);
-    png_set_gray_to_rgb(png);
-    png_read_update_info(png, info);
-    if (png_get_rowbytes(png, info) != static_cast<std::size_t>(width) * 3) {
-        failure.message = "unsupported PNG layout";
-        png_destroy_read_struct(&png, &info, nullptr);
-        return false;
-    }
-    rgb.resize(static_cast<std::size_t>(width) * height * 3);
-    for (png_uint_32 y = 0; y < height; ++y) png_read_row(png, rgb.data() + static_cast<std::size_t>(y) * width * 3, nullptr);
-    png_read_end(png, nullptr);
-    png_destroy_read_struct(&png, &info, nullptr);
-    return true;
-}
-
-} // namespace
-
-std::string WritePng(const std::string &path, const Image &image) {
-    if (image.width <= 0 || image.height <= 0) return "empty image";
-    const std::vector<std::uint8_t> rgb = ToBytes(image);
-    const std::string temp = path + ".tmp-" + std::to_string(static_cast<long>(getpid()));
-    std::FILE *file = std::fopen(temp.c_str(), "wb");
-    if (!file) return "cannot create " + temp + ": " + std::strerror(errno);
-    PngFailure failure;
-    const bool written = WritePngFile(file, image.width, image.height, rgb.data(), failure);
-    const bool flushed = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !flushed || !closed) {
-        std::remove(temp.c_str());
-        return "cannot write " + path + ": " + (failure.message.empty() ? std::strerror(errno) : failure.message);
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        std::remove(temp.c_str());
-        return "cannot rename " + temp + " to " + path + ": " + reason;
+// The sample type for a file format, or a reason why the format cannot take it.
+std::string ChooseLayout(const std::string &format, SampleDepth depth, Layout &layout) {
+    const bool exr = format == "openexr", hdr = format == "hdr";
+    if (depth == SampleDepth::Default) depth = exr ? SampleDepth::Half : hdr ? SampleDepth::Float : SampleDepth::Uint8;
+    const bool allowed = exr ? (depth == SampleDepth::Half || depth == SampleDepth::Float)
+                         : hdr ? depth == SampleDepth::Float
+                         : format == "png" ? (depth == SampleDepth::Uint8 || depth == SampleDepth::Uint16)
+                         : format == "jpeg" ? depth == SampleDepth::Uint8
+                                            : true;
+    if (!allowed) return "the " + format + " format cannot store that sample depth";
+    switch (depth) {
+    case SampleDepth::Uint16: layout = {OIIO::TypeDesc::UINT16, false}; break;
+    case SampleDepth::Half: layout = {OIIO::TypeDesc::HALF, true}; break;
+    case SampleDepth::Float: layout = {OIIO::TypeDesc::FLOAT, true}; break;
+    default: layout = {OIIO::TypeDesc::UINT8, false}; break;
     }
     return {};
 }
 
-std::string ReadPng(const std::string &path, int &width, int &height, std::vector<std::uint8_t> &rgb) {
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file) return "cannot open " + path + ": " + std::strerror(errno);
-    PngFailure failure;
-    png_uint_32 w = 0, h = 0;
-    const bool ok = ReadPngFile(file, w, h, rgb, failure);
-    std::fclose(file);
-    if (!ok) return "cannot read " + path + ": " + (failure.message.empty() ? "not a PNG" : failure.message);
-    width = static_cast<int>(w);
-    height = static_cast<int>(h);
+// One row as the file wants it: linear and premultiplied for float files;
+// straight colour with the sRGB transfer for integer ones.
+void EncodeRow(const Image &image, int y, int channels, bool linear, std::vector<float> &row) {
+    row.resize(static_cast<std::size_t>(image.width) * channels);
+    for (int x = 0; x < image.width; ++x) {
+        const Rgb &p = image.at(x, y);
+        float c[4] = {p.r, p.g, p.b, image.alphaAt(x, y)};
+        if (!linear) {
+            const float unpremultiply = (channels == 4 && c[3] > 0.0f) ? 1.0f / c[3] : 1.0f;
+            for (int k = 0; k < 3; ++k) c[k] = SrgbFromLinear(c[k] * unpremultiply);
+        } else {
+            for (int k = 0; k < 3; ++k)
+                if (!std::isfinite(c[k])) c[k] = 0.0f;
+        }
+        for (int k = 0; k < channels; ++k) row[static_cast<std::size_t>(x) * channels + k] = c[k];
+    }
+}
+
+} // namespace
+
+std::string CheckImageOutput(const std::string &path, SampleDepth depth) {
+    std::unique_ptr<OIIO::ImageOutput> out = OIIO::ImageOutput::create(path);
+    if (!out) return "cannot write " + path + ": no image format for its extension (.png, .jpg, .tif, .exr, ...)";
+    Layout layout;
+    if (std::string problem = ChooseLayout(out->format_name(), depth, layout); !problem.empty())
+        return "cannot write " + path + ": " + problem;
+    return {};
+}
+
+std::string WriteImage(const std::string &path, const Image &image, SampleDepth depth) {
+    if (image.width <= 0 || image.height <= 0) return "empty image";
+    if (std::string problem = CheckImageOutput(path, depth); !problem.empty()) return problem;
+    std::unique_ptr<OIIO::ImageOutput> out = OIIO::ImageOutput::create(path);
+    if (!out) return "cannot write " + path + ": " + OIIO::geterror();
+    const std::string format = out->format_name();
+    Layout layout;
+    if (std::string problem = ChooseLayout(format, depth, layout); !problem.empty()) return "cannot write " + path + ": " + problem;
+    const int channels = (!image.alpha.empty() && out->supports("alpha")) ? 4 : 3;
+    OIIO::ImageSpec spec(image.width, image.height, channels, layout.type);
+    if (channels == 4) {
+        spec.alpha_channel = 3;
+        if (!layout.linear) spec.attribute("oiio:UnassociatedAlpha", 1);
+    }
+    spec.attribute("oiio:ColorSpace", layout.linear ? "Linear" : "sRGB");
+    if (format == "openexr") spec.attribute("compression", "zip");
+
+    const std::string temp = path + ".tmp-" + std::to_string(static_cast<long>(getpid()));
+    TempFile guard(temp);
+    if (!guard.ok()) return "cannot write " + path + ": the path is too long";
+    if (!out->open(temp, spec)) return "cannot create " + temp + ": " + out->geterror();
+    // Convert and write a band of rows at a time, so a large image needs no
+    // second full-size copy.
+    const int band = 64;
+    std::vector<float> rows, row;
+    bool written = true;
+    for (int y0 = 0; y0 < image.height && written; y0 += band) {
+        const int y1 = std::min(image.height, y0 + band);
+        rows.clear();
+        for (int y = y0; y < y1; ++y) {
+            EncodeRow(image, y, channels, layout.linear, row);
+            rows.insert(rows.end(), row.begin(), row.end());
+        }
+        written = out->write_scanlines(y0, y1, 0, OIIO::TypeDesc::FLOAT, rows.data());
+    }
+    const bool closed = out->close();
+    if (!written || !closed) return "cannot write " + path + ": " + out->geterror();
+    if (std::rename(temp.c_str(), path.c_str()) != 0) return "cannot rename " + temp + " to " + path + ": " + std::strerror(errno);
+    return {};
+}
+
+std::string ReadImage(const std::string &path, Image &image) {
+    OIIO::ImageSpec config;
+    config.attribute("oiio:UnassociatedAlpha", 1);
+    std::unique_ptr<OIIO::ImageInput> in = OIIO::ImageInput::open(path, &config);
+    if (!in) return "cannot read " + path + ": " + OIIO::geterror();
+    const OIIO::ImageSpec &spec = in->spec();
+    if (spec.width <= 0 || spec.height <= 0 || spec.nchannels <= 0) return "cannot read " + path + ": empty image";
+    const int n = spec.nchannels;
+    std::vector<float> data(static_cast<std::size_t>(spec.width) * spec.height * n);
+    if (!in->read_image(0, 0, 0, n, OIIO::TypeDesc::FLOAT, data.data())) return "cannot read " + path + ": " + in->geterror();
+    const bool linear = spec.format.is_floating_point() || spec.get_string_attribute("oiio:ColorSpace") == "Linear";
+    const int alphaChannel = spec.alpha_channel;
+    image = Image(spec.width, spec.height);
+    if (alphaChannel >= 0) image.alpha.resize(image.pixels.size());
+    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+        const float *p = &data[i * n];
+        float c[3] = {p[0], p[n > 2 ? 1 : 0], p[n > 2 ? 2 : 0]};
+        if (!linear)
+            for (float &v : c) v = LinearFromSrgb(v);
+        const float a = alphaChannel >= 0 ? p[alphaChannel] : 1.0f;
+        // Float files store premultiplied colour already; integer ones straight.
+        const float premultiply = (alphaChannel >= 0 && !linear) ? a : 1.0f;
+        image.pixels[i] = {c[0] * premultiply, c[1] * premultiply, c[2] * premultiply};
+        if (alphaChannel >= 0) image.alpha[i] = a;
+    }
     return {};
 }
 

@@ -7,20 +7,73 @@
 #include <CLI/CLI.hpp>
 
 #include "tools/commands.h"
+#include "tools/reproject.h"
 
 using namespace lentara::tool;
 
 namespace {
 
-void AddCommon(CLI::App *cmd, CommonOptions &o, bool threads) {
+std::string DefaultModulesText() {
     std::string defaults;
     for (const std::string &path : DefaultModulePaths()) defaults += (defaults.empty() ? "" : ", ") + path;
-    cmd->add_option("--module", o.modules, "plug-in module file; repeat for several (default: " + defaults + ")")
+    return defaults;
+}
+
+void AddCommon(CLI::App *cmd, CommonOptions &o, bool threads) {
+    cmd->add_option("--module", o.modules, "plug-in module file; repeat for several (default: " + DefaultModulesText() + ")")
         ->allow_extra_args(false);
     if (threads)
         cmd->add_option("--threads", o.threads, "render threads, 1 to 1024 (default: every core; at most one per image row)")
             ->check(CLI::Range(1, 1024));
 }
+
+// `lentara reproject`: its options, and the checks of those CLI11 leaves as text.
+struct ReprojectCommand {
+    ReprojectOptions options;
+    std::string size, depth;
+    CLI::App *cmd = nullptr;
+
+    void Add(CLI::App &app) {
+        cmd = app.add_subcommand("reproject", "render an equirectangular panorama through a camera type (environment only)");
+        cmd->footer(std::string("Default size per camera type: ") + kDefaultReprojectSizes +
+                    ". Pixels where the camera gives no ray are transparent (alpha 0) in formats with alpha, black "
+                    "otherwise. Output format by extension: .png (8 or 16 bit), .jpg, .tif, .exr (half or float, "
+                    "linear), .hdr.");
+        cmd->add_option("input", options.input, "equirectangular (latitude-longitude) image, any format OpenImageIO reads")
+            ->required();
+        cmd->add_option("-o,--output", options.output, "output image file")->required();
+        cmd->add_option("--type", options.type, "camera type (server name; `lentara info` lists them)");
+        cmd->add_option("--size", size, "image size WxH (default: per camera type, below)");
+        cmd->add_option("--samples", options.samples, "samples per pixel (default: 1)")->check(CLI::Range(1, 4096));
+        cmd->add_option("--set", options.sets,
+                        "NAME=VALUE: a parameter by channel name (scene-file units) or panel label (panel units: degrees "
+                        "for angles), or a setting by name or label (number, true/false or choice text); repeatable")
+            ->allow_extra_args(false);
+        cmd->add_option("--scene", options.scene, "scene file whose camera item gives pose, lens and settings");
+        cmd->add_option("--camera", options.camera, "the camera item of --scene");
+        cmd->add_option("--module", options.modules, "plug-in module file; repeat for several (default: " + DefaultModulesText() + ")")
+            ->allow_extra_args(false);
+        cmd->add_option("--bits", depth, "sample depth: 8, 16, half or float (default: half for .exr, else 8)");
+        cmd->add_option("--threads", options.threads, "render threads (default: every core)")->check(CLI::Range(1, 1024));
+    }
+
+    int Run(bool progress) {
+        if (!size.empty()) {
+            int w = 0, h = 0;
+            if (const std::string problem = ParseSize(size, w, h); !problem.empty()) return Usage("--size: " + problem);
+            options.width = w;
+            options.height = h;
+        }
+        if (!depth.empty() && !ParseSampleDepth(depth, options.depth)) return Usage("--bits wants 8, 16, half or float");
+        options.progress = progress;
+        return RunReproject(options, std::cout, std::cerr);
+    }
+
+    static int Usage(const std::string &message) {
+        std::cerr << "lentara reproject: " << message << "\n";
+        return kExitInputError;
+    }
+};
 
 } // namespace
 
@@ -40,6 +93,7 @@ int main(int argc, char **argv) {
     demoCmd->add_option("--size", demoSize, "image size WxH (default: 384x192)" + sizeHelp);
     demoCmd->add_option("--samples", demo.samples, "samples per pixel, 1 to 4096 (default: 4)")->check(CLI::Range(1, 4096));
     AddCommon(demoCmd, demo.common, true);
+    demoCmd->add_option("--environment", demo.environment, "equirectangular image as the demo's sky");
 
     RenderCommandOptions render;
     std::string renderSize, frames;
@@ -80,6 +134,9 @@ int main(int argc, char **argv) {
     CLI::App *infoCmd = app.add_subcommand("info", "list the modules' servers and each camera type's panel");
     infoCmd->add_option("--type", info.type, "only this camera type (server name)");
     AddCommon(infoCmd, info.common, false);
+
+    ReprojectCommand reproject;
+    reproject.Add(app);
 
     try {
         app.parse(argc, argv);
@@ -122,5 +179,6 @@ int main(int argc, char **argv) {
             return usage("--grid", problem);
         return RunRays(rays, std::cout, std::cerr);
     }
+    if (reproject.cmd->parsed()) return reproject.Run(progress);
     return RunInfo(info, std::cout, std::cerr);
 }

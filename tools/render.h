@@ -1,7 +1,8 @@
 // render.h -- the preview renderer: asks a camera for the ray of every
-// sample of every pixel and traces it through the world, on a pool of
-// threads over rows. Each pixel draws its samples from its own seed, so the
-// image is the same for any thread count.
+// sample of every pixel and traces it through the world, in parallel over
+// blocks of pixels (oneTBB). Each pixel draws its samples from its own seed
+// and its footprint from its own neighbours, so the image is the same for any
+// thread count and any split into blocks.
 #pragma once
 
 #include <atomic>
@@ -38,10 +39,11 @@ struct RenderOptions {
     bool progress = false; // progress bar on stderr
     std::string label;     // shown with the progress bar
     Rgb noRay{0, 0, 0};    // colour of samples without a ray
+    bool alpha = false;    // fill Image::alpha with the share of samples that got a ray
 };
 
 struct RenderStats {
-    std::uint64_t rays = 0;   // evaluate calls
+    std::uint64_t rays = 0;   // samples (the extra rays that give environment lookups their footprints not counted)
     std::uint64_t noRays = 0; // of those, how many gave no ray
     double seconds = 0;
     int threads = 1;

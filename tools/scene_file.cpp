@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -251,7 +252,8 @@ void ParseEnvironment(const Json &j, Environment &env) {
     const std::string path = "environment";
     if (!j.is_object()) Fail(path, "expected an object");
     OnlyKeys(j, path, {"zenith", "horizon", "below", "sun_direction", "sun_colour", "sun_radius", "ground",
-                       "ground_height", "ground_colours", "checker_size", "fog_distance"});
+                       "ground_height", "ground_colours", "checker_size", "fog_distance", "file", "rotation",
+                       "intensity"});
     if (j.contains("zenith")) env.zenith = ParseColour(j["zenith"], path + ".zenith");
     if (j.contains("horizon")) env.horizon = ParseColour(j["horizon"], path + ".horizon");
     if (j.contains("below")) env.below = ParseColour(j["below"], path + ".below");
@@ -273,6 +275,21 @@ void ParseEnvironment(const Json &j, Environment &env) {
     if (j.contains("fog_distance")) {
         env.fogDistance = Number(j["fog_distance"], path + ".fog_distance");
         if (env.fogDistance < 0) Fail(path + ".fog_distance", "must be 0 (no haze) or more");
+    }
+    // The image in place of the sky.
+    if (j.contains("file")) {
+        env.file = Text(j["file"], path + ".file");
+        if (env.file.empty()) Fail(path + ".file", "must name an image file");
+    }
+    if (j.contains("rotation")) {
+        const V3 r = ParseVector(j["rotation"], path + ".rotation");
+        env.rotation[0] = r.x;
+        env.rotation[1] = r.y;
+        env.rotation[2] = r.z;
+    }
+    if (j.contains("intensity")) {
+        env.intensity = Number(j["intensity"], path + ".intensity");
+        if (env.intensity < 0) Fail(path + ".intensity", "must be 0 or more");
     }
 }
 
@@ -388,7 +405,12 @@ SceneDesc LoadScene(const std::string &path) {
     if (!in) throw InputError(path + ": cannot open the scene file");
     std::ostringstream text;
     text << in.rdbuf();
-    return ParseScene(text.str(), path);
+    SceneDesc scene = ParseScene(text.str(), path);
+    // An environment image named relative to the scene file lies beside it.
+    const std::filesystem::path image(scene.environment.file);
+    if (!image.empty() && image.is_relative())
+        scene.environment.file = (std::filesystem::path(path).parent_path() / image).lexically_normal().string();
+    return scene;
 }
 
 namespace {
@@ -437,6 +459,11 @@ std::string SceneToJson(const SceneDesc &scene) {
         {"checker_size", env.groundMaterial.checkerSize},
         {"fog_distance", env.fogDistance},
     };
+    if (!env.file.empty()) {
+        root["environment"]["file"] = env.file;
+        root["environment"]["rotation"] = {env.rotation[0], env.rotation[1], env.rotation[2]};
+        root["environment"]["intensity"] = env.intensity;
+    }
     Json items = Json::array();
     for (const ItemDesc &item : scene.items) {
         Json j;

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include "tools/environment.h"
+
 namespace lentara::tool {
 
 using standin::CamProp;
@@ -86,6 +88,20 @@ private:
     bool depthOfField_;
 };
 
+// Scene files and the demo give colours as picked on screen (sRGB); the
+// renderer shades in linear light.
+Material LinearMaterial(Material m) {
+    m.colour = LinearFromSrgb(m.colour);
+    m.colour2 = LinearFromSrgb(m.colour2);
+    return m;
+}
+
+Environment LinearEnvironment(Environment e) {
+    for (Rgb *c : {&e.zenith, &e.horizon, &e.below, &e.sun}) *c = LinearFromSrgb(*c);
+    e.groundMaterial = LinearMaterial(e.groundMaterial);
+    return e;
+}
+
 } // namespace
 
 Session::Session(const std::vector<std::string> &modulePaths) : host_(std::make_unique<standin::Host>()) {
@@ -131,6 +147,13 @@ LWItemID Session::Item(const std::string &name) const {
 
 void Session::Build(const SceneDesc &scene) {
     scene_ = scene;
+    environmentMap_.reset();
+    if (!scene.environment.file.empty()) {
+        std::string problem;
+        environmentMap_ = EnvironmentMap::Open(scene.environment.file, scene.environment.rotation,
+                                               scene.environment.intensity, &problem);
+        if (!environmentMap_) throw InputError("environment.file: " + problem);
+    }
     standin::Scene &s = host_->scene();
     host_->render().fps = scene.fps;
     host_->render().shutter = scene.exposure;
@@ -511,7 +534,8 @@ void Session::EndRender(const std::string &camera) { Instance(camera).cleanUp();
 
 World Session::FrameWorld(int frame) const {
     World world;
-    world.environment = scene_.environment;
+    world.environment = LinearEnvironment(scene_.environment);
+    world.map = environmentMap_;
     const LWFrameInfo fi = host_->frameInfo(frame);
     const standin::Scene &s = host_->scene();
     for (const ItemDesc &item : scene_.items) {
@@ -522,6 +546,7 @@ World Session::FrameWorld(int frame) const {
         const int steps = (moves && fi.duration > 0) ? 16 : 0;
         FrameObject object;
         object.shape = item.shape;
+        object.shape.material = LinearMaterial(item.shape.material);
         for (int k = 0; k <= steps; ++k) {
             const double t = fi.start + (steps ? fi.duration * k / steps : 0.0);
             double p[3];

@@ -40,8 +40,9 @@ public:
     const standin::Module *ModuleOf(const std::string &server) const;
     std::string UserName(const std::string &server) const;
 
-    // Puts the scene into the host; InputError names what does not fit (an
-    // unknown camera type, parameter or setting).
+    // Puts the scene into the host and opens its environment image;
+    // InputError names what does not fit (an unknown camera type, parameter
+    // or setting, an unreadable image).
     void Build(const SceneDesc &scene);
     const SceneDesc &scene() const { return scene_; }
     LWItemID Item(const std::string &name) const;
@@ -119,6 +120,7 @@ private:
     SceneDesc scene_;
     std::map<std::string, LWItemID> items_;
     std::map<LWItemID, LWXPanelID> panels_;
+    std::shared_ptr<const EnvironmentMap> environmentMap_; // the scene's environment.file, opened
 };
 
 } // namespace lentara::tool

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "tools/environment.h"
+
 namespace lentara::tool {
 
 namespace {
@@ -140,7 +142,8 @@ bool World::Intersect(V3 origin, V3 dir, double fraction, double tMax, Hit *hit)
     return found;
 }
 
-Rgb World::Sky(V3 d) const {
+Rgb World::Sky(V3 d, const RayFootprint *footprint) const {
+    if (map) return map->Lookup(d, footprint);
     const Environment &env = environment;
     Rgb colour;
     if (d.y >= 0) {
@@ -157,11 +160,11 @@ Rgb World::Sky(V3 d) const {
     return Mix(colour, env.sun, glow);
 }
 
-Rgb World::Trace(V3 origin, V3 direction, double fraction) const {
+Rgb World::Trace(V3 origin, V3 direction, double fraction, const RayFootprint *footprint) const {
     const V3 dir = Unit(direction);
     if (!Finite(origin) || !Finite(dir) || Length(dir) == 0) return {};
     Hit hit{};
-    if (!Intersect(origin, dir, fraction, std::numeric_limits<double>::infinity(), &hit)) return Sky(dir);
+    if (!Intersect(origin, dir, fraction, std::numeric_limits<double>::infinity(), &hit)) return Sky(dir, footprint);
 
     const Rgb albedo = Albedo(*hit.material, hit.point);
     const V3 sunDir = Unit(environment.sunDirection);

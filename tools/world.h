@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,7 +59,15 @@ struct Environment {
     double groundHeight = 0.0;
     Material groundMaterial{{0.85f, 0.85f, 0.82f}, true, {0.25f, 0.27f, 0.30f}, 1.0};
     double fogDistance = 150.0; // the ground fades into the horizon colour
+    // A latitude-longitude image in place of the sky (empty: none), turned by
+    // heading, pitch and bank in degrees and scaled by the intensity.
+    std::string file;
+    double rotation[3] = {0, 0, 0};
+    double intensity = 1.0;
 };
+
+class EnvironmentMap;
+struct RayFootprint;
 
 // One object of the frame: its shape and its placement at evenly spaced
 // fractions of the exposure (one entry when it does not move).
@@ -71,12 +80,13 @@ struct FrameObject {
 class World {
 public:
     Environment environment;
+    std::shared_ptr<const EnvironmentMap> map; // the opened environment.file
     std::vector<FrameObject> objects;
 
     // Colour seen along the ray at the exposure fraction. `direction` need not
-    // be unit length.
-    Rgb Trace(V3 origin, V3 direction, double fraction) const;
-    Rgb Sky(V3 unitDirection) const;
+    // be unit length. The footprint (optional) filters environment lookups.
+    Rgb Trace(V3 origin, V3 direction, double fraction, const RayFootprint *footprint = nullptr) const;
+    Rgb Sky(V3 unitDirection, const RayFootprint *footprint = nullptr) const;
 
 private:
     struct Hit {

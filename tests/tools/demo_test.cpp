@@ -28,10 +28,16 @@ struct Png {
     bool black(int x, int y) const { return at(x, y)[0] == 0 && at(x, y)[1] == 0 && at(x, y)[2] == 0; }
 };
 
+// The file as the 8-bit sRGB values a viewer shows.
 Png Read(const fs::path &path) {
     Png p;
-    const std::string problem = ReadPng(path.string(), p.width, p.height, p.rgb);
+    Image image;
+    const std::string problem = ReadImage(path.string(), image);
     EXPECT_TRUE(problem.empty()) << problem;
+    p.width = image.width;
+    p.height = image.height;
+    for (const Rgb &c : image.pixels)
+        for (float v : {c.r, c.g, c.b}) p.rgb.push_back(ToByte(v));
     return p;
 }
 
