@@ -318,6 +318,43 @@ inline int RefStereo(const RefPose &P, double zoom, double separation, double le
     return 1;
 }
 
+// Over-under, left eye on top.
+inline int RefSphericalStereo(const RefPose &P, double hf, double vf, double separation, double mergeFrom,
+                              double mergeTo, double convergence, double W, double H, double fx, double fy,
+                              LWCameraRay *ray) {
+    const bool left = fy > 0.0;
+    const double ye = left ? fy - 0.25 * H : fy + 0.25 * H;
+    const double a = (fx / (0.5 * W)) * hf * 0.5, e = (ye / (0.25 * H)) * vf * 0.5;
+    const double ae = std::fabs(e);
+    const double m = ae <= mergeFrom ? 1.0
+                     : ae >= mergeTo ? 0.0
+                                     : 0.5 + 0.5 * std::cos(kPi * (ae - mergeFrom) / (mergeTo - mergeFrom));
+    const double s = (left ? -0.5 : 0.5) * separation * m;
+    const double sa = std::sin(a), ca = std::cos(a), ce = std::cos(e);
+    const V3 d = Dir3{}.onAxes(P, {ce * sa, std::sin(e), ce * ca});
+    const V3 t = Add(Mul(ca, P.r), Mul(-sa, P.f));
+    const V3 D = convergence > 0.0 ? Unit(Add(Mul(convergence, d), Mul(-s, t))) : Unit(d);
+    Put(Add(P.p, Mul(s, t)), ray->rayPos);
+    Put(D, ray->rayDir);
+    Put(D, ray->filmNorm);
+    return 1;
+}
+
+// Off-axis eyes side by side, left eye left.
+inline int RefStereoRig(const RefPose &P, double zoom, double separation, double convergence, double lensFactor,
+                        double focus, double W, double H, double x, double y, double a, double b,
+                        LWCameraRay *ray) {
+    const bool left = x < 0.0;
+    const double k = left ? -1.0 : 1.0, xe = left ? x + 0.25 * W : x - 0.25 * W;
+    const double h = separation * 0.5, d = zoom * H * 0.5, r = d * lensFactor;
+    const V3 off = Add(Mul(a * r, P.r), Mul(b * r, P.u));
+    const V3 v = Add(Add(Mul(xe - k * h * d / convergence, P.r), Mul(y, P.u)), Mul(d, P.f));
+    Put(Add(Add(P.p, Mul(k * h, P.r)), off), ray->rayPos);
+    Put(Focused(v, off, focus), ray->rayDir);
+    Put(P.f, ray->filmNorm);
+    return 1;
+}
+
 inline int RefSkybox(const LWCameraAccess &A, double x, double y, LWCameraRay *ray) {
     const double W = A.filmSize[0], H = A.filmSize[1];
     const int column = x <= W * -0.25 ? 1 : x <= 0.0 ? 2 : x <= W * 0.25 ? 3 : 4;
