@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstring>
 
 #include "framework/eyeimage.h"
 #include "framework/motion.h"
@@ -46,21 +47,46 @@ inline double PoleMerge(double e, double from, double to) {
     return 0.5 + 0.5 * std::cos(kPi * (ae - from) / (to - from));
 }
 
-// Ray through film point (x, y) on a film W x H for the pose. `elevation`
-// keeps the sine and cosine of the last elevation (they repeat along a
-// scanline). False when no finite ray exists.
-inline bool Evaluate(const SphericalStereoParams &p, const lentara::Pose &pose, double W, double H, double x,
-                     double y, lentara::SinCosMemo &elevation, SphericalStereoRay &out) {
+// The sine, cosine and pole merge of the last elevation (and merge bounds)
+// one thread asked for: they follow film y alone, so a scanline repeats them.
+// Starts at elevation +0 with bounds +0, whose merge is 0.
+struct ElevationMemo {
+    double e = 0.0, from = 0.0, to = 0.0;
+    double sin = 0.0, cos = 1.0, merge = 0.0;
+};
+inline void ElevationTerms(ElevationMemo &m, double e, double from, double to) {
+    const double key[3] = {e, from, to};
+    if (std::memcmp(&m.e, key, sizeof key) == 0) return;
+    m.e = e;
+    m.from = from;
+    m.to = to;
+    m.sin = std::sin(e);
+    m.cos = std::cos(e);
+    m.merge = PoleMerge(e, from, to);
+}
+
+// The ray of a film point in camera space, before the pose: the eye's offset
+// from the camera (along the right and forward axes) and the direction.
+struct EyeRay {
+    double offsetRight, offsetForward;
+    lentara::Vec3 direction; // not normalised
+};
+
+// Ray through film point (x, y) on a film W x H in camera space; not finite
+// where the parameters or the film are not. `memo` keeps the terms of the
+// last elevation (see ElevationMemo).
+LENTARA_ALWAYS_INLINE EyeRay CameraRay(const SphericalStereoParams &p, double W, double H, double x, double y,
+                                       ElevationMemo &memo) {
     using lentara::Vec3;
     const lentara::EyePoint eye = lentara::EyePointOf(p.layout, x, y, W, H);
     const double a = (eye.x / (0.5 * eye.width)) * p.horizontalFov * 0.5;
     const double e = (eye.y / (0.5 * eye.height)) * p.verticalFov * 0.5;
-    double se, ce;
-    lentara::SinCos(elevation, e, se, ce);
+    ElevationTerms(memo, e, p.poleMergeFrom, p.poleMergeTo);
+    const double se = memo.sin, ce = memo.cos;
     const double sa = std::sin(a), ca = std::cos(a);
 
     // eye on the circle: s along t = cos a R - sin a F, merged toward the poles
-    const double s = eye.sign * 0.5 * p.eyeSeparation * PoleMerge(e, p.poleMergeFrom, p.poleMergeTo);
+    const double s = eye.sign * 0.5 * p.eyeSeparation * memo.merge;
     const Vec3 d = {ce * sa, se, ce * ca};
     const Vec3 t = {ca, 0.0, -sa};
 
@@ -72,14 +98,19 @@ inline bool Evaluate(const SphericalStereoParams &p, const lentara::Pose &pose, 
         const double q = s / C;
         D = std::fabs(q) <= 1.0 ? d - q * t : (1.0 / std::fabs(q)) * d - std::copysign(1.0, q) * t;
     }
-    out.origin = pose.position + (s * ca) * pose.right - (s * sa) * pose.forward;
-    out.direction = lentara::WorldDirection(pose, D);
-    return lentara::IsFinite(out.origin) && lentara::IsFinite(out.direction);
+    return {s * ca, -s * sa, D};
 }
-inline bool Evaluate(const SphericalStereoParams &p, const lentara::Pose &pose, double W, double H, double x,
-                     double y, SphericalStereoRay &out) {
-    lentara::SinCosMemo fresh;
-    return Evaluate(p, pose, W, H, x, y, fresh, out);
+
+// The same ray in world space for the pose.
+LENTARA_ALWAYS_INLINE SphericalStereoRay WorldRay(const EyeRay &r, const lentara::Pose &pose) {
+    return {pose.position + r.offsetRight * pose.right + r.offsetForward * pose.forward,
+            lentara::WorldDirection(pose, r.direction)};
+}
+
+inline SphericalStereoRay Evaluate(const SphericalStereoParams &p, const lentara::Pose &pose, double W, double H,
+                                   double x, double y) {
+    ElevationMemo fresh;
+    return WorldRay(CameraRay(p, W, H, x, y, fresh), pose);
 }
 
 } // namespace SphericalStereoCam

@@ -26,7 +26,9 @@ StereoRig Rig(RigMode mode, EyeLayout layout, double separation = kSeparation, d
 }
 StereoRigRay Ray(const StereoRig &rig, double x, double y, double a = 0.0, double b = 0.0) {
     StereoRigRay r{};
-    EXPECT_TRUE(Evaluate(rig, kPose, W, H, x, y, a, b, r)) << x << ", " << y;
+    EXPECT_TRUE(Evaluate(rig, kPose, W, H, x, y, a, b, r) && IsFinite(r.origin) && IsFinite(r.direction) &&
+                IsFinite(r.filmNormal))
+        << x << ", " << y;
     return r;
 }
 double Length(Vec3 v) { return std::sqrt(Dot(v, v)); }

@@ -1,0 +1,163 @@
+// sphericalstereo.cpp -- the Spherical Stereo camera: a 360-degree stereo
+// panorama for VR, both eyes in one frame ("VantorSphericalStereoCam").
+#include "cameras/sphericalstereo/sphericalstereo.h"
+
+#include "cameras/sphericalstereo/projection.h"
+#include "framework/handler.h"
+
+namespace SphericalStereoCam {
+
+using namespace lentara;
+
+HostServices services;
+void *gInstance = nullptr;
+
+namespace {
+// Scanlines repeat the elevation ray after ray (it follows film y alone).
+thread_local ElevationMemo tElevation LENTARA_FAST_TLS;
+} // namespace
+
+enum Param {
+    HorizontalFOVradians,
+    VerticalFOVradians,
+    EyeSeparation,
+    PoleMergeFrom,
+    PoleMergeTo,
+    ConvergenceDistance,
+    kParamCount
+};
+enum Setting { Layout, kSettingCount };
+
+enum : unsigned int {
+    ID_LOGO = 0x8000,
+    ID_VERSION,
+    ID_HFOV,
+    ID_VFOV,
+    ID_EYE_SEPARATION,
+    ID_MERGE_FROM,
+    ID_MERGE_TO,
+    ID_CONVERGENCE,
+    ID_LAYOUT,
+};
+
+const ParamDesc kParams[kParamCount] = {
+    {"HorizontalFOVradians", 2 * kPi, ID_HFOV, true},
+    {"VerticalFOVradians", kPi, ID_VFOV, true},
+    {"EyeSeparation", 0.0, ID_EYE_SEPARATION, true}, // the host camera's separation
+    {"PoleMergeFrom", kPi / 3, ID_MERGE_FROM, true},
+    {"PoleMergeTo", 5 * kPi / 12, ID_MERGE_TO, true},
+    {"ConvergenceDistance", 0.0, ID_CONVERGENCE, true},
+};
+
+const SettingDesc kSettings[kSettingCount] = {{"Layout", 0, ID_LAYOUT}};
+
+const BlockItem kBlock[] = {
+    {BlockItem::kEnvelope, HorizontalFOVradians}, {BlockItem::kEnvelope, VerticalFOVradians},
+    {BlockItem::kEnvelope, EyeSeparation},        {BlockItem::kEnvelope, PoleMergeFrom},
+    {BlockItem::kEnvelope, PoleMergeTo},          {BlockItem::kEnvelope, ConvergenceDistance},
+    {BlockItem::kSetting, Layout},
+};
+
+// The Layout popup in order; a stored value outside it acts as the first.
+const char *const kLayoutNames[] = {"Over-under, left eye on top", "Side by side, left eye left", "Left eye only",
+                                    "Right eye only"};
+const EyeLayout kLayouts[] = {EyeLayout::OverUnder, EyeLayout::SideBySide, EyeLayout::LeftOnly,
+                              EyeLayout::RightOnly};
+
+int PanelPopCount(void *) { return 4; }
+const char *PanelPopName(void *, int index) { return (index >= 0 && index < 4) ? kLayoutNames[index] : ""; }
+
+LWXPanelControl InterfaceCreate[] = {
+    {ID_LOGO, "Logo", "dThumbnail"},
+    {ID_VERSION, "Version", "sInfo"},
+    {ID_LAYOUT, "Layout", "iPopChoice"},
+    {ID_HFOV, "Horizontal FOV", "angle-env"},
+    {ID_VFOV, "Vertical FOV", "angle-env"},
+    {ID_EYE_SEPARATION, "Eye Separation", "distance-env"},
+    {ID_MERGE_FROM, "Pole Merge From", "angle-env"},
+    {ID_MERGE_TO, "Pole Merge To", "angle-env"},
+    {ID_CONVERGENCE, "Convergence Distance", "distance-env"},
+    {0, nullptr, nullptr},
+};
+
+LWXPanelDataDesc InterfaceXData[] = {
+    {ID_VERSION, "Version", "string"},
+    {ID_LAYOUT, "Layout", "integer"},
+    {ID_HFOV, "Horizontal FOV", "float"},
+    {ID_VFOV, "Vertical FOV", "float"},
+    {ID_EYE_SEPARATION, "Eye Separation", "float"},
+    {ID_MERGE_FROM, "Pole Merge From", "float"},
+    {ID_MERGE_TO, "Pole Merge To", "float"},
+    {ID_CONVERGENCE, "Convergence Distance", "float"},
+    {0, nullptr, nullptr},
+};
+
+LWXPanelHint InterfaceHint[] = {
+    HintWordU(XPTAG_FOCUS), HintWord(-1),
+    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
+    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
+    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_LAYOUT), HintWord(0),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_VFOV), HintWord(0),
+    HintWordU(XPTAG_END),
+};
+
+const CameraTypeDesc kDesc = {
+    "VantorSphericalStereoCam",
+    "VantorSphericalStereoCam v2.0",
+    &services,
+    kParams,
+    kParamCount,
+    -1,
+    kSettings,
+    kSettingCount,
+    kBlock,
+    static_cast<int>(sizeof kBlock / sizeof kBlock[0]),
+    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
+    0,
+};
+
+class CameraPlugin : public SingleViewCamera {
+public:
+    static const CameraTypeDesc &Desc() { return kDesc; }
+
+    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
+        HostServices &s = svc();
+        if (s.camerainfo && s.camerainfo->separation)
+            SetValue(EyeSeparation, s.camerainfo->separation(item, s.CurrentTime()));
+    }
+
+    int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
+                 const LWCameraAccess *access) const {
+        // A film point that is not finite gives a ray that is not, which
+        // WriteRay refuses.
+        if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
+        const std::uint32_t layout = static_cast<std::uint32_t>(setting[Layout]);
+        const SphericalStereoParams p = {value[HorizontalFOVradians], value[VerticalFOVradians],
+                                         value[EyeSeparation],        value[PoleMergeFrom],
+                                         value[PoleMergeTo],          value[ConvergenceDistance],
+                                         kLayouts[layout < 4 ? layout : 0]};
+        // The trigonometry first: it needs no pose.
+        const EyeRay local = CameraRay(p, access->filmSize[0], access->filmSize[1], fpx, fpy, tElevation);
+        Pose scratch;
+        const SphericalStereoRay r = WorldRay(local, PoseAt(fraction, access, scratch));
+        return WriteRay(ray, r.origin, r.direction);
+    }
+};
+
+LWGizmoFuncs gizmoFuncs = GizmoTable();
+
+int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateCameraHandler<CameraPlugin>(version, global, local, serverData, kNeedsVParm);
+}
+
+int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
+}
+
+int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
+    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
+}
+
+} // namespace SphericalStereoCam
