@@ -5,7 +5,7 @@
 
 #include "cameras/fisheye/projection.h"
 #include "framework/handler.h"
-#include "framework/lens.h"
+#include "framework/hostlens.h"
 
 namespace FisheyeCam {
 
@@ -108,8 +108,7 @@ public:
     double focusDistance = 0.0; // unknown until the first frame: focused at infinity
 
     explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
-        HostServices &s = svc();
-        if (s.camerainfo && s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(item, s.CurrentTime()));
+        ReadHostLens(svc(), item, lensFactor, nullptr);
     }
 
     void CopyFrom(const CameraBase &other) override {
@@ -132,12 +131,7 @@ public:
     LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override {
         if (!frame || !access) return nullptr;
         // The lens is read on every call, also when nothing else changed.
-        HostServices &s = svc();
-        if (s.camerainfo) {
-            const double now = s.CurrentTime();
-            if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(access->cameraID, now));
-            if (s.camerainfo->focalDistance) focusDistance = s.camerainfo->focalDistance(access->cameraID, now);
-        }
+        ReadHostLens(svc(), access->cameraID, lensFactor, &focusDistance);
         // Evaluate again once the records are stored, so that the automatic
         // scale uses this frame's film.
         if (NewFrame(frame, access)) get_vpValues(frameInfo.start);

@@ -17,16 +17,8 @@ namespace {
 thread_local ElevationMemo tElevation LENTARA_FAST_TLS;
 } // namespace
 
-enum Param {
-    HorizontalFOVradians,
-    VerticalFOVradians,
-    EyeSeparation,
-    PoleMergeFrom,
-    PoleMergeTo,
-    ConvergenceDistance,
-    kParamCount
-};
-enum Setting { Layout, kSettingCount };
+enum Param { HorizontalFOVradians, VerticalFOVradians, EyeSeparation, PoleMergeFrom, PoleMergeTo, ConvergenceDistance };
+enum Setting { Layout };
 
 enum : unsigned int {
     ID_LOGO = 0x8000,
@@ -40,22 +32,34 @@ enum : unsigned int {
     ID_LAYOUT,
 };
 
-const ParamDesc kParams[kParamCount] = {
-    {"HorizontalFOVradians", 2 * kPi, ID_HFOV, true},
-    {"VerticalFOVradians", kPi, ID_VFOV, true},
-    {"EyeSeparation", 0.0, ID_EYE_SEPARATION, true}, // the host camera's separation
-    {"PoleMergeFrom", kPi / 3, ID_MERGE_FROM, true},
-    {"PoleMergeTo", 5 * kPi / 12, ID_MERGE_TO, true},
-    {"ConvergenceDistance", 0.0, ID_CONVERGENCE, true},
+constexpr ParamDesc kParams[] = {
+    {"HorizontalFOVradians", 2 * kPi},
+    {"VerticalFOVradians", kPi},
+    {"EyeSeparation", 0.0}, // the host camera's separation
+    {"PoleMergeFrom", kPi / 3},
+    {"PoleMergeTo", 5 * kPi / 12},
+    {"ConvergenceDistance", 0.0},
 };
 
-const SettingDesc kSettings[kSettingCount] = {{"Layout", 0, ID_LAYOUT}};
+constexpr SettingDesc kSettings[] = {{"Layout", 0}};
 
-const BlockItem kBlock[] = {
+constexpr BlockItem kBlock[] = {
     {BlockItem::kEnvelope, HorizontalFOVradians}, {BlockItem::kEnvelope, VerticalFOVradians},
     {BlockItem::kEnvelope, EyeSeparation},        {BlockItem::kEnvelope, PoleMergeFrom},
     {BlockItem::kEnvelope, PoleMergeTo},          {BlockItem::kEnvelope, ConvergenceDistance},
     {BlockItem::kSetting, Layout},
+};
+
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO),
+    VersionLine(ID_VERSION),
+    SettingControl(ID_LAYOUT, "Layout", "iPopChoice", Layout),
+    EnvelopeControl(ID_HFOV, "Horizontal FOV", "angle-env", HorizontalFOVradians),
+    EnvelopeControl(ID_VFOV, "Vertical FOV", "angle-env", VerticalFOVradians),
+    EnvelopeControl(ID_EYE_SEPARATION, "Eye Separation", "distance-env", EyeSeparation),
+    EnvelopeControl(ID_MERGE_FROM, "Pole Merge From", "angle-env", PoleMergeFrom),
+    EnvelopeControl(ID_MERGE_TO, "Pole Merge To", "angle-env", PoleMergeTo),
+    EnvelopeControl(ID_CONVERGENCE, "Convergence Distance", "distance-env", ConvergenceDistance),
 };
 
 // The Layout popup in order; a stored value outside it acts as the first.
@@ -66,31 +70,6 @@ const EyeLayout kLayouts[] = {EyeLayout::OverUnder, EyeLayout::SideBySide, EyeLa
 
 int PanelPopCount(void *) { return 4; }
 const char *PanelPopName(void *, int index) { return (index >= 0 && index < 4) ? kLayoutNames[index] : ""; }
-
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_LAYOUT, "Layout", "iPopChoice"},
-    {ID_HFOV, "Horizontal FOV", "angle-env"},
-    {ID_VFOV, "Vertical FOV", "angle-env"},
-    {ID_EYE_SEPARATION, "Eye Separation", "distance-env"},
-    {ID_MERGE_FROM, "Pole Merge From", "angle-env"},
-    {ID_MERGE_TO, "Pole Merge To", "angle-env"},
-    {ID_CONVERGENCE, "Convergence Distance", "distance-env"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_LAYOUT, "Layout", "integer"},
-    {ID_HFOV, "Horizontal FOV", "float"},
-    {ID_VFOV, "Vertical FOV", "float"},
-    {ID_EYE_SEPARATION, "Eye Separation", "float"},
-    {ID_MERGE_FROM, "Pole Merge From", "float"},
-    {ID_MERGE_TO, "Pole Merge To", "float"},
-    {ID_CONVERGENCE, "Convergence Distance", "float"},
-    {0, nullptr, nullptr},
-};
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
@@ -103,22 +82,14 @@ LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_END),
 };
 
-const CameraTypeDesc kDesc = {
-    "VantorSphericalStereoCam",
-    "VantorSphericalStereoCam v2.0",
-    &services,
-    kParams,
-    kParamCount,
-    -1,
-    kSettings,
-    kSettingCount,
-    kBlock,
-    static_cast<int>(sizeof kBlock / sizeof kBlock[0]),
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
-    0,
-};
+const CameraTypeDesc kDesc =
+    CameraType("VantorSphericalStereoCam", "VantorSphericalStereoCam v2.0", services, gInstance, kNeedsVParm)
+        .Params(kParams)
+        .Settings(kSettings)
+        .Block(kBlock)
+        .Panel<kControls>(InterfaceHint);
 
-class CameraPlugin : public SingleViewCamera {
+class CameraPlugin final : public SingleViewCamera {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
 
@@ -129,7 +100,7 @@ public:
     }
 
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
+                 const LWCameraAccess *access) const override {
         // A film point that is not finite gives a ray that is not, which
         // WriteRay refuses.
         if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
@@ -146,18 +117,6 @@ public:
     }
 };
 
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraHandler<CameraPlugin>(version, global, local, serverData, kNeedsVParm);
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace SphericalStereoCam

@@ -8,7 +8,7 @@
 
 #include "cameras/stereo/projection.h"
 #include "framework/handler.h"
-#include "framework/lens.h"
+#include "framework/hostlens.h"
 
 namespace StereoCam {
 
@@ -148,10 +148,9 @@ public:
 
     explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
         HostServices &s = svc();
-        if (!s.camerainfo) return;
-        const double now = s.CurrentTime();
-        if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(item, now));
-        if (s.camerainfo->separation) SetValue(EyeSeparation, s.camerainfo->separation(item, now));
+        ReadHostLens(s, item, lensFactor, nullptr);
+        if (s.camerainfo && s.camerainfo->separation)
+            SetValue(EyeSeparation, s.camerainfo->separation(item, s.CurrentTime()));
     }
 
     void CopyFrom(const CameraBase &other) override {
@@ -171,12 +170,7 @@ public:
         // Lens, convergence item and the item's positions are looked up on
         // every call: a frame rendered again with the camera unchanged may
         // still have a newly picked or moved item to converge on.
-        HostServices &s = svc();
-        if (s.camerainfo) {
-            const double now = s.CurrentTime();
-            if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(access->cameraID, now));
-            if (s.camerainfo->focalDistance) focusDistance = s.camerainfo->focalDistance(access->cameraID, now);
-        }
+        ReadHostLens(svc(), access->cameraID, lensFactor, &focusDistance);
         // A stored choice of 0 or less names no item (and INT_MIN - 1 would overflow).
         const std::int32_t choice = setting[convergenceItemIndex];
         convergenceItem = choice > 0 ? getItemByIndex(choice - 1) : nullptr;

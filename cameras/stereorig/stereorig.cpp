@@ -4,7 +4,7 @@
 
 #include "cameras/stereorig/projection.h"
 #include "framework/handler.h"
-#include "framework/lens.h"
+#include "framework/hostlens.h"
 
 namespace StereoRigCam {
 
@@ -13,8 +13,8 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum Param { ZoomFactor, EyeSeparation, ConvergenceDistance, kParamCount };
-enum Setting { Mode, Layout, kSettingCount };
+enum Param { ZoomFactor, EyeSeparation, ConvergenceDistance };
+enum Setting { Mode, Layout };
 
 enum : unsigned int {
     ID_LOGO = 0x8000,
@@ -26,20 +26,30 @@ enum : unsigned int {
     ID_LAYOUT,
 };
 
-const ParamDesc kParams[kParamCount] = {
-    {"ZoomFactor", 0.0, ID_ZOOM, true},                  // the host camera's zoom factor
-    {"EyeSeparation", 0.0, ID_EYE_SEPARATION, true},     // the host camera's separation
-    {"ConvergenceDistance", 0.0, ID_CONVERGENCE, true},  // the host camera's focal distance
+// The zoom factor, separation and convergence distance start at the host
+// camera's zoom factor, eye separation and focus distance.
+constexpr ParamDesc kParams[] = {
+    {"ZoomFactor", 0.0},
+    {"EyeSeparation", 0.0},
+    {"ConvergenceDistance", 0.0},
 };
 
-const SettingDesc kSettings[kSettingCount] = {{"Mode", 0, ID_MODE}, {"Layout", 0, ID_LAYOUT}};
+constexpr SettingDesc kSettings[] = {{"Mode", 0}, {"Layout", 0}};
 
-const BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, ZoomFactor},
-    {BlockItem::kEnvelope, EyeSeparation},
-    {BlockItem::kEnvelope, ConvergenceDistance},
-    {BlockItem::kSetting, Mode},
+constexpr BlockItem kBlock[] = {
+    {BlockItem::kEnvelope, ZoomFactor}, {BlockItem::kEnvelope, EyeSeparation},
+    {BlockItem::kEnvelope, ConvergenceDistance}, {BlockItem::kSetting, Mode},
     {BlockItem::kSetting, Layout},
+};
+
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO),
+    VersionLine(ID_VERSION),
+    SettingControl(ID_MODE, "Mode", "iPopChoice", Mode),
+    SettingControl(ID_LAYOUT, "Layout", "iPopChoice", Layout),
+    EnvelopeControl(ID_ZOOM, "Zoom Factor", "zoomfactor-env", ZoomFactor),
+    EnvelopeControl(ID_EYE_SEPARATION, "Eye Separation", "distance-env", EyeSeparation),
+    EnvelopeControl(ID_CONVERGENCE, "Convergence Distance", "distance-env", ConvergenceDistance),
 };
 
 // The popups in order; a stored value outside one acts as its first entry.
@@ -55,27 +65,6 @@ const char *ModePopName(void *, int index) { return (index >= 0 && index < 3) ? 
 int LayoutPopCount(void *) { return 4; }
 const char *LayoutPopName(void *, int index) { return (index >= 0 && index < 4) ? kLayoutNames[index] : ""; }
 
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_MODE, "Mode", "iPopChoice"},
-    {ID_LAYOUT, "Layout", "iPopChoice"},
-    {ID_ZOOM, "Zoom Factor", "zoomfactor-env"},
-    {ID_EYE_SEPARATION, "Eye Separation", "distance-env"},
-    {ID_CONVERGENCE, "Convergence Distance", "distance-env"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_MODE, "Mode", "integer"},
-    {ID_LAYOUT, "Layout", "integer"},
-    {ID_ZOOM, "Zoom Factor", "float"},
-    {ID_EYE_SEPARATION, "Eye Separation", "float"},
-    {ID_CONVERGENCE, "Convergence Distance", "float"},
-    {0, nullptr, nullptr},
-};
-
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_MODE), HintFunc(&ModePopCount), HintFunc(&ModePopName),
@@ -87,22 +76,15 @@ LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_END),
 };
 
-const CameraTypeDesc kDesc = {
-    "VantorStereoRigCam",
-    "VantorStereoRigCam v2.0",
-    &services,
-    kParams,
-    kParamCount,
-    ZoomFactor,
-    kSettings,
-    kSettingCount,
-    kBlock,
-    static_cast<int>(sizeof kBlock / sizeof kBlock[0]),
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
-    1, // uses the lens position
-};
+const CameraTypeDesc kDesc =
+    CameraType("VantorStereoRigCam", "VantorStereoRigCam v2.0", services, gInstance, kNeedsVParm)
+        .Params(kParams, ZoomFactor)
+        .Settings(kSettings)
+        .Block(kBlock)
+        .Panel<kControls>(InterfaceHint)
+        .Flags(1); // uses the lens position
 
-class CameraPlugin : public SingleViewCamera {
+class CameraPlugin final : public SingleViewCamera {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
 
@@ -112,51 +94,56 @@ public:
 
     explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
         HostServices &s = svc();
+        ReadHostLens(s, item, lensFactor, nullptr);
         if (s.camerainfo) {
             const double now = s.CurrentTime();
             if (s.camerainfo->separation) SetValue(EyeSeparation, s.camerainfo->separation(item, now));
             if (s.camerainfo->focalDistance) SetValue(ConvergenceDistance, s.camerainfo->focalDistance(item, now));
-            if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(item, now));
         }
         UpdateRig();
     }
 
     void UpdateRig() {
-        const std::uint32_t mode = static_cast<std::uint32_t>(setting[Mode]);
-        const std::uint32_t layout = static_cast<std::uint32_t>(setting[Layout]);
+        const auto mode = static_cast<std::uint32_t>(setting[Mode]);
+        const auto layout = static_cast<std::uint32_t>(setting[Layout]);
         rig = MakeRig({value[ZoomFactor], value[EyeSeparation], value[ConvergenceDistance], kModes[mode < 3 ? mode : 0],
                        kLayouts[layout < 4 ? layout : 0], lensFactor, focusDistance});
     }
 
-    void CopyFrom(const CameraPlugin &from) {
-        SingleViewCamera::CopyFrom(from);
+    void CopyFrom(const CameraBase &other) override {
+        SingleViewCamera::CopyFrom(other);
+        const auto &from = static_cast<const CameraPlugin &>(other);
         lensFactor = from.lensFactor;
         focusDistance = from.focusDistance;
         UpdateRig();
     }
 
-    LWError NewTime(LWFrame frame, LWTime time) {
-        SingleViewCamera::NewTime(frame, time);
+    // Values, settings and lens all feed the rig: it is made again whenever
+    // the envelopes are evaluated, and after a panel change or a load.
+    void get_vpValues(double t) override {
+        CameraBase::get_vpValues(t);
         UpdateRig();
-        return nullptr;
+    }
+    void PanelChange(unsigned int vid, void *v) override {
+        SingleViewCamera::PanelChange(vid, v);
+        UpdateRig();
+    }
+    void Load(const LWLoadState *load) override {
+        SingleViewCamera::Load(load);
+        UpdateRig();
     }
 
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override {
         if (!frame || !access) return nullptr;
         // The lens is read on every call, also when nothing else changed.
-        HostServices &s = svc();
-        if (s.camerainfo) {
-            const double now = s.CurrentTime();
-            if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(access->cameraID, now));
-            if (s.camerainfo->focalDistance) focusDistance = s.camerainfo->focalDistance(access->cameraID, now);
-        }
+        ReadHostLens(svc(), access->cameraID, lensFactor, &focusDistance);
         NewFrame(frame, access);
         UpdateRig();
         return nullptr;
     }
 
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
+                 const LWCameraAccess *access) const override {
         // A film point that is not finite gives a ray that is not, which
         // WriteRay refuses.
         if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
@@ -169,18 +156,6 @@ public:
     }
 };
 
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraHandler<CameraPlugin>(version, global, local, serverData, kNeedsVParm);
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace StereoRigCam
