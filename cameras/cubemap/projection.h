@@ -95,69 +95,89 @@ inline LayoutGrid GridOf(int layout, int faceOrder) {
     return g;
 }
 
+// One cell as the rays use it: the face's axes with the overlap's scale and
+// the cell's half size folded in (and their signs turned for a face upside
+// down), so a film point's direction is
+//   (x - centreX) right + (y - centreY) up + forward.
+struct CellView {
+    int face; // kNoFace for an empty cell
+    double centreX, centreY;
+    lentara::Vec3 right, up, forward;
+};
+
 // What every ray of one film size and one set of parameters shares.
 struct CubemapFrame {
-    bool usable;            // false: no ray anywhere
-    double W, H;            // the film it was made for
-    LayoutGrid grid;
-    double columnEdge[6];   // x of the boundary right of column k (k < columns - 1)
-    double rowEdge[6];      // y of the boundary below row k from the top (k < rows - 1)
-    double cellW, cellH;    // cell size
-    double invHalfW, invHalfH; // 1 / half the cell size
-    double t;               // tan(pi/4 + FaceOverlap/2)
+    bool usable;          // false: no ray anywhere
+    double W, H;          // the film it was made for
+    int columns, rows;
+    double columnEdge[6]; // x of the boundary right of column k (k < columns - 1)
+    double rowEdge[6];    // y of the boundary below row k from the top (k < rows - 1)
+    CellView cells[12];   // rows from the top, left to right
 };
 
 // Cell boundaries: column k ends at x = W ((k+1)/columns - 0.5), row k (from
 // the top) at y = H (0.5 - (k+1)/rows). A point on a boundary belongs to the
-// cell left of it or below it.
+// cell left of it or below it. In a cell, (u, v) is the point relative to the
+// cell's centre in half cell sizes, and the face's direction is
+// u t right + v t up + forward with t = tan(pi/4 + FaceOverlap/2).
 inline CubemapFrame PrepareCubemap(const CubemapParams &p, double W, double H) {
     CubemapFrame f{};
     f.W = W;
     f.H = H;
-    f.grid = GridOf(p.layout, p.faceOrder);
-    f.t = std::tan(kPi / 4 + p.faceOverlap / 2);
-    f.usable = lentara::FilmIsUsable(W, H) && std::isfinite(f.t);
+    const LayoutGrid g = GridOf(p.layout, p.faceOrder);
+    f.columns = g.columns;
+    f.rows = g.rows;
+    const double t = std::tan(kPi / 4 + p.faceOverlap / 2);
+    f.usable = lentara::FilmIsUsable(W, H) && std::isfinite(t);
     if (!f.usable) return f;
-    const int n = f.grid.columns, m = f.grid.rows;
+    const int n = g.columns, m = g.rows;
     for (int k = 0; k + 1 < n; ++k) f.columnEdge[k] = W * (double(k + 1) / n - 0.5);
     for (int k = 0; k + 1 < m; ++k) f.rowEdge[k] = H * (0.5 - double(k + 1) / m);
-    f.cellW = W / n;
-    f.cellH = H / m;
-    f.invHalfW = 1.0 / (f.cellW * 0.5);
-    f.invHalfH = 1.0 / (f.cellH * 0.5);
-    f.usable = std::isfinite(f.invHalfW) && std::isfinite(f.invHalfH);
+    const double cellW = W / n, cellH = H / m;
+    const double su = t / (cellW * 0.5), sv = t / (cellH * 0.5);
+    f.usable = std::isfinite(su) && std::isfinite(sv);
+    for (int row = 0; row < m; ++row)
+        for (int column = 0; column < n; ++column) {
+            const CellFace c = g.cells[row * n + column];
+            CellView &v = f.cells[row * n + column];
+            v.face = c.face;
+            if (c.face == kNoFace) continue;
+            const FaceAxes &a = AxesOf(c.face);
+            const double sign = c.turned ? -1.0 : 1.0;
+            v.centreX = cellW * (column + 0.5) - W * 0.5;
+            v.centreY = H * 0.5 - cellH * (row + 0.5);
+            v.right = (sign * su) * a.right;
+            v.up = (sign * sv) * a.up;
+            v.forward = a.forward;
+        }
     return f;
 }
 
-// The cell of film point (x, y): column from the left, row from the top.
-// Points beyond the frame belong to the cells at its edge.
-inline void CellOf(const CubemapFrame &f, double x, double y, int &column, int &row) {
-    column = 0;
-    for (int k = 0; k + 1 < f.grid.columns; ++k) column += x > f.columnEdge[k];
-    row = 0;
-    for (int k = 0; k + 1 < f.grid.rows; ++k) row += y <= f.rowEdge[k];
+// The cell of film point (x, y). Points beyond the frame belong to the cells
+// at its edge.
+inline const CellView &CellOf(const CubemapFrame &f, double x, double y) {
+    int column = 0;
+    for (int k = 0; k + 1 < f.columns; ++k) column += x > f.columnEdge[k];
+    int row = 0;
+    for (int k = 0; k + 1 < f.rows; ++k) row += y <= f.rowEdge[k];
+    return f.cells[row * f.columns + column];
 }
 
-// Camera-space direction (unit length) of film point (x, y); false for no
-// ray: an empty cell, a film point that is not finite, a frame that is not
-// usable.
-inline bool CubemapDirection(const CubemapFrame &f, double x, double y, lentara::Vec3 &out) {
+// A camera-space vector along the ray through film point (x, y), not of unit
+// length; false for no ray: an empty cell, a film point that is not finite,
+// a frame that is not usable.
+inline bool CubemapRayVector(const CubemapFrame &f, double x, double y, lentara::Vec3 &out) {
     if (!f.usable || !lentara::AllFinite(x, y)) return false;
-    int column, row;
-    CellOf(f, x, y, column, row);
-    const CellFace cell = f.grid.cells[row * f.grid.columns + column];
-    if (cell.face == kNoFace) return false;
-    // the point relative to the cell centre, in half cell sizes
-    const double centreX = f.cellW * (column + 0.5) - f.W * 0.5;
-    const double centreY = f.H * 0.5 - f.cellH * (row + 0.5);
-    double u = (x - centreX) * f.invHalfW, v = (y - centreY) * f.invHalfH;
-    if (cell.turned) {
-        u = -u;
-        v = -v;
-    }
-    const FaceAxes &a = AxesOf(cell.face);
-    const lentara::Vec3 d = (u * f.t) * a.right + (v * f.t) * a.up + a.forward;
-    out = lentara::Normalize(d);
+    const CellView &c = CellOf(f, x, y);
+    if (c.face == kNoFace) return false;
+    out = (x - c.centreX) * c.right + (y - c.centreY) * c.up + c.forward;
+    return true;
+}
+
+// The same direction of unit length.
+inline bool CubemapDirection(const CubemapFrame &f, double x, double y, lentara::Vec3 &out) {
+    if (!CubemapRayVector(f, x, y, out)) return false;
+    out = lentara::Normalize(out);
     return true;
 }
 
