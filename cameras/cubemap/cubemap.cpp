@@ -4,6 +4,7 @@
 
 #include "cameras/cubemap/projection.h"
 #include "framework/handler.h"
+#include "framework/projection_camera.h"
 
 namespace CubemapCam {
 
@@ -12,8 +13,8 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum Param { FaceOverlap, kParamCount };
-enum Setting { LayoutSetting, FaceOrderSetting, kSettingCount };
+enum Param { FaceOverlap };
+enum Setting { LayoutSetting, FaceOrderSetting };
 
 enum : unsigned int {
     ID_LOGO = 0x8000,
@@ -23,152 +24,73 @@ enum : unsigned int {
     ID_ORDER = 0x8004,
 };
 
-const char kVersion[] = "v2.0";
-
-const ParamDesc kParams[kParamCount] = {
-    {"FaceOverlap", 0.0, ID_OVERLAP, true},
+constexpr ParamDesc kParams[] = {
+    {"FaceOverlap", 0.0},
 };
 
-const SettingDesc kSettings[kSettingCount] = {
-    {"Layout", kHorizontalCross, ID_LAYOUT},
-    {"FaceOrder", kAxisOrder, ID_ORDER},
+constexpr SettingDesc kSettings[] = {
+    {"Layout", kHorizontalCross},
+    {"FaceOrder", kAxisOrder},
 };
 
-const BlockItem kBlock[] = {
+constexpr BlockItem kBlock[] = {
     {BlockItem::kEnvelope, FaceOverlap},
     {BlockItem::kSetting, LayoutSetting},
     {BlockItem::kSetting, FaceOrderSetting},
 };
 
-const char *const kLayoutNames[] = {"Horizontal cross 4\xC3\x97" "3", "Vertical cross 3\xC3\x97" "4",
-                                    "Strip 6\xC3\x97" "1", "Strip 1\xC3\x97" "6", "Blocks 3\xC3\x97" "2"};
-const char *const kOrderNames[] = {"+X \xE2\x88\x92X +Y \xE2\x88\x92Y +Z \xE2\x88\x92Z", "Front Right Back Left Up Down"};
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO),
+    VersionLine(ID_VERSION),
+    EnvelopeControl(ID_OVERLAP, "Face Overlap", "angle-env", FaceOverlap),
+    SettingControl(ID_LAYOUT, "Layout", "iPopChoice", LayoutSetting),
+    SettingControl(ID_ORDER, "Face Order", "iPopChoice", FaceOrderSetting),
+};
 
-template <const char *const *Names, int N>
-int PopCount(void *) {
-    return N;
-}
-template <const char *const *Names, int N>
-const char *PopName(void *, int index) {
-    return (index >= 0 && index < N) ? Names[index] : "";
-}
+// UTF-8: the multiplication sign and the minus sign.
+const char *const kLayoutNames[] = {"Horizontal cross 4\u00d73", "Vertical cross 3\u00d74", "Strip 6\u00d71",
+                                    "Strip 1\u00d76", "Blocks 3\u00d72"};
+const char *const kOrderNames[] = {"+X \u2212X +Y \u2212Y +Z \u2212Z", "Front Right Back Left Up Down"};
 
 // The face order matters to the strips and the blocks only.
-int kOrderEnable[] = {0, 0, 1, 1, 1};
+int kOrderEnable[kLayoutCount] = {0, 0, 1, 1, 1};
 char kOrderMessage[] = "Face order applies to the strips and the blocks.";
-
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_OVERLAP, "Face Overlap", "angle-env"},
-    {ID_LAYOUT, "Layout", "iPopChoice"},
-    {ID_ORDER, "Face Order", "iPopChoice"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_OVERLAP, "Face Overlap", "float"},
-    {ID_LAYOUT, "Layout", "integer"},
-    {ID_ORDER, "Face Order", "integer"},
-    {0, nullptr, nullptr},
-};
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
     HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
     HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&PopCount<kLayoutNames, 5>),
-        HintFunc(&PopName<kLayoutNames, 5>),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_ORDER), HintFunc(&PopCount<kOrderNames, 2>),
-        HintFunc(&PopName<kOrderNames, 2>),
+    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&PopupCount<kLayoutNames, kLayoutCount>),
+        HintFunc(&PopupName<kLayoutNames, kLayoutCount>),
+    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_ORDER), HintFunc(&PopupCount<kOrderNames, kFaceOrderCount>),
+        HintFunc(&PopupName<kOrderNames, kFaceOrderCount>),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_OVERLAP), HintWord(0),
     HintWordU(XPTAG_SENS), HintWordU(ID_OVERLAP), HintWord(1),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_LAYOUT), kOrderMessage, HintWord(0), kOrderEnable, HintWordU(ID_ORDER), HintWord(0),
+    HintWordU(XPTAG_ENABLE), HintWordU(ID_LAYOUT), kOrderMessage, HintWord(0), kOrderEnable,
+        HintWordU(ID_ORDER), HintWord(0),
     HintWordU(XPTAG_END),
 };
 
-const CameraTypeDesc kDesc = {
-    "VantorCubemapCam",
-    "VantorCubemapCam v2.0",
-    &services,
-    kParams,
-    kParamCount,
-    -1,
-    kSettings,
-    kSettingCount,
-    kBlock,
-    static_cast<int>(sizeof kBlock / sizeof kBlock[0]),
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
-    0,
-};
+const CameraTypeDesc kDesc =
+    CameraType("VantorCubemapCam", "VantorCubemapCam v2.0", services, gInstance, kNeedsVParm)
+        .Params(kParams)
+        .Settings(kSettings)
+        .Block(kBlock)
+        .Panel<kControls>(InterfaceHint)
+        .Version("v2.0");
 
-class CameraPlugin : public SingleViewCamera {
+class CameraPlugin final : public ProjectionCamera<CubemapFrame, CubemapRayVector> {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) { Prepare(); }
+    explicit CameraPlugin(LWItemID item) : ProjectionCamera(kDesc, item) {}
 
-    LWError NewTime(LWFrame frame, LWTime time) {
-        SingleViewCamera::NewTime(frame, time);
-        Prepare();
-        return nullptr;
+protected:
+    CubemapFrame Prepare(double W, double H) const override {
+        return PrepareCubemap({value[FaceOverlap], setting[LayoutSetting], setting[FaceOrderSetting]}, W, H);
     }
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
-        NewFrame(frame, access);
-        Prepare();
-        return nullptr;
-    }
-    void CopyFrom(const CameraPlugin &from) {
-        SingleViewCamera::CopyFrom(from);
-        Prepare();
-    }
-
-    int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
-        if (!access) return LWCAMTYPEEVAL_NO_RAY;
-        const double W = access->filmSize[0], H = access->filmSize[1];
-        // The frame's shared values, unless this call's film differs.
-        CubemapFrame own;
-        const CubemapFrame *f = &frame_;
-        if (!(W == frame_.W && H == frame_.H)) {
-            own = PrepareCubemap(Params(), W, H);
-            f = &own;
-        }
-        // Turned into world space unnormalised: the world direction is normalised.
-        Vec3 local;
-        if (!CubemapRayVector(*f, fpx, fpy, local)) return LWCAMTYPEEVAL_NO_RAY;
-        Pose scratch;
-        const Pose &pose = PoseAt(fraction, access, scratch);
-        return WriteRay(ray, pose.position, WorldDirection(pose, local));
-    }
-
-private:
-    CubemapFrame frame_{};
-
-    CubemapParams Params() const { return {value[FaceOverlap], setting[LayoutSetting], setting[FaceOrderSetting]}; }
-    void Prepare() { frame_ = PrepareCubemap(Params(), cameraAccess.filmSize[0], cameraAccess.filmSize[1]); }
 };
 
-void *PanelGet(void *inst, unsigned int vid) {
-    if (!inst) return nullptr;
-    if (vid == ID_VERSION) return const_cast<char *>(kVersion);
-    bool handled;
-    return PanelGetCommon(static_cast<CameraPlugin *>(inst), vid, handled);
-}
-
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraHandler<CameraPlugin>(version, global, local, serverData, kNeedsVParm);
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance, PanelGet);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace CubemapCam

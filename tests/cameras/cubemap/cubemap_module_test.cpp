@@ -84,7 +84,7 @@ TEST_F(CubemapCamera, RaysAreThePureFacesOnTheFramePose) {
                             ASSERT_EQ(Evaluate(*ci, x, y, fraction, ray), want) << x << " " << y;
                             if (!want) continue;
                             ++rays;
-                            ExpectRay(ray, pose.position, lentara::WorldDirection(pose, local),
+                            ExpectRay(ray, pose.position, lentara::WorldDirectionNormalised(pose, local),
                                       "layout " + std::to_string(layout) + " order " + std::to_string(order));
                         }
                 }

@@ -102,7 +102,7 @@ TEST_F(DomeCamera, RaysAreThePureLensModelsOnTheFramePose) {
                             ASSERT_EQ(Evaluate(*ci, x, y, fraction, ray), want) << x << " " << y;
                             if (!want) continue;
                             ++rays;
-                            ExpectRay(ray, pose.position, lentara::WorldDirection(pose, local),
+                            ExpectRay(ray, pose.position, lentara::WorldDirectionNormalised(pose, local),
                                       "lens " + std::to_string(lens) + " fit " + std::to_string(fit));
                         }
                 }
