@@ -18,7 +18,8 @@ function(lentara_plugin_module target base)
   if(done)
     return()
   endif()
-  set_target_properties(${target} PROPERTIES LENTARA_PLUGIN_MODULE ON
+  # LENTARA_PLUGIN_BASE: the packaging finds the other ABI's file by it.
+  set_target_properties(${target} PROPERTIES LENTARA_PLUGIN_MODULE ON LENTARA_PLUGIN_BASE ${base}
     PREFIX "" SUFFIX ".p" CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   target_sources(${target} PRIVATE ${LENTARA_MODULE_SUPPORT_DIR}/../module/entry.cpp)
   target_link_libraries(${target} PRIVATE lentara_framework)

@@ -104,7 +104,7 @@ LENTARA_ALWAYS_INLINE EyeRay CameraRay(const SphericalStereoParams &p, double W,
 // The same ray in world space for the pose.
 LENTARA_ALWAYS_INLINE SphericalStereoRay WorldRay(const EyeRay &r, const lentara::Pose &pose) {
     return {pose.position + r.offsetRight * pose.right + r.offsetForward * pose.forward,
-            lentara::WorldDirection(pose, r.direction)};
+            lentara::WorldDirectionNormalised(pose, r.direction)};
 }
 
 inline SphericalStereoRay Evaluate(const SphericalStereoParams &p, const lentara::Pose &pose, double W, double H,

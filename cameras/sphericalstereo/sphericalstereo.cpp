@@ -63,17 +63,16 @@ constexpr ControlDesc kControls[] = {
 };
 
 // The Layout popup in order; a stored value outside it acts as the first.
-const char *const kLayoutNames[] = {"Over-under, left eye on top", "Side by side, left eye left", "Left eye only",
+constexpr int kLayoutCount = 4;
+const char *const kLayoutNames[kLayoutCount] = {"Over-under, left eye on top", "Side by side, left eye left", "Left eye only",
                                     "Right eye only"};
-const EyeLayout kLayouts[] = {EyeLayout::OverUnder, EyeLayout::SideBySide, EyeLayout::LeftOnly,
+const EyeLayout kLayouts[kLayoutCount] = {EyeLayout::OverUnder, EyeLayout::SideBySide, EyeLayout::LeftOnly,
                               EyeLayout::RightOnly};
-
-int PanelPopCount(void *) { return 4; }
-const char *PanelPopName(void *, int index) { return (index >= 0 && index < 4) ? kLayoutNames[index] : ""; }
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
+    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&PopupCount<kLayoutNames, kLayoutCount>),
+        HintFunc(&PopupName<kLayoutNames, kLayoutCount>),
     HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
     HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
@@ -87,7 +86,8 @@ const CameraTypeDesc kDesc =
         .Params(kParams)
         .Settings(kSettings)
         .Block(kBlock)
-        .Panel<kControls>(InterfaceHint);
+        .Panel<kControls>(InterfaceHint)
+        .Version("v2.0");
 
 class CameraPlugin final : public SingleViewCamera {
 public:
@@ -108,7 +108,7 @@ public:
         const SphericalStereoParams p = {value[HorizontalFOVradians], value[VerticalFOVradians],
                                          value[EyeSeparation],        value[PoleMergeFrom],
                                          value[PoleMergeTo],          value[ConvergenceDistance],
-                                         kLayouts[layout < 4 ? layout : 0]};
+                                         kLayouts[layout < kLayoutCount ? layout : 0]};
         // The trigonometry first: it needs no pose.
         const EyeRay local = CameraRay(p, access->filmSize[0], access->filmSize[1], fpx, fpy, tElevation);
         Pose scratch;

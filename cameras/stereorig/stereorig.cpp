@@ -53,22 +53,20 @@ constexpr ControlDesc kControls[] = {
 };
 
 // The popups in order; a stored value outside one acts as its first entry.
-const char *const kModeNames[] = {"Off-axis", "Parallel", "Toe-in"};
-const RigMode kModes[] = {RigMode::OffAxis, RigMode::Parallel, RigMode::ToeIn};
-const char *const kLayoutNames[] = {"Side by side, left eye left", "Over-under, left eye on top", "Left eye only",
+constexpr int kModeCount = 3, kLayoutCount = 4;
+const char *const kModeNames[kModeCount] = {"Off-axis", "Parallel", "Toe-in"};
+const RigMode kModes[kModeCount] = {RigMode::OffAxis, RigMode::Parallel, RigMode::ToeIn};
+const char *const kLayoutNames[kLayoutCount] = {"Side by side, left eye left", "Over-under, left eye on top", "Left eye only",
                                     "Right eye only"};
-const EyeLayout kLayouts[] = {EyeLayout::SideBySide, EyeLayout::OverUnder, EyeLayout::LeftOnly,
+const EyeLayout kLayouts[kLayoutCount] = {EyeLayout::SideBySide, EyeLayout::OverUnder, EyeLayout::LeftOnly,
                               EyeLayout::RightOnly};
-
-int ModePopCount(void *) { return 3; }
-const char *ModePopName(void *, int index) { return (index >= 0 && index < 3) ? kModeNames[index] : ""; }
-int LayoutPopCount(void *) { return 4; }
-const char *LayoutPopName(void *, int index) { return (index >= 0 && index < 4) ? kLayoutNames[index] : ""; }
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_MODE), HintFunc(&ModePopCount), HintFunc(&ModePopName),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&LayoutPopCount), HintFunc(&LayoutPopName),
+    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_MODE), HintFunc(&PopupCount<kModeNames, kModeCount>),
+        HintFunc(&PopupName<kModeNames, kModeCount>),
+    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&PopupCount<kLayoutNames, kLayoutCount>),
+        HintFunc(&PopupName<kLayoutNames, kLayoutCount>),
     HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
     HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
@@ -82,7 +80,8 @@ const CameraTypeDesc kDesc =
         .Settings(kSettings)
         .Block(kBlock)
         .Panel<kControls>(InterfaceHint)
-        .Flags(1); // uses the lens position
+        .Flags(1) // uses the lens position
+        .Version("v2.0");
 
 class CameraPlugin final : public SingleViewCamera {
 public:
@@ -106,8 +105,8 @@ public:
     void UpdateRig() {
         const auto mode = static_cast<std::uint32_t>(setting[Mode]);
         const auto layout = static_cast<std::uint32_t>(setting[Layout]);
-        rig = MakeRig({value[ZoomFactor], value[EyeSeparation], value[ConvergenceDistance], kModes[mode < 3 ? mode : 0],
-                       kLayouts[layout < 4 ? layout : 0], lensFactor, focusDistance});
+        rig = MakeRig({value[ZoomFactor], value[EyeSeparation], value[ConvergenceDistance], kModes[mode < kModeCount ? mode : 0],
+                       kLayouts[layout < kLayoutCount ? layout : 0], lensFactor, focusDistance});
     }
 
     void CopyFrom(const CameraBase &other) override {

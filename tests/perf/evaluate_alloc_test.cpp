@@ -1,4 +1,4 @@
-// Evaluate must not touch the heap: every camera type of the module, the
+// Evaluate must not touch the heap: every camera type of both modules, the
 // composites delegating to a scene camera included, evaluated on one thread
 // and on two threads sharing the instance, with one exposure fraction for all
 // rays and with a new one per ray.
@@ -52,69 +52,73 @@ class EvaluateAllocations : public ::testing::TestWithParam<bool> {};
 TEST_P(EvaluateAllocations, EveryCameraTypeEvaluatesWithoutAllocating) {
     const bool perRay = GetParam();
     Host host;
-    Module &module = host.loadModule(LENTARA_MODULE_PATH);
-    ASSERT_TRUE(module.ok()) << module.error();
+    Module &first = host.loadModule(LENTARA_MODULE_PATH);
+    ASSERT_TRUE(first.ok()) << first.error();
+    ASSERT_EQ(first.names(LWCAMERA_HCLASS).size(), 13u);
+    Module &xr = host.loadModule(LENTARA_XR_MODULE_PATH);
+    ASSERT_TRUE(xr.ok()) << xr.error();
+    ASSERT_GE(xr.names(LWCAMERA_HCLASS).size(), 2u);
     // A moving Panoramic camera heads the scene; every composite picks it.
     LWItemID target = host.scene().addCamera("Target");
     host.scene().setMotionKeys(target, Motion::X, {{0.0, 0.0}, {1.0, 2.0}});
     host.scene().setMotionKeys(target, Motion::Heading, {{0.0, 0.0}, {1.0, 1.0}});
-    ASSERT_NE(host.setCameraType(target, module, "VantorPanoramicCam"), nullptr) << host.lastError();
+    ASSERT_NE(host.setCameraType(target, first, "VantorPanoramicCam"), nullptr) << host.lastError();
 
-    const std::vector<std::string> servers = module.names(LWCAMERA_HCLASS);
-    ASSERT_EQ(servers.size(), 13u);
-    for (const std::string &server : servers) {
-        SCOPED_TRACE(server);
-        LWItemID item = host.scene().addCamera(server + " item");
-        host.scene().setMotionKeys(item, Motion::Y, {{0.0, 0.0}, {1.0, 1.0}});
-        host.scene().setMotionKeys(item, Motion::Pitch, {{0.0, 0.0}, {1.0, 0.5}});
-        CameraInstance *cam = host.setCameraType(item, module, server);
-        ASSERT_NE(cam, nullptr) << host.lastError();
-        auto choices = kChoices.find(server);
-        if (choices != kChoices.end()) {
-            LWInterface ui{};
-            ASSERT_EQ(cam->activateInterface(ui), AFUNC_OK);
-            for (unsigned int id : choices->second) {
-                int first = 1; // the target
-                host.panels().set(ui.panel, id, &first);
+    for (Module *m : {&first, &xr})
+        for (const std::string &server : m->names(LWCAMERA_HCLASS)) {
+            Module &module = *m;
+            SCOPED_TRACE(server);
+            LWItemID item = host.scene().addCamera(server + " item");
+            host.scene().setMotionKeys(item, Motion::Y, {{0.0, 0.0}, {1.0, 1.0}});
+            host.scene().setMotionKeys(item, Motion::Pitch, {{0.0, 0.0}, {1.0, 0.5}});
+            CameraInstance *cam = host.setCameraType(item, module, server);
+            ASSERT_NE(cam, nullptr) << host.lastError();
+            auto choices = kChoices.find(server);
+            if (choices != kChoices.end()) {
+                LWInterface ui{};
+                ASSERT_EQ(cam->activateInterface(ui), AFUNC_OK);
+                for (unsigned int id : choices->second) {
+                    int first = 1; // the target
+                    host.panels().set(ui.panel, id, &first);
+                }
             }
-        }
-        ASSERT_EQ(cam->initRender(LWINIT_RENDER), "");
-        ASSERT_EQ(cam->newTime(2, host.frameInfo(2).start), "");
-        ASSERT_EQ(cam->newFrame(2), "");
+            ASSERT_EQ(cam->initRender(LWINIT_RENDER), "");
+            ASSERT_EQ(cam->newTime(2, host.frameInfo(2).start), "");
+            ASSERT_EQ(cam->newFrame(2), "");
 
-        const long before = AllocationCount();
-        const long rays = RenderFrame(*cam, perRay, 0);
-        EXPECT_EQ(AllocationCount(), before) << "evaluate allocated on one thread";
-        EXPECT_GT(rays, kW * kH / 4) << "too few rays for the count to mean anything";
+            const long before = AllocationCount();
+            const long rays = RenderFrame(*cam, perRay, 0);
+            EXPECT_EQ(AllocationCount(), before) << "evaluate allocated on one thread";
+            EXPECT_GT(rays, kW * kH / 4) << "too few rays for the count to mean anything";
 
-        // Two threads on the shared instance. The count runs from the moment
-        // both threads are made (making a thread allocates) until both are
-        // done, while the main thread only waits.
-        long made[2] = {0, 0};
-        std::atomic<int> ready{0}, done{0};
-        std::atomic<bool> go{false};
-        long during = 0;
-        {
-            std::vector<std::thread> threads;
-            threads.reserve(2);
-            for (int t = 0; t < 2; ++t)
-                threads.emplace_back([&, t] {
-                    ++ready;
-                    while (!go.load()) std::this_thread::yield();
-                    made[t] = RenderFrame(*cam, perRay, t + 1);
-                    ++done;
-                });
-            while (ready.load() < 2) std::this_thread::yield();
-            const long b = AllocationCount();
-            go = true;
-            while (done.load() < 2) std::this_thread::yield();
-            during = AllocationCount() - b;
-            for (std::thread &th : threads) th.join();
+            // Two threads on the shared instance. The count runs from the moment
+            // both threads are made (making a thread allocates) until both are
+            // done, while the main thread only waits.
+            long made[2] = {0, 0};
+            std::atomic<int> ready{0}, done{0};
+            std::atomic<bool> go{false};
+            long during = 0;
+            {
+                std::vector<std::thread> threads;
+                threads.reserve(2);
+                for (int t = 0; t < 2; ++t)
+                    threads.emplace_back([&, t] {
+                        ++ready;
+                        while (!go.load()) std::this_thread::yield();
+                        made[t] = RenderFrame(*cam, perRay, t + 1);
+                        ++done;
+                    });
+                while (ready.load() < 2) std::this_thread::yield();
+                const long b = AllocationCount();
+                go = true;
+                while (done.load() < 2) std::this_thread::yield();
+                during = AllocationCount() - b;
+                for (std::thread &th : threads) th.join();
+            }
+            EXPECT_EQ(during, 0) << "evaluate allocated on two threads";
+            EXPECT_GT(made[0] + made[1], 0);
+            host.clearCameraType(item);
         }
-        EXPECT_EQ(during, 0) << "evaluate allocated on two threads";
-        EXPECT_GT(made[0] + made[1], 0);
-        host.clearCameraType(item);
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, EvaluateAllocations, ::testing::Values(false, true),

@@ -94,7 +94,7 @@ TEST(SphericalStereoProjection, EyesLookLikeThePanoramaAndMeetAtTheConvergenceDi
             for (double y : {-0.008, -0.001, 0.0035, 0.0089}) {
                 const SphericalStereoParams pl = Params(EyeLayout::LeftOnly, C), pr = Params(EyeLayout::RightOnly, C);
                 const SphericalStereoRay L = Ray(pl, x, y), R = Ray(pr, x, y);
-                const Vec3 d = WorldDirection(kPose, PanoramicCam::CameraDirection(pano, x, y, W, H));
+                const Vec3 d = WorldDirectionNormalised(kPose, PanoramicCam::CameraDirection(pano, x, y, W, H));
                 if (!(C > 0.0 && std::isfinite(C))) {
                     EXPECT_NEAR(Length(L.direction - d), 0.0, 1e-14);
                     EXPECT_NEAR(Length(R.direction - d), 0.0, 1e-14);
