@@ -70,6 +70,23 @@ protected:
         for (unsigned int id : ids) EXPECT_EQ(host.envelopes().funcs()->save(Env(panel, id), out.state()), nullptr);
         return out.bytes();
     }
+    // A panel id's envelope: its channel, owned by `server`, with `value` at time 0.
+    void ExpectEnvelope(LWXPanelID panel, unsigned int id, const std::string &channel, const std::string &server,
+                        double value) {
+        standin::EnvelopeInfo info;
+        ASSERT_TRUE(host.envelopes().info(Env(panel, id), info)) << channel;
+        EXPECT_EQ(info.channelName, channel);
+        EXPECT_EQ(info.pluginName, server);
+        EXPECT_EQ(host.envelopes().value(Env(panel, id), 0.0), value) << channel;
+    }
+    // A scene block loads into a new instance of `server` to its end and saves again unchanged.
+    void ExpectBlockReloads(const std::string &server, const std::string &block, int mode) {
+        auto b = Make(server);
+        standin::MemoryLoadState in(block, mode);
+        ASSERT_EQ(b->load(in), "");
+        EXPECT_TRUE(in.atEnd());
+        EXPECT_EQ(Block(*b, mode), block);
+    }
     void StartFrame(standin::CameraInstance &ci) {
         ASSERT_EQ(ci.initRender(LWINIT_RENDER), "");
         ASSERT_EQ(ci.newTime(kFrame, host.frameInfo(kFrame).start), "");

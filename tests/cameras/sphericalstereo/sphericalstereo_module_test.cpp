@@ -44,13 +44,7 @@ TEST_F(SphericalStereoCamera, DescriptionPanelDefaultsAndSceneBlock) {
     } envs[] = {{ID_HFOV, "HorizontalFOVradians", 2 * kPi}, {ID_VFOV, "VerticalFOVradians", kPi},
                 {ID_EYES, "EyeSeparation", 0.07},           {ID_FROM, "PoleMergeFrom", kPi / 3},
                 {ID_TO, "PoleMergeTo", 5 * kPi / 12},       {ID_CONVERGENCE, "ConvergenceDistance", 0.0}};
-    for (const auto &e : envs) {
-        EnvelopeInfo info;
-        ASSERT_TRUE(host.envelopes().info(Env(panel, e.id), info));
-        EXPECT_EQ(info.channelName, e.channel);
-        EXPECT_EQ(info.pluginName, "VantorSphericalStereoCam");
-        EXPECT_EQ(host.envelopes().value(Env(panel, e.id), 0.0), e.value) << e.channel;
-    }
+    for (const auto &e : envs) ExpectEnvelope(panel, e.id, e.channel, "VantorSphericalStereoCam", e.value);
     EXPECT_EQ(*static_cast<int *>(host.panels().get(panel, ID_LAYOUT)), 0);
 
     // the block: the six envelopes in order, then the layout
@@ -61,11 +55,7 @@ TEST_F(SphericalStereoCamera, DescriptionPanelDefaultsAndSceneBlock) {
         const std::string layout = mode == LWIO_BINARY ? std::string("\0\0\0\3", 4) : std::string("3\n");
         EXPECT_EQ(block, EnvelopeRecords(panel, {ID_HFOV, ID_VFOV, ID_EYES, ID_FROM, ID_TO, ID_CONVERGENCE}, mode) +
                              layout);
-        auto b = Make("VantorSphericalStereoCam");
-        MemoryLoadState in(block, mode);
-        ASSERT_EQ(b->load(in), "");
-        EXPECT_TRUE(in.atEnd());
-        EXPECT_EQ(Block(*b, mode), block);
+        ExpectBlockReloads("VantorSphericalStereoCam", block, mode);
     }
 }
 

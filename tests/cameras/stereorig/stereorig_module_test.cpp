@@ -49,13 +49,7 @@ TEST_F(StereoRigCamera, DescriptionPanelDefaultsFromTheHostCameraAndSceneBlock) 
         const char *channel;
         double value;
     } envs[] = {{ID_ZOOM, "ZoomFactor", 2.5}, {ID_EYES, "EyeSeparation", 0.07}, {ID_CONVERGENCE, "ConvergenceDistance", 6.0}};
-    for (const auto &e : envs) {
-        EnvelopeInfo info;
-        ASSERT_TRUE(host.envelopes().info(Env(panel, e.id), info));
-        EXPECT_EQ(info.channelName, e.channel);
-        EXPECT_EQ(info.pluginName, "VantorStereoRigCam");
-        EXPECT_EQ(host.envelopes().value(Env(panel, e.id), 0.0), e.value) << e.channel;
-    }
+    for (const auto &e : envs) ExpectEnvelope(panel, e.id, e.channel, "VantorStereoRigCam", e.value);
     for (unsigned int id : {ID_MODE, ID_LAYOUT}) EXPECT_EQ(*static_cast<int *>(host.panels().get(panel, id)), 0);
 
     // the block: the three envelopes in order, then mode and layout
@@ -65,11 +59,7 @@ TEST_F(StereoRigCamera, DescriptionPanelDefaultsFromTheHostCameraAndSceneBlock) 
         const std::string block = Block(*ci, mode);
         const std::string settings = mode == LWIO_BINARY ? std::string("\0\0\0\2\0\0\0\1", 8) : std::string("2\n1\n");
         EXPECT_EQ(block, EnvelopeRecords(panel, {ID_ZOOM, ID_EYES, ID_CONVERGENCE}, mode) + settings);
-        auto b = Make("VantorStereoRigCam");
-        MemoryLoadState in(block, mode);
-        ASSERT_EQ(b->load(in), "");
-        EXPECT_TRUE(in.atEnd());
-        EXPECT_EQ(Block(*b, mode), block);
+        ExpectBlockReloads("VantorStereoRigCam", block, mode);
     }
 }
 
