@@ -9,13 +9,7 @@
 set(LENTARA_WIN32_BUILD_DIR "${PROJECT_SOURCE_DIR}/build/win32" CACHE PATH
     "Build tree of the 32-bit Windows preset whose modules go into the package")
 
-# Every plug-in module of the build, in the order the user guide lists them.
-set(lentara_modules)
-foreach(m Vantor_Lentara Vantor_LentaraXR timing_camera)
-  if(TARGET ${m})
-    list(APPEND lentara_modules ${m})
-  endif()
-endforeach()
+lentara_plugin_modules(lentara_modules)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   install(TARGETS ${lentara_modules} LIBRARY DESTINATION plugins/win64 RUNTIME DESTINATION plugins/win64

@@ -6,19 +6,28 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "standin/host.h"
 
 namespace lentara_fuzz {
-namespace {
+
+const std::vector<const char *> &ModulePaths() {
+    static const std::vector<const char *> paths = {
+#include "fuzz_modules.inc"
+    };
+    return paths;
+}
 
 [[noreturn]] void Fail(const char *fmt, ...) {
     va_list args;
@@ -29,6 +38,8 @@ namespace {
     va_end(args);
     std::abort();
 }
+
+namespace {
 
 // Reads the input front to back; past its end every read gives zeros.
 class Reader {
@@ -121,12 +132,9 @@ struct Env {
         fixedItems = {camera, second, third};
         host.render().motionSteps = 3;
 
-        const char *paths[] = {LENTARA_MODULE_PATH,
-#ifdef LENTARA_TIMING_MODULE_PATH
-                               LENTARA_TIMING_MODULE_PATH
-#endif
-        };
-        for (const char *path : paths) {
+        // Memory stays flat over millions of inputs: no logs of destroyed evaluators.
+        host.setKeepDestroyedLogs(false);
+        for (const char *path : ModulePaths()) {
             auto m = std::make_unique<standin::Module>(path);
             if (!m->ok()) Fail("cannot load %s: %s", path, m->error().c_str());
             for (const standin::ServerInfo &info : m->servers())
@@ -256,9 +264,59 @@ struct Sample {
     LWCameraRay ray;
 };
 
+// A second evaluating thread for the whole run, as a render thread lives
+// across frames: its per-thread caches see camera instances come and go.
+// (Starting a thread per input cost more than the input's evaluations.)
+class OtherThread {
+public:
+    OtherThread() : thread_([this] { Loop(); }) {}
+    ~OtherThread() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            quit_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    // Runs the job there; Wait returns once it is done.
+    void Start(std::function<void()> job) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            job_ = std::move(job);
+            pending_ = true;
+        }
+        changed_.notify_all();
+    }
+    void Wait() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return !pending_; });
+    }
+
+private:
+    void Loop() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return quit_ || pending_; });
+            if (quit_) return;
+            std::function<void()> job = std::move(job_);
+            lock.unlock();
+            job();
+            lock.lock();
+            pending_ = false;
+            changed_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::function<void()> job_;
+    bool pending_ = false, quit_ = false;
+    std::thread thread_;  // last: starts once the rest is there
+};
+
 // Random samples evaluated in order, then again backwards on another thread
-// (per-thread caches start cold there and see the fractions in another
-// order): every result must be the same bit for bit.
+// (its caches hold what earlier inputs left, and it sees the fractions in
+// another order): every result must be the same bit for bit.
 void EvaluateTwice(const CameraType &t, standin::CameraInstance &cam, Reader &r, int count) {
     std::vector<Sample> samples;
     for (int i = 0; i < count && !r.empty(); ++i) {
@@ -278,11 +336,12 @@ void EvaluateTwice(const CameraType &t, standin::CameraInstance &cam, Reader &r,
     };
     // Backwards on a second thread while this one goes forward again, so
     // that a thread sanitizer build sees the two at once.
-    std::thread other([&] {
+    static OtherThread other;
+    other.Start([&] {
         for (std::size_t i = samples.size(); i-- > 0;) again(i);
     });
     for (std::size_t i = 0; i < samples.size(); ++i) again(i);
-    other.join();
+    other.Wait();
 }
 
 void StartFrame(Env &e, standin::CameraInstance &cam, Reader &r) {
@@ -428,7 +487,7 @@ void Panels(const std::uint8_t *data, std::size_t size) {
         if (k < 200 && !controls.empty()) return controls[k % controls.size()].cid;
         return k < 230 ? 0x8000u + (k - 200) : r.u32();
     };
-    bool recreated = false;
+    bool recreated = false, drawn = false;
     for (int op = 0; op < 200 && !r.empty(); ++op) {
         switch (r.byte() % 7) {
         case 0: {  // read, and touch what came back as its data type says
@@ -468,8 +527,13 @@ void Panels(const std::uint8_t *data, std::size_t size) {
             break;
         }
         case 3: {
+            // A thumbnail draws the same picture whatever the input, and was
+            // most of the time an input took: once per input.
+            const unsigned int cid = id();
+            const int w = 1 + r.byte() % 96, h = 1 + r.byte() % 96;
+            if (drawn) break;
             standin::Raster raster;
-            panels.draw(iface.panel, id(), 1 + r.byte() % 96, 1 + r.byte() % 96, raster);
+            drawn = panels.draw(iface.panel, cid, w, h, raster);
             break;
         }
         case 4:
@@ -579,9 +643,17 @@ void Composite(const std::uint8_t *data, std::size_t size) {
 }
 
 bool Run(const std::string &target, const std::uint8_t *data, std::size_t size) {
-    // The host logs every service lookup; over millions of inputs that log
-    // alone would fill the memory.
+#ifdef LENTARA_FUZZ_SCENE_FILE
+    // Its own host per input (the tool's session): no shared one to reset.
+    if (target == "scene_file") {
+        SceneFile(data, size);
+        return true;
+    }
+#endif
+    // The host logs every service lookup and message; over millions of
+    // inputs those logs alone would fill the memory.
     env().host.clearLookupLog();
+    env().host.clearMessages();
     if (target == "scene_block") SceneBlock(data, size);
     else if (target == "evaluate") Evaluate(data, size);
     else if (target == "panels") Panels(data, size);

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace lentara_fuzz {
 
@@ -28,8 +29,22 @@ void Panels(const std::uint8_t *data, std::size_t size);
 // picks, render initialisations and evaluations.
 void Composite(const std::uint8_t *data, std::size_t size);
 
-// Runs the named entry ("scene_block", "evaluate", "panels", "composite");
-// false for an unknown name.
+// Scene files of the `lentara` tool: the input is JSON text, optionally
+// followed by a NUL and a --size value and by a NUL and a --frames value. The
+// text gives a scene or an input error, never anything else; a scene saves
+// and reads back to the same text and goes into the host or names what does
+// not fit.
+void SceneFile(const std::uint8_t *data, std::size_t size);
+
+// Reports a broken property on stderr and aborts, so that libFuzzer keeps
+// the input.
+[[noreturn]] void Fail(const char *fmt, ...);
+
+// The module files the targets load, in load order.
+const std::vector<const char *> &ModulePaths();
+
+// Runs the named entry ("scene_block", "evaluate", "panels", "composite",
+// "scene_file" where the tool is built); false for an unknown name.
 bool Run(const std::string &target, const std::uint8_t *data, std::size_t size);
 
 }  // namespace lentara_fuzz

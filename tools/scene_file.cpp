@@ -49,12 +49,20 @@ double Positive(const Json &j, const std::string &path) {
     return v;
 }
 
+// An integer that is checked against [lo, hi] as written: one beyond the
+// range of long long must not wrap into it.
+long long WholeNumber(const Json &j, const std::string &path, long long lo, long long hi) {
+    const std::string range = "must be between " + std::to_string(lo) + " and " + std::to_string(hi);
+    if (j.is_number_unsigned() && j.get<unsigned long long>() > static_cast<unsigned long long>(hi))
+        Fail(path, range + ", found " + j.dump());
+    const long long v = j.get<long long>();
+    if (v < lo || v > hi) Fail(path, range + ", found " + std::to_string(v));
+    return v;
+}
+
 int Integer(const Json &j, const std::string &path, long long lo, long long hi) {
     if (!j.is_number_integer()) Fail(path, "expected an integer, found " + TypeName(j) + (j.is_number() ? " with a fraction" : ""));
-    const long long v = j.get<long long>();
-    if (v < lo || v > hi)
-        Fail(path, "must be between " + std::to_string(lo) + " and " + std::to_string(hi) + ", found " + std::to_string(v));
-    return static_cast<int>(v);
+    return static_cast<int>(WholeNumber(j, path, lo, hi));
 }
 
 bool Boolean(const Json &j, const std::string &path) {
@@ -173,8 +181,7 @@ CameraDesc ParseCamera(const Json &j, const std::string &path) {
             if (it.value().is_boolean()) {
                 v.number = it.value().get<bool>() ? 1 : 0;
             } else if (it.value().is_number_integer()) {
-                v.number = it.value().get<long long>();
-                if (v.number < -2147483648LL || v.number > 2147483647LL) Fail(sp, "does not fit a 32-bit integer");
+                v.number = WholeNumber(it.value(), sp, -2147483648LL, 2147483647LL);
             } else if (it.value().is_string()) {
                 v.isText = true;
                 v.text = it.value().get<std::string>();
@@ -297,6 +304,18 @@ SceneDesc ParseScene(const std::string &text, const std::string &origin) {
         const std::size_t colon = what.rfind(": ");
         if (colon != std::string::npos) what = what.substr(colon + 2);
         throw InputError(origin + ":" + std::to_string(line) + ":" + std::to_string(column) + ": malformed JSON: " + what);
+    } catch (const Json::out_of_range &e) {
+        // The reader's one range error: a number beyond a double (1e999).
+        std::string what = e.what();
+        const std::size_t open = what.find('\''), close = what.rfind('\'');
+        std::size_t line = 1, column = 1;
+        if (open != std::string::npos && close > open) {
+            const std::size_t at = text.find(what.substr(open + 1, close - open - 1));
+            if (at != std::string::npos) LineColumn(text, at, line, column);
+            what = "the number " + what.substr(open + 1, close - open - 1);
+        }
+        throw InputError(origin + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + what +
+                         " is too large (numbers must be finite)");
     }
     try {
         SceneDesc scene;

@@ -58,8 +58,7 @@ char kOrderMessage[] = "Face order applies to the strips and the blocks.";
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&PopupCount<kLayoutNames, kLayoutCount>),
         HintFunc(&PopupName<kLayoutNames, kLayoutCount>),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_ORDER), HintFunc(&PopupCount<kOrderNames, kFaceOrderCount>),
@@ -80,10 +79,9 @@ const CameraTypeDesc kDesc =
         .Panel<kControls>(InterfaceHint)
         .Version("v2.0");
 
-class CameraPlugin final : public ProjectionCamera<CubemapFrame, CubemapRayVector> {
+class CameraPlugin final : public DescribedCamera<kDesc, ProjectionCamera<CubemapFrame, CubemapRayVector>> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID item) : ProjectionCamera(kDesc, item) {}
+    using DescribedCamera::DescribedCamera;
 
 protected:
     CubemapFrame Prepare(double W, double H) const override {

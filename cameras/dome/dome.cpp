@@ -56,8 +56,7 @@ const char *const kFitNames[] = {"Circle in frame height", "Circle in frame widt
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LENS), HintFunc(&PopupCount<kLensNames, kLensCount>),
         HintFunc(&PopupName<kLensNames, kLensCount>),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_FIT), HintFunc(&PopupCount<kFitNames, kFitCount>),
@@ -76,10 +75,9 @@ const CameraTypeDesc kDesc = CameraType("VantorDomeCam", "VantorDomeCam v2.0", s
                                  .Panel<kControls>(InterfaceHint)
                                  .Version("v2.0");
 
-class CameraPlugin final : public ProjectionCamera<DomeFrame, DomeDirection> {
+class CameraPlugin final : public DescribedCamera<kDesc, ProjectionCamera<DomeFrame, DomeDirection>> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID item) : ProjectionCamera(kDesc, item) {}
+    using DescribedCamera::DescribedCamera;
 
 protected:
     DomeFrame Prepare(double W, double H) const override {

@@ -16,7 +16,8 @@
 //   stereographic  theta = 2 atan(rho tan(alpha / 2))
 //   orthographic   theta = asin(rho sin(min(alpha, pi / 2)))
 // and its direction (sin theta cos phi, sin theta sin phi, cos theta) with
-// phi the film point's angle, then turned about x by the tilt (+z toward +y).
+// phi the film point's angle (cos phi and sin phi taken as x / r and y / r),
+// then turned about x by the tilt (+z toward +y).
 #pragma once
 
 #include <cmath>
@@ -108,17 +109,8 @@ inline bool DomeDirection(const DomeFrame &f, double x, double y, lentara::Vec3 
     default: theta = rho * f.alpha; break;
     }
     const double s = std::sin(theta), c = std::cos(theta);
-    // cos phi and sin phi: x / r and y / r, through atan2 only at the centre
-    // and at radii too small for the quotient to be exact
     double cosPhi, sinPhi;
-    if (r > 1e-140) {
-        cosPhi = x / r;
-        sinPhi = y / r;
-    } else {
-        const double phi = std::atan2(y, x);
-        cosPhi = std::cos(phi);
-        sinPhi = std::sin(phi);
-    }
+    lentara::FilmAngleCosSin(x, y, r, cosPhi, sinPhi);
     const double cx = s * cosPhi, cy = s * sinPhi;
     // turn about x by the tilt: +z toward +y
     out = {cx, cy * f.cosTilt + c * f.sinTilt, c * f.cosTilt - cy * f.sinTilt};

@@ -5,7 +5,7 @@
 
 #include "cameras/fisheye/projection.h"
 #include "framework/handler.h"
-#include "framework/hostlens.h"
+#include "framework/lens.h"
 
 namespace FisheyeCam {
 
@@ -17,17 +17,8 @@ void *gInstance = nullptr;
 enum Param { ZoomFactor, FisheyePower, FisheyeScale, kParamCount };
 enum Setting { autoDistortionScale, parallelFilmNormals, previewInCameraView, gridType, kSettingCount };
 
-enum : unsigned int {
-    ID_ZOOM = 0x8000,
-    ID_POWER = 0x8001,
-    ID_SCALE = 0x8002,
-    ID_VERSION = 0x8003,
-    ID_LOGO = 0x8007,
-    ID_PREVIEW = 0x8008,
-    ID_GRIDTYPE = 0x8009,
-    ID_AUTOSCALE = 0x800a,
-    ID_PARALLEL = 0x800b,
-};
+enum : unsigned int { ID_ZOOM = 0x8000, ID_POWER, ID_SCALE, ID_VERSION, ID_LOGO = 0x8007, ID_PREVIEW, ID_GRIDTYPE,
+    ID_AUTOSCALE, ID_PARALLEL };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
@@ -76,8 +67,7 @@ char kAutoScaleMessage[] = "Turn 'Auto Distortion Scale' off\nto set manually.";
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_GRIDTYPE), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_SCALE), HintWord(0),
@@ -100,22 +90,18 @@ const CameraTypeDesc kDesc =
         .Panel<kControls>(InterfaceHint)
         .Flags(1); // uses the lens position
 
-class CameraPlugin final : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
+    LensReading lens;
 
-    double lensFactor = 0.0;
-    double focusDistance = 0.0; // unknown until the first frame: focused at infinity
-
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
-        ReadHostLens(svc(), item, lensFactor, nullptr);
+    explicit CameraPlugin(LWItemID item) : DescribedCamera(item) {
+        lens.ReadFStop(svc(), item);
     }
 
     void CopyFrom(const CameraBase &other) override {
         SingleViewCamera::CopyFrom(other);
         const auto &from = static_cast<const CameraPlugin &>(other);
-        lensFactor = from.lensFactor;
-        focusDistance = from.focusDistance;
+        lens = from.lens;
     }
 
     // The envelopes at t; an automatic scale replaces the "FisheyeScale"
@@ -131,7 +117,7 @@ public:
     LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override {
         if (!frame || !access) return nullptr;
         // The lens is read on every call, also when nothing else changed.
-        ReadHostLens(svc(), access->cameraID, lensFactor, &focusDistance);
+        lens.ReadForFrame(svc(), access->cameraID);
         // Evaluate again once the records are stored, so that the automatic
         // scale uses this frame's film.
         if (NewFrame(frame, access)) get_vpValues(frameInfo.start);
@@ -139,7 +125,7 @@ public:
     }
 
     FisheyeParams Params() const {
-        return {value[ZoomFactor], value[FisheyePower], value[FisheyeScale], lensFactor, focusDistance,
+        return {value[ZoomFactor], value[FisheyePower], value[FisheyeScale], lens.lensFactor, lens.focusDistance,
                 setting[parallelFilmNormals] != 0};
     }
 

@@ -19,14 +19,7 @@ thread_local SinCosMemo tElevation LENTARA_FAST_TLS;
 
 enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians, kParamCount };
 
-enum : unsigned int {
-    ID_ZOOM = 0x8000,
-    ID_VERSION = 0x8001,
-    ID_LOGO = 0x8005,
-    ID_HFOV = 0x8006,
-    ID_VFOV_MAX = 0x8007,
-    ID_VFOV_MIN = 0x8008,
-};
+enum : unsigned int { ID_ZOOM = 0x8000, ID_VERSION, ID_LOGO = 0x8005, ID_HFOV, ID_VFOV_MAX, ID_VFOV_MIN };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
@@ -52,8 +45,7 @@ constexpr ControlDesc kControls[] = {
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_HFOV), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),
@@ -72,22 +64,16 @@ const CameraTypeDesc kDesc =
         .Block(kBlock)
         .Panel<kControls>(InterfaceHint);
 
-class CameraPlugin final : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {}
+    using DescribedCamera::DescribedCamera;
 
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const override {
-        if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
         const PanoramaParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
                                   value[MinVerticalFOVradians]};
-        // The trigonometry first: it needs no pose.
-        const Vec3 local = CameraDirection(p, fpx, fpy, access->filmSize[0], access->filmSize[1], tElevation);
-        Pose scratch;
-        const Pose &pose = PoseAt(fraction, access, scratch);
-        const Vec3 dir = WorldDirectionNormalised(pose, local);
-        return WriteRay(ray, pose.position, dir);
+        return TraceDirection(fraction, access, ray,
+                              [&](double W, double H) { return CameraDirection(p, fpx, fpy, W, H, tElevation); });
     }
 };
 

@@ -73,8 +73,7 @@ LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&PopupCount<kLayoutNames, kLayoutCount>),
         HintFunc(&PopupName<kLayoutNames, kLayoutCount>),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_LAYOUT), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VFOV), HintWord(0),
@@ -89,11 +88,9 @@ const CameraTypeDesc kDesc =
         .Panel<kControls>(InterfaceHint)
         .Version("v2.0");
 
-class CameraPlugin final : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
+    explicit CameraPlugin(LWItemID item) : DescribedCamera(item) {
         HostServices &s = svc();
         if (s.camerainfo && s.camerainfo->separation)
             SetValue(EyeSeparation, s.camerainfo->separation(item, s.CurrentTime()));

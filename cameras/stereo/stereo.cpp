@@ -8,7 +8,7 @@
 
 #include "cameras/stereo/projection.h"
 #include "framework/handler.h"
-#include "framework/hostlens.h"
+#include "framework/lens.h"
 
 namespace StereoCam {
 
@@ -20,17 +20,8 @@ void *gInstance = nullptr;
 enum Param { ZoomFactor, EyeSeparation, ConvergenceLimit, HorizontalScale, HorizontalShiftFactor, kParamCount };
 enum Setting { convergenceItemIndex, showConvergencePlane, kSettingCount };
 
-enum : unsigned int {
-    ID_ZOOM = 0x8001,
-    ID_CONVERGENCE_ITEM = 0x8002,
-    ID_SHOW_PLANE = 0x8003,
-    ID_EYE_SEPARATION = 0x8004,
-    ID_CONVERGENCE_LIMIT = 0x8005,
-    ID_HSCALE = 0x8006,
-    ID_HSHIFT = 0x8007,
-    ID_VERSION = 0x8008,
-    ID_LOGO = 0x800c,
-};
+enum : unsigned int { ID_ZOOM = 0x8001, ID_CONVERGENCE_ITEM, ID_SHOW_PLANE, ID_EYE_SEPARATION, ID_CONVERGENCE_LIMIT,
+    ID_HSCALE, ID_HSHIFT, ID_VERSION, ID_LOGO = 0x800c };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
@@ -86,8 +77,7 @@ const char *PanelPopName(void *, int index) {
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_CONVERGENCE_ITEM), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_EYE_SEPARATION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),
@@ -108,12 +98,9 @@ const CameraTypeDesc kDesc =
         .Panel<kControls>(InterfaceHint)
         .Flags(1); // uses the lens position
 
-class CameraPlugin final : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-
-    double lensFactor = 0.0;
-    double focusDistance = 0.0; // unknown until the first frame: focused at infinity
+    LensReading lens;
     LWItemID convergenceItem = nullptr;
     bool convergenceValid = false;
     // World positions of the convergence item at the motion sample times
@@ -133,18 +120,18 @@ public:
         return FilmNormal(forward);
     }
 
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
+    explicit CameraPlugin(LWItemID item) : DescribedCamera(item) {
         HostServices &s = svc();
-        ReadHostLens(s, item, lensFactor, nullptr);
-        if (s.camerainfo && s.camerainfo->separation)
-            SetValue(EyeSeparation, s.camerainfo->separation(item, s.CurrentTime()));
+        if (!s.camerainfo) return;
+        const double now = s.CurrentTime();
+        if (s.camerainfo->fStop) lens.lensFactor = LensFactorFor(s.camerainfo->fStop(item, now));
+        if (s.camerainfo->separation) SetValue(EyeSeparation, s.camerainfo->separation(item, now));
     }
 
     void CopyFrom(const CameraBase &other) override {
         SingleViewCamera::CopyFrom(other);
         const auto &from = static_cast<const CameraPlugin &>(other);
-        lensFactor = from.lensFactor;
-        focusDistance = from.focusDistance;
+        lens = from.lens;
         convergenceItem = nullptr;
         convergenceValid = false;
         sampleConvergence.reset();
@@ -157,7 +144,7 @@ public:
         // Lens, convergence item and the item's positions are looked up on
         // every call: a frame rendered again with the camera unchanged may
         // still have a newly picked or moved item to converge on.
-        ReadHostLens(svc(), access->cameraID, lensFactor, &focusDistance);
+        lens.ReadForFrame(svc(), access->cameraID);
         // A stored choice of 0 or less names no item (and INT_MIN - 1 would overflow).
         const std::int32_t choice = setting[convergenceItemIndex];
         convergenceItem = choice > 0 ? ObjectAt(choice - 1) : nullptr;
@@ -206,7 +193,7 @@ public:
         double c[3] = {0.0, 0.0, 0.0};
         if (converge) InterpolateSamples(sampleConvergence.get(), convergenceCount, fraction, c);
         const StereoParams p = {value[ZoomFactor], value[EyeSeparation], value[ConvergenceLimit],
-                                lensFactor,        focusDistance,        converge};
+                                lens.lensFactor,   lens.focusDistance,   converge};
         StereoRay r;
         if (!StereoCam::Evaluate(p, pose, lentara::Load(c), W, H, fpx, fpy, lpx, lpy, r)) return LWCAMTYPEEVAL_NO_RAY;
         const Vec3 filmNormal = FilmNormalFor(access);

@@ -4,7 +4,7 @@
 
 #include "cameras/stereorig/projection.h"
 #include "framework/handler.h"
-#include "framework/hostlens.h"
+#include "framework/lens.h"
 
 namespace StereoRigCam {
 
@@ -67,8 +67,7 @@ LWXPanelHint InterfaceHint[] = {
         HintFunc(&PopupName<kModeNames, kModeCount>),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&PopupCount<kLayoutNames, kLayoutCount>),
         HintFunc(&PopupName<kLayoutNames, kLayoutCount>),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_LAYOUT), HintWord(0),
     HintWordU(XPTAG_END),
@@ -83,17 +82,14 @@ const CameraTypeDesc kDesc =
         .Flags(1) // uses the lens position
         .Version("v2.0");
 
-class CameraPlugin final : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
+    LensReading lens;
+    StereoRig rig{}; // what every ray of the current values and lens shares
 
-    double lensFactor = 0.0;
-    double focusDistance = 0.0; // unknown until the first frame: focused at infinity
-    StereoRig rig{};            // what every ray of the current values shares
-
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
+    explicit CameraPlugin(LWItemID item) : DescribedCamera(item) {
         HostServices &s = svc();
-        ReadHostLens(s, item, lensFactor, nullptr);
+        lens.ReadFStop(s, item);
         if (s.camerainfo) {
             const double now = s.CurrentTime();
             if (s.camerainfo->separation) SetValue(EyeSeparation, s.camerainfo->separation(item, now));
@@ -106,14 +102,12 @@ public:
         const auto mode = static_cast<std::uint32_t>(setting[Mode]);
         const auto layout = static_cast<std::uint32_t>(setting[Layout]);
         rig = MakeRig({value[ZoomFactor], value[EyeSeparation], value[ConvergenceDistance], kModes[mode < kModeCount ? mode : 0],
-                       kLayouts[layout < kLayoutCount ? layout : 0], lensFactor, focusDistance});
+                       kLayouts[layout < kLayoutCount ? layout : 0], lens.lensFactor, lens.focusDistance});
     }
 
     void CopyFrom(const CameraBase &other) override {
         SingleViewCamera::CopyFrom(other);
-        const auto &from = static_cast<const CameraPlugin &>(other);
-        lensFactor = from.lensFactor;
-        focusDistance = from.focusDistance;
+        lens = static_cast<const CameraPlugin &>(other).lens;
         UpdateRig();
     }
 
@@ -134,8 +128,7 @@ public:
 
     LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override {
         if (!frame || !access) return nullptr;
-        // The lens is read on every call, also when nothing else changed.
-        ReadHostLens(svc(), access->cameraID, lensFactor, &focusDistance);
+        lens.ReadForFrame(svc(), access->cameraID);
         NewFrame(frame, access);
         UpdateRig();
         return nullptr;

@@ -5,6 +5,7 @@
 
 #include "standin/host.h"
 #include "fasttls.h"
+#include "handles.h"
 
 #include <mutex>
 
@@ -18,8 +19,8 @@ std::atomic<unsigned long long> gEnvGeneration{1};
 
 // What getVal reads: the value and keys of one envelope as they stood after
 // its last change. Every change publishes a new one, so evaluate paths read
-// it without a lock; a replaced one is kept until the store goes, since a
-// thread may still be reading it.
+// it without a lock; a replaced one is kept until the envelope is destroyed,
+// since a thread may still be reading it.
 struct EnvelopeStore::Curve {
     int components = 1;
     double value[3] = {0, 0, 0};
@@ -29,8 +30,8 @@ struct EnvelopeStore::Curve {
 
 struct EnvelopeStore::Env {
     EnvelopeInfo info;
-    bool alive = true;
     std::atomic<const Curve *> curve{nullptr};
+    std::vector<std::unique_ptr<const Curve>> retired;  // replaced curves
     ~Env() { delete curve.load(); }
     int components() const { return (info.envType & LWVPF_VECTOR) ? 3 : 1; }
     double at(double t, int c) const {
@@ -45,7 +46,7 @@ void EnvelopeStore::publish(Env &e) {
     c->components = e.components();
     for (int i = 0; i < 3; ++i) c->value[i] = e.info.value[i];
     c->keys = e.info.keys;
-    if (const Curve *old = e.curve.exchange(c.release(), std::memory_order_acq_rel)) retired_.emplace_back(old);
+    if (const Curve *old = e.curve.exchange(c.release(), std::memory_order_acq_rel)) e.retired.emplace_back(old);
 }
 
 EnvelopeStore::EnvelopeStore() {
@@ -69,12 +70,9 @@ EnvelopeStore::EnvelopeStore() {
 
 EnvelopeStore::~EnvelopeStore() { gEnvGeneration.fetch_add(1); }
 
-void EnvelopeStore::CurveDeleter::operator()(const Curve *c) const { delete c; }
-
 EnvelopeStore::Env *EnvelopeStore::get(LWVParmID vp) const {
-    auto it = envs_.find(vp);
-    if (it == envs_.end() || !it->second->alive) return nullptr;
-    return it->second.get();
+    auto it = envs_.find(HandleOf(vp));
+    return it == envs_.end() ? nullptr : it->second.get();
 }
 
 LWVParmID EnvelopeStore::create(int envType, int texType) {
@@ -82,19 +80,22 @@ LWVParmID EnvelopeStore::create(int envType, int texType) {
     auto env = std::make_unique<Env>();
     env->info.envType = envType;
     env->info.texType = texType;
-    std::unique_lock<std::shared_mutex> lock(mutex_);
     publish(*env);
-    LWVParmID id = env.get();
-    envs_[id] = std::move(env);
-    order_.push_back(id);
+    const std::uintptr_t handle = NewHandle();
+    std::unique_lock<std::shared_mutex> lock(mutex_);
+    envs_[handle] = std::move(env);
     ++created_;
-    return id;
+    return HandleId<LWVParmID>(handle);
 }
 
 void EnvelopeStore::destroy(LWVParmID vp) {
-    std::unique_lock<std::shared_mutex> lock(mutex_);
-    if (Env *e = get(vp)) {
-        e->alive = false;
+    std::unique_ptr<Env> gone;
+    {
+        std::unique_lock<std::shared_mutex> lock(mutex_);
+        auto it = envs_.find(HandleOf(vp));
+        if (it == envs_.end()) return;
+        gone = std::move(it->second);
+        envs_.erase(it);
         ++destroyed_;
         gEnvGeneration.fetch_add(1);
     }
@@ -107,18 +108,15 @@ bool EnvelopeStore::live(LWVParmID vp) const {
 
 LWVParmID EnvelopeStore::find(LWChanGroupID group, const std::string &channelName) const {
     std::shared_lock<std::shared_mutex> lock(mutex_);
-    for (LWVParmID id : order_) {
-        Env *e = get(id);
-        if (e && e->info.group == group && e->info.channelName == channelName) return id;
-    }
+    for (const auto &[handle, e] : envs_)
+        if (e->info.group == group && e->info.channelName == channelName) return HandleId<LWVParmID>(handle);
     return nullptr;
 }
 
 std::vector<LWVParmID> EnvelopeStore::all() const {
     std::shared_lock<std::shared_mutex> lock(mutex_);
     std::vector<LWVParmID> out;
-    for (LWVParmID id : order_)
-        if (get(id)) out.push_back(id);
+    for (const auto &entry : envs_) out.push_back(HandleId<LWVParmID>(entry.first));
     return out;
 }
 

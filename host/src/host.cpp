@@ -1,10 +1,12 @@
 #include "standin/host.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
 #include "fasttls.h"
+#include "handles.h"
 
 namespace standin {
 
@@ -93,7 +95,6 @@ struct Host::Evaluator {
     CameraInstance *camera = nullptr;
     bool lost = false; // the item's camera type went away under the evaluator
     std::atomic<bool> inRun{false};          // a run of evaluations is logged once
-    bool alive = true;
     // Pinhole state, fixed at newFrame.
     LWCameraAccess access{};
     double zoom = 3.2;
@@ -305,11 +306,11 @@ struct HostServices {
         }
         pinholeSetup(*host, *e, 0.0);
         e->log.calls.emplace_back("create");
-        Host::Evaluator *raw = e.get();
+        const std::uintptr_t handle = NewHandle();
         std::unique_lock<std::shared_mutex> lock(host->evalMutex_);
-        host->evaluators_.push_back(std::move(e));
+        host->evaluators_.emplace(handle, std::move(e));
         ++host->evalCreated_;
-        return raw;
+        return HandleId<LWCameraEvaluatorID>(handle);
     }
 
     static void pinholeSetup(Host &host, Host::Evaluator &e, double t) {
@@ -321,14 +322,8 @@ struct HostServices {
         Host::Evaluator *e = ev(id);
         if (!e) return;
         e->note("destroy");
-        {
-            std::unique_lock<std::shared_mutex> lock(h()->evalMutex_);
-            e->alive = false;
-            e->log.destroyed = true;
-            ++h()->evalDestroyed_;
-            gEvalGeneration.fetch_add(1);
-        }
-        e->camera = nullptr;
+        std::unique_lock<std::shared_mutex> lock(h()->evalMutex_);
+        h()->retireEvaluator(HandleOf(id));
     }
 
     static LWError init(LWCameraEvaluatorID id, int mode) {
@@ -498,13 +493,9 @@ Host::~Host() {
     // Evaluators and camera instances first: their destroy functions may
     // still ask for services.
     {
-        std::vector<std::unique_ptr<Evaluator>> evs;
-        {
-            std::unique_lock<std::shared_mutex> lock(evalMutex_);
-            evs.swap(evaluators_);
-            gEvalGeneration.fetch_add(1);
-        }
-        for (auto &e : evs) e->camera = nullptr;
+        std::unique_lock<std::shared_mutex> lock(evalMutex_);
+        evaluators_.clear();
+        gEvalGeneration.fetch_add(1);
     }
     {
         std::map<LWItemID, std::unique_ptr<CameraInstance>> types;
@@ -649,10 +640,10 @@ void Host::clearCameraType(LWItemID item) {
     }
     // Evaluators that drove this instance lose their camera; they give no rays.
     std::unique_lock<std::shared_mutex> lock(evalMutex_);
-    for (auto &e : evaluators_)
-        if (e->camera == old.get()) {
-            e->camera = nullptr;
-            e->lost = true;
+    for (auto &entry : evaluators_)
+        if (entry.second->camera == old.get()) {
+            entry.second->camera = nullptr;
+            entry.second->lost = true;
         }
 }
 
@@ -676,16 +667,10 @@ void Host::releaseModule(const Module &module) {
     std::vector<std::unique_ptr<CameraInstance>> doomed;
     {
         std::unique_lock<std::shared_mutex> lock(evalMutex_);
-        for (auto &e : evaluators_)
-            if (e->camera && &e->camera->module() == &module) {
-                e->camera = nullptr;
-                e->lost = true;
-                if (e->alive) {
-                    e->alive = false;
-                    e->log.destroyed = true;
-                    ++evalDestroyed_;
-                }
-            }
+        std::vector<std::uintptr_t> running;
+        for (const auto &entry : evaluators_)
+            if (entry.second->camera && &entry.second->camera->module() == &module) running.push_back(entry.first);
+        for (std::uintptr_t handle : running) retireEvaluator(handle);
         gEvalGeneration.fetch_add(1);
     }
     {
@@ -706,20 +691,46 @@ void Host::releaseModule(const Module &module) {
 
 Host::Evaluator *Host::evaluator(LWCameraEvaluatorID id) const {
     std::shared_lock<std::shared_mutex> lock(evalMutex_);
-    for (const auto &e : evaluators_)
-        if (e.get() == id) return e->alive ? e.get() : nullptr;
-    return nullptr;
+    auto it = evaluators_.find(HandleOf(id));
+    return it == evaluators_.end() ? nullptr : it->second.get();
+}
+
+void Host::retireEvaluator(std::uintptr_t handle) {
+    auto it = evaluators_.find(handle);
+    if (it == evaluators_.end()) return;
+    Evaluator &e = *it->second;
+    e.camera = nullptr;
+    if (keepDestroyedLogs_) {
+        std::lock_guard<std::mutex> l(e.logMutex);
+        EvaluatorLog log = e.log;
+        log.evaluations = e.evaluations();
+        log.destroyed = true;
+        destroyedLogs_.emplace_back(handle, std::move(log));
+    }
+    evaluators_.erase(it);
+    ++evalDestroyed_;
+    gEvalGeneration.fetch_add(1);
+}
+
+void Host::setKeepDestroyedLogs(bool keep) {
+    std::unique_lock<std::shared_mutex> lock(evalMutex_);
+    keepDestroyedLogs_ = keep;
+    if (!keep) destroyedLogs_.clear();
 }
 
 std::vector<EvaluatorLog> Host::evaluatorLogs() const {
     std::shared_lock<std::shared_mutex> lock(evalMutex_);
-    std::vector<EvaluatorLog> out;
-    for (const auto &e : evaluators_) {
+    std::vector<std::pair<std::uintptr_t, EvaluatorLog>> all = destroyedLogs_;
+    for (const auto &[handle, e] : evaluators_) {
         std::lock_guard<std::mutex> l(e->logMutex);
         EvaluatorLog log = e->log;
         log.evaluations = e->evaluations();
-        out.push_back(std::move(log));
+        all.emplace_back(handle, std::move(log));
     }
+    // Handles grow with every evaluator made: their order is creation order.
+    std::sort(all.begin(), all.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<EvaluatorLog> out;
+    for (auto &entry : all) out.push_back(std::move(entry.second));
     return out;
 }
 

@@ -1,6 +1,7 @@
 #include "standin/panel.h"
 
 #include "standin/host.h"
+#include "handles.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -201,16 +202,18 @@ PanelService::PanelService() {
 PanelService::~PanelService() = default;
 
 PanelRecord *PanelService::rec(LWXPanelID panel) const {
-    for (const auto &p : panels_)
-        if (p.get() == panel) return p->alive ? p.get() : nullptr;
-    return nullptr;
+    auto it = panels_.find(HandleOf(panel));
+    return it == panels_.end() ? nullptr : it->second.get();
+}
+
+void PanelService::forget(LWXPanelID panel) {
+    if (panels_.erase(HandleOf(panel))) ++destroyed_;
 }
 
 std::vector<LWXPanelID> PanelService::panels() const {
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<LWXPanelID> out;
-    for (const auto &p : panels_)
-        if (p->alive) out.push_back(p.get());
+    for (const auto &entry : panels_) out.push_back(HandleId<LWXPanelID>(entry.first));
     return out;
 }
 
@@ -380,28 +383,23 @@ LWXPanelID PanelService::fCreate(int type, LWXPanelControl *controls) {
     for (int i = 0; controls && i < 10000 && controls[i].cid != 0; ++i)
         r->controls.push_back({controls[i].cid, controls[i].label ? controls[i].label : "",
                                controls[i].ctrlclass ? controls[i].ctrlclass : ""});
+    const std::uintptr_t handle = NewHandle();
     std::lock_guard<std::mutex> lock(s->mutex_);
-    s->panels_.push_back(std::move(r));
+    s->panels_.emplace(handle, std::move(r));
     ++s->created_;
-    return s->panels_.back().get();
+    return HandleId<LWXPanelID>(handle);
 }
 
 void PanelService::close(LWXPanelID panel) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (PanelRecord *r = rec(panel)) {
-        r->alive = false;
-        ++destroyed_;
-    }
+    forget(panel);
 }
 
 void PanelService::fDestroy(LWXPanelID panel) {
     PanelService *s = service();
     if (!s) return;
     std::lock_guard<std::mutex> lock(s->mutex_);
-    if (PanelRecord *r = s->rec(panel)) {
-        r->alive = false;
-        ++s->destroyed_;
-    }
+    s->forget(panel);
 }
 
 void PanelService::fDescribe(LWXPanelID panel, LWXPanelDataDesc *data, LWXPanelGetFunc *get, LWXPanelSetFunc *set) {

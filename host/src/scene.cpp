@@ -4,6 +4,8 @@
 #include <cmath>
 #include <mutex>
 
+#include "handles.h"
+
 namespace standin {
 
 double Channel::at(double t) const { return at(keys, value, t); }
@@ -43,9 +45,10 @@ Axes axesFromHPB(double h, double p, double b) {
 }
 
 struct Scene::Item {
+    std::uintptr_t handle = 0;  // the item's ID
+    std::uintptr_t group = 0;   // its channel group's ID
     int type = LWI_OBJECT;
     std::string name;
-    char groupTag = 0;  // its address is the channel group id
     Channel motion[6];
     Channel cam[9];
     bool focalLengthSet = false;
@@ -59,12 +62,14 @@ Scene::~Scene() = default;
 Scene::Item *Scene::get(LWItemID id) const {
     if (!id) return nullptr;
     for (const auto &it : items_)
-        if (it.get() == id) return it.get();
+        if (it->handle == HandleOf(id)) return it.get();
     return nullptr;
 }
 
 LWItemID Scene::addItem(int type, const std::string &name) {
     auto item = std::make_unique<Item>();
+    item->handle = NewHandle();
+    item->group = NewHandle();
     item->type = type;
     item->name = name;
     item->cam[static_cast<int>(CamProp::ZoomFactor)].value = 3.2;
@@ -77,7 +82,7 @@ LWItemID Scene::addItem(int type, const std::string &name) {
     item->cam[static_cast<int>(CamProp::FilmHeight)].value = 0.024;
     std::unique_lock<std::shared_mutex> lock(mutex_);
     items_.push_back(std::move(item));
-    return items_.back().get();
+    return HandleId<LWItemID>(items_.back()->handle);
 }
 
 LWItemID Scene::addCamera(const std::string &name) { return addItem(LWI_CAMERA, name); }
@@ -86,8 +91,7 @@ LWItemID Scene::addObject(const std::string &name) { return addItem(LWI_OBJECT, 
 bool Scene::removeItem(LWItemID id) {
     std::unique_lock<std::shared_mutex> lock(mutex_);
     for (auto it = items_.begin(); it != items_.end(); ++it)
-        if (it->get() == id) {
-            removed_.push_back(std::move(*it));
+        if ((*it)->handle == HandleOf(id)) {
             items_.erase(it);
             return true;
         }
@@ -97,7 +101,7 @@ bool Scene::removeItem(LWItemID id) {
 bool Scene::moveItem(LWItemID id, std::size_t index) {
     std::unique_lock<std::shared_mutex> lock(mutex_);
     for (auto it = items_.begin(); it != items_.end(); ++it)
-        if (it->get() == id) {
+        if ((*it)->handle == HandleOf(id)) {
             auto keep = std::move(*it);
             items_.erase(it);
             if (index > items_.size()) index = items_.size();
@@ -116,30 +120,30 @@ std::vector<LWItemID> Scene::items(int type) const {
     std::shared_lock<std::shared_mutex> lock(mutex_);
     std::vector<LWItemID> out;
     for (const auto &it : items_)
-        if (it->type == type) out.push_back(it.get());
+        if (it->type == type) out.push_back(HandleId<LWItemID>(it->handle));
     return out;
 }
 
 LWItemID Scene::find(const std::string &name) const {
     std::shared_lock<std::shared_mutex> lock(mutex_);
     for (const auto &it : items_)
-        if (it->name == name) return it.get();
+        if (it->name == name) return HandleId<LWItemID>(it->handle);
     return nullptr;
 }
 
 LWItemID Scene::first(int type) const {
     std::shared_lock<std::shared_mutex> lock(mutex_);
     for (const auto &it : items_)
-        if (it->type == type) return it.get();
+        if (it->type == type) return HandleId<LWItemID>(it->handle);
     return nullptr;
 }
 
 LWItemID Scene::next(LWItemID id) const {
     std::shared_lock<std::shared_mutex> lock(mutex_);
     for (std::size_t i = 0; i < items_.size(); ++i)
-        if (items_[i].get() == id) {
+        if (items_[i]->handle == HandleOf(id)) {
             for (std::size_t j = i + 1; j < items_.size(); ++j)
-                if (items_[j]->type == items_[i]->type) return items_[j].get();
+                if (items_[j]->type == items_[i]->type) return HandleId<LWItemID>(items_[j]->handle);
             return nullptr;
         }
     return nullptr;
@@ -171,7 +175,7 @@ void Scene::rename(LWItemID id, const std::string &name) {
 LWChanGroupID Scene::chanGroup(LWItemID id) const {
     std::shared_lock<std::shared_mutex> lock(mutex_);
     Item *it = get(id);
-    return it ? static_cast<LWChanGroupID>(&it->groupTag) : nullptr;
+    return it ? HandleId<LWChanGroupID>(it->group) : nullptr;
 }
 
 void Scene::setPosition(LWItemID id, double x, double y, double z) {

@@ -175,3 +175,24 @@ TEST_F(Envelopes, ReadsDuringEditsSeeWholeStates) {
     EXPECT_GE(reads.load(), 1000);
     vp->destroy(e);
 }
+
+// Destroyed envelopes are freed; their IDs must still name nothing, even
+// after many new envelopes (an allocator would hand the address out again).
+TEST_F(Envelopes, DestroyedIdsNameNothingAfterNewOnes) {
+    LWVParmID old = vp->create(LWVP_FLOAT, LWVPDT_NOTXTR);
+    vp->destroy(old);
+    LWVParmID live = nullptr;
+    for (int i = 0; i < 64; ++i) {
+        if (live) vp->destroy(live);
+        live = vp->create(LWVP_FLOAT, LWVPDT_NOTXTR);
+        ASSERT_NE(live, old);
+    }
+    ASSERT_TRUE(host.envelopes().setValue(live, 2.0));
+    EXPECT_FALSE(host.envelopes().live(old));
+    double v[3] = {7, 7, 7};
+    EXPECT_EQ(vp->setVal(old, v), 0);
+    EXPECT_EQ(at(old, 0.0), 0.0);
+    EXPECT_EQ(host.envelopes().all(), std::vector<LWVParmID>{live});
+    EXPECT_EQ(host.envelopes().liveEnvelopes(), 1);
+    vp->destroy(live);
+}

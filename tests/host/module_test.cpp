@@ -276,6 +276,16 @@ TEST_F(ModuleTest, EvaluatorRunsTheSubCamerasTypeAndLogsCalls) {
     EXPECT_EQ(logs[1].calls,
               calls({"create", "init", "newTime", "newFrame", "evaluate", "preview", "cleanUp", "destroy"}));
     EXPECT_EQ(host.evaluatorsCreated(), host.evaluatorsDestroyed());
+
+    // Without kept logs (long runs) only live evaluators are listed.
+    host.setKeepDestroyedLogs(false);
+    EXPECT_TRUE(host.evaluatorLogs().empty());
+    ASSERT_EQ(comp->initRender(LWINIT_PREVIEW), "");
+    ASSERT_EQ(host.evaluatorLogs().size(), 1u);
+    EXPECT_EQ(host.evaluatorLogs()[0].calls, calls({"create", "init"}));
+    comp->cleanUp();
+    EXPECT_TRUE(host.evaluatorLogs().empty());
+    EXPECT_EQ(host.evaluatorsCreated(), host.evaluatorsDestroyed());
 }
 
 TEST_F(ModuleTest, EvaluatorRefusals) {

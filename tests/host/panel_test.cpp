@@ -132,4 +132,12 @@ TEST_F(PanelTest, PostAndDestroyAreCounted) {
     EXPECT_EQ(host.panels().livePanels(), 0);
     EXPECT_EQ(host.panels().record(panel), nullptr);
     EXPECT_EQ(xp->post(panel), 0) << "a destroyed panel cannot be shown";
+    // Its ID names nothing, whatever is made after it.
+    for (int i = 0; i < 32; ++i) {
+        LWXPanelID other = xp->create(LWXP_VIEW, nullptr);
+        ASSERT_NE(other, panel);
+        xp->destroy(other);
+    }
+    EXPECT_EQ(host.panels().record(panel), nullptr);
+    EXPECT_EQ(host.panels().livePanels(), 0);
 }

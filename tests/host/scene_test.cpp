@@ -96,12 +96,19 @@ TEST_F(SceneTest, ItemListsFollowEditsBetweenCalls) {
     host.scene().moveItem(b, 0);
     EXPECT_EQ(info->first(LWI_CAMERA, nullptr), b);
     EXPECT_EQ(info->next(b), a);
+    const LWChanGroupID bGroup = info->chanGroup(b);
     host.removeItem(b);
     EXPECT_EQ(info->first(LWI_CAMERA, nullptr), a);
     EXPECT_EQ(info->next(a), nullptr);
     EXPECT_EQ(info->name(b), nullptr);
-    LWItemID c = host.scene().addCamera("C");
-    EXPECT_NE(c, b) << "a removed item's id must not be handed out again";
+    EXPECT_EQ(info->chanGroup(b), nullptr);
+    // The removed item is freed: neither its ID nor its channel group comes back.
+    for (int i = 0; i < 32; ++i) {
+        LWItemID c = host.scene().addCamera("C");
+        ASSERT_NE(c, b) << "a removed item's id must not be handed out again";
+        ASSERT_NE(info->chanGroup(c), bGroup);
+        if (i < 31) host.removeItem(c);
+    }
 
     host.setItemNameNull(true);
     EXPECT_EQ(info->name(a), nullptr);

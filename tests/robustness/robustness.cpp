@@ -7,7 +7,7 @@
 namespace robustness {
 
 std::vector<std::string> ModulePaths() {
-    std::vector<std::string> paths = {LENTARA_MODULE_PATH};
+    std::vector<std::string> paths = {LENTARA_MODULE_PATH, LENTARA_XR_MODULE_PATH};
 #ifdef LENTARA_TIMING_MODULE_PATH
     paths.push_back(LENTARA_TIMING_MODULE_PATH);
 #endif
@@ -41,7 +41,7 @@ const std::vector<CameraType> &AllTypes() {
             for (const standin::ServerInfo &info : module.servers()) {
                 if (info.className != LWCAMERA_HCLASS) continue;
                 CameraType t{path, info.name};
-                t.mainModule = path == LENTARA_MODULE_PATH;
+                t.mainModule = path == LENTARA_MODULE_PATH || path == LENTARA_XR_MODULE_PATH;
                 host.clearLookupLog();
                 standin::CameraInstance first(host, module, info.name, camera);
                 t.usesEvaluators = host.lookupCount(LWCAMERAEVALUATIONFUNCS_GLOBAL) > 0;

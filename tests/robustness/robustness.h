@@ -22,11 +22,11 @@ struct CameraType {
     bool composite = false;       // has a camera-choice popup
     bool singleInstance = false;  // a second instance is refused
     bool usesEvaluators = false;  // asks for the camera evaluation service
-    bool mainModule = false;      // one of Vantor_Lentara's types
+    bool mainModule = false;      // one of the camera collections' types (Vantor_Lentara, Vantor_LentaraXR)
 };
 inline void PrintTo(const CameraType &t, std::ostream *os) { *os << t.server; }
 
-// The built module files, Vantor_Lentara's first.
+// The built module files, Vantor_Lentara's first, then Vantor_LentaraXR's.
 std::vector<std::string> ModulePaths();
 
 // The scene every test starts from: camera moves, two more cameras to pick

@@ -189,6 +189,10 @@ TEST(RenderCommand, InputErrorsExitWithTwoBeforeRendering) {
     EXPECT_NE(messages.find("VantorPanoramicCam"), std::string::npos) << messages;
     EXPECT_FALSE(fs::exists(out)) << "output folder made for a scene that cannot render";
 
+    const fs::path huge = WriteScene("huge", R"({"items": [{"name": "C", "kind": "camera", "zoom": 1e999}]})");
+    EXPECT_EQ(Render(huge, out, messages), kExitInputError);
+    EXPECT_NE(messages.find(".json:1:52: the number 1e999 is too large"), std::string::npos) << messages;
+
     // an output folder that cannot be made: a path below a plain file
     const fs::path good = WriteScene("good", R"({"render": {"width": 8, "height": 4, "samples": 1},
         "items": [{"name": "C", "kind": "camera", "type": "VantorPanoramicCam"}]})");

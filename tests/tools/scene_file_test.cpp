@@ -133,6 +133,11 @@ TEST(SceneFile, BadValuesNameTheKeyAndTheReason) {
         {R"({"render": {"samples": 0}, "items": [{"name": "C", "kind": "camera"}]})", "render.samples: must be between 1 and 4096"},
         {R"({"format": "other 2", "items": [{"name": "C", "kind": "camera"}]})", "format: unsupported format"},
         {R"([1, 2])", "(top level): expected an object"},
+        // integers beyond 64 bits must not wrap into the allowed range
+        {WithItems(R"(, {"name": "D", "kind": "camera", "resolution": [18446744073709551615, 10]})"),
+         "items[1].resolution[0]: must be between 1 and 65536, found 18446744073709551615"},
+        {WithItems(R"(, {"name": "D", "kind": "camera", "type": "VantorPanoramicCam", "settings": {"Size": 18446744073709551615}})"),
+         "items[1].settings.Size: must be between -2147483648 and 2147483647"},
     };
     for (const auto &c : cases) {
         const std::string e = ErrorOf(c.text);

@@ -47,6 +47,20 @@ protected:
     }
     LWVParmID Env(LWXPanelID panel, unsigned int id) { return static_cast<LWVParmID>(host.panels().get(panel, id)); }
     void Set(LWXPanelID panel, unsigned int id, int v) { EXPECT_EQ(host.panels().set(panel, id, &v), 1); }
+    // What every type of the module shows the host: "<server> v2.0" as its
+    // description, flags 0, and a panel headed by the logo (0x8000) and the
+    // version line "v2.0" (0x8001). The panel.
+    LWXPanelID DescribedPanel(const standin::CameraInstance &ci) {
+        EXPECT_EQ(ci.describe(), ci.server() + " v2.0");
+        EXPECT_EQ(ci.flags(), 0u);
+        const LWXPanelID panel = Panel(ci);
+        const char *version = static_cast<const char *>(host.panels().get(panel, 0x8001));
+        EXPECT_STREQ(version ? version : "", "v2.0");
+        standin::Raster logo;
+        EXPECT_TRUE(host.panels().draw(panel, 0x8000, 300, 61, logo));
+        return panel;
+    }
+
     // The panel's control and data tables, one "id label class" line each.
     std::string Tables(LWXPanelID panel) {
         std::string out;
@@ -117,8 +131,37 @@ protected:
         std::memset(&before, 0x5a, sizeof before);
         ray = before;
         const int rc = ci.handler().evaluate(ci.instance(), x, y, 0.3, -0.2, fraction, &ray, &ci.access());
-        if (!rc) EXPECT_EQ(std::memcmp(&ray, &before, sizeof ray), 0) << "no ray, but the record was written";
+        if (!rc) {
+            EXPECT_EQ(std::memcmp(&ray, &before, sizeof ray), 0) << "no ray, but the record was written";
+        }
         return rc != 0;
+    }
+
+    // Over a grid of nx x ny film points reaching `reach` times the film, at
+    // fractions 0, 0.37 and 1: the host gives a ray exactly where the pure
+    // projection's camera vector does, and that ray is the vector turned by
+    // the frame pose, bit for bit. The number of rays.
+    template <class Frame, class CameraVector>
+    int ExpectPureRays(const standin::CameraInstance &ci, const Frame &frame, CameraVector vector, int nx, int ny,
+                       double reach, const std::string &what) {
+        const double W = ci.access().filmSize[0], H = ci.access().filmSize[1];
+        int rays = 0;
+        for (double fraction : {0.0, 0.37, 1.0}) {
+            const lentara::Pose pose = PoseAt(fraction);
+            for (int j = 0; j < ny; ++j)
+                for (int i = 0; i < nx; ++i) {
+                    const double x = (double(i) / (nx - 1) - 0.5) * reach * W;
+                    const double y = (double(j) / (ny - 1) - 0.5) * reach * H;
+                    lentara::Vec3 local;
+                    const bool want = vector(frame, x, y, local);
+                    LWCameraRay ray;
+                    EXPECT_EQ(Evaluate(ci, x, y, fraction, ray), want) << what << " at " << x << " " << y;
+                    if (!want) continue;
+                    ++rays;
+                    ExpectRay(ray, pose.position, lentara::WorldDirectionNormalised(pose, local), what);
+                }
+        }
+        return rays;
     }
 
     // Bit-for-bit comparison with origin, direction and film normal = direction.

@@ -8,10 +8,11 @@
 #include "standin/scene.h"
 
 #include <atomic>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <shared_mutex>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace standin {
@@ -61,11 +62,8 @@ public:
 private:
     struct Env;
     struct Curve;
-    struct CurveDeleter {
-        void operator()(const Curve *c) const;
-    };
     Env *get(LWVParmID vp) const;  // caller holds the lock
-    void publish(Env &e);          // caller holds the lock exclusively
+    static void publish(Env &e);   // caller holds the lock exclusively
 
     static LWVParmID fCreate(int, int);
     static void fDestroy(LWVParmID);
@@ -88,9 +86,9 @@ private:
 
     LWVParmFuncs funcs_{};
     mutable std::shared_mutex mutex_;
-    std::unordered_map<const void *, std::unique_ptr<Env>> envs_;  // dead ones stay, unreachable
-    std::vector<LWVParmID> order_;
-    std::vector<std::unique_ptr<const Curve, CurveDeleter>> retired_;  // replaced curves, freed with the store
+    // Live envelopes by handle (handles grow, so this is creation order); a
+    // destroyed one is freed, and its handle is never given out again.
+    std::map<std::uintptr_t, std::unique_ptr<Env>> envs_;
     std::atomic<int> created_{0}, destroyed_{0};
     mutable std::atomic<int> usedBeforeSetup_{0};
     std::atomic<long long> nonFiniteTimes_{0};

@@ -14,6 +14,7 @@
 #include "standin/scene.h"
 
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -118,6 +119,10 @@ public:
     int evaluatorsDestroyed() const { return evalDestroyed_.load(); }
     int liveEvaluators() const { return evalCreated_.load() - evalDestroyed_.load(); }
     std::vector<EvaluatorLog> evaluatorLogs() const;  // creation order, destroyed ones included
+    // Whether evaluatorLogs() keeps the logs of destroyed evaluators (on for a
+    // new host). Long runs (fuzzing) turn it off so that memory stays flat;
+    // everything else about a destroyed object is freed in any case.
+    void setKeepDestroyedLogs(bool keep);
 
     // ---- camera instances (all CameraInstance objects of this host)
     int instancesCreated() const { return instCreated_.load(); }
@@ -132,6 +137,9 @@ public:
 
 private:
     Evaluator *evaluator(LWCameraEvaluatorID id) const;
+    // Frees a destroyed evaluator, keeping its log if asked; caller holds
+    // evalMutex_ exclusively.
+    void retireEvaluator(std::uintptr_t handle);
     static Host *require();
 
     Scene scene_;
@@ -156,7 +164,9 @@ private:
     std::vector<std::unique_ptr<Module>> modules_;
 
     mutable std::shared_mutex evalMutex_;
-    std::vector<std::unique_ptr<Evaluator>> evaluators_;  // destroyed ones stay for their logs
+    std::map<std::uintptr_t, std::unique_ptr<Evaluator>> evaluators_;  // live ones by handle
+    std::vector<std::pair<std::uintptr_t, EvaluatorLog>> destroyedLogs_;
+    bool keepDestroyedLogs_ = true;
     std::atomic<int> evalCreated_{0}, evalDestroyed_{0};
     std::atomic<int> instCreated_{0}, instDestroyed_{0};
 

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -50,7 +51,6 @@ struct PanelRecord {
     void *userData = nullptr;
     std::vector<HintCall> hints;
     int describeCalls = 0;
-    bool alive = true;
 };
 
 // An RGB raster a thumbnail draws into; pixels are r, g, b bytes row by row.
@@ -69,6 +69,7 @@ public:
     LWXPanelFuncs *funcs() { return &funcs_; }
 
     std::vector<LWXPanelID> panels() const;  // live panels in creation order
+    // Null once the panel is destroyed (its record is freed then).
     const PanelRecord *record(LWXPanelID panel) const;
     int created() const { return created_.load(); }
     int destroyed() const { return destroyed_.load(); }
@@ -107,6 +108,7 @@ public:
 
 private:
     PanelRecord *rec(LWXPanelID panel) const;  // caller holds the lock
+    void forget(LWXPanelID panel);              // caller holds the lock
 
     static LWXPanelID fCreate(int, LWXPanelControl *);
     static void fDestroy(LWXPanelID);
@@ -123,7 +125,7 @@ private:
 
     LWXPanelFuncs funcs_{};
     mutable std::mutex mutex_;
-    std::vector<std::unique_ptr<PanelRecord>> panels_;  // destroyed ones stay, marked dead
+    std::map<std::uintptr_t, std::unique_ptr<PanelRecord>> panels_;  // live ones by handle: creation order
     std::atomic<int> created_{0}, destroyed_{0}, postCalls_{0}, openCalls_{0};
     std::atomic<int> postResult_{1};
 };

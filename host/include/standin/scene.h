@@ -103,8 +103,7 @@ private:
     Item *get(LWItemID id) const;  // null for unknown ids; caller holds the lock
 
     mutable std::shared_mutex mutex_;
-    std::vector<std::unique_ptr<Item>> items_;
-    std::vector<std::unique_ptr<Item>> removed_;  // kept so their ids are never reused
+    std::vector<std::unique_ptr<Item>> items_;  // a removed item is freed; IDs are never reused
 };
 
 }  // namespace standin
