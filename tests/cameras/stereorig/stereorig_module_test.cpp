@@ -102,6 +102,22 @@ TEST_F(StereoRigCamera, RaysAreThePureProjectionWithTheHostCamerasLens) {
         }
 }
 
+// Each eye image's film distance comes from its own height: its top edge
+// lies atan(1 / zoom) above the axis, side by side and over-under.
+TEST_F(StereoRigCamera, FilmDistanceFollowsTheEyeImagesHeight) {
+    auto ci = Make("VantorStereoRigCam");
+    const LWXPanelID panel = Panel(*ci);
+    const double zoom = host.envelopes().value(Env(panel, ID_ZOOM), 0.0), W = 0.036, H = 0.027;
+    Set(panel, ID_MODE, 1); // parallel: each eye's axis is F
+    for (int layout : {0, 1}) {
+        Set(panel, ID_LAYOUT, layout);
+        StartFrame(*ci);
+        const lentara::Pose pose = PoseAt(0.0);
+        const Vec3 d = lentara::Load(Ray(*ci, layout == 0 ? -0.25 * W : 0.0, 0.5 * H - 1e-12).rayDir);
+        EXPECT_NEAR(std::atan2(lentara::Dot(d, pose.up), lentara::Dot(d, pose.forward)), std::atan(1.0 / zoom), 1e-9);
+    }
+}
+
 // Side by side on the frame pose: off-axis centre rays meet at P + C F and
 // so do both eyes' rays of any film point at depth C; toed-in axes meet at
 // P + C F; with no separation both eyes are one camera.
