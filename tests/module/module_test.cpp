@@ -3,7 +3,7 @@
 #include <set>
 #include <vector>
 
-#include "tests/module/fixture.h"
+#include "tests/support/module_fixture.h"
 
 namespace {
 

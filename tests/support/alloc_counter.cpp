@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "tests/module/fixture.h"
+#include "tests/support/module_fixture.h"
 
 namespace {
 std::atomic<long> gAllocations{0};

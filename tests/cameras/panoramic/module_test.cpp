@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/module/fixture.h"
+#include "tests/support/module_fixture.h"
 
 namespace {
 
