@@ -1,54 +1,20 @@
-// Grid dispatch of the Dual, 4Up and 12Up cameras on their own: which tile a
-// film point falls in and where it lands on that tile camera's film.
+// The 12Up camera's layout on its own: which tile a film point falls in and
+// where it lands on that tile camera's film.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "cameras/dual/layout.h"
-#include "cameras/fourup/layout.h"
+#include "cameras/dual/layout.h" // the Dual, against which the 12Up differs
 #include "cameras/twelveup/layout.h"
+#include "tests/support/tile_point.h"
 
 namespace {
 
 using lentara::GridPoint;
 using lentara::LocateTile;
+using testsupport::ExpectPoint;
 
-constexpr double W = 0.036, H = 0.024;
-
-void ExpectPoint(const GridPoint &p, int tile, double fx, double fy) {
-    EXPECT_EQ(p.tile, tile);
-    EXPECT_EQ(p.fpx, fx);
-    EXPECT_EQ(p.fpy, fy);
-}
-
-TEST(DualGrid, HalvesAndTheirShifts) {
-    const auto &g = MultiCam::kLayout;
-    ExpectPoint(LocateTile(g, 0.0, 0.003, W, H), 0, 0.25 * W, 0.003); // the centre goes left
-    ExpectPoint(LocateTile(g, -W / 2, -H / 2, W, H), 0, -W / 2 + 0.25 * W, -H / 2);
-    ExpectPoint(LocateTile(g, W / 2, H / 2, W, H), 1, W / 2 - 0.25 * W, H / 2);
-    EXPECT_DOUBLE_EQ(LocateTile(g, -W / 2, 0, W, H).fpx, -W / 4);
-    EXPECT_DOUBLE_EQ(LocateTile(g, W / 2, 0, W, H).fpx, W / 4);
-    // The smallest positive film x already belongs to the right half.
-    EXPECT_EQ(LocateTile(g, 5e-324, 0, W, H).tile, 1);
-    // Beyond the film edge a point stays with its side, shifted the same way.
-    ExpectPoint(LocateTile(g, -W, 0, W, H), 0, -W + 0.25 * W, 0);
-    ExpectPoint(LocateTile(g, 2 * W, 0, W, H), 1, 2 * W - 0.25 * W, 0);
-    // The film height is not read: film y passes through for any height.
-    EXPECT_EQ(LocateTile(g, 0.001, 123.0, W, 0.0).fpy, 123.0);
-}
-
-TEST(FourUpGrid, QuartersFromTheBottomLeft) {
-    const auto &g = FourUpCam::kLayout;
-    ExpectPoint(LocateTile(g, 0, 0, W, H), 0, 0.25 * W, 0.25 * H); // centre: tile 1-1
-    ExpectPoint(LocateTile(g, -W / 2, -H / 2, W, H), 0, -W / 2 + 0.25 * W, -H / 2 + 0.25 * H);
-    ExpectPoint(LocateTile(g, W / 2, H / 2, W, H), 3, W / 2 - 0.25 * W, H / 2 - 0.25 * H);
-    EXPECT_EQ(LocateTile(g, 0.01, -0.01, W, H).tile, 1); // bottom right
-    EXPECT_EQ(LocateTile(g, -0.01, 0.01, W, H).tile, 2); // top left
-    // Tile 1-1 is at the bottom (negative y), not the top.
-    EXPECT_EQ(LocateTile(g, -0.01, -0.01, W, H).tile, 0);
-    EXPECT_DOUBLE_EQ(LocateTile(g, W / 2, H / 2, W, H).fpx, W / 4);
-    EXPECT_DOUBLE_EQ(LocateTile(g, -W / 2, -H / 2, W, H).fpy, -H / 4);
-}
+constexpr double W = testsupport::kFilmW, H = testsupport::kFilmH;
 
 TEST(TwelveUpGrid, TilesRowByRowFromTheBottomLeft) {
     const auto &g = TwelveUpCam::kLayout;
