@@ -6,6 +6,7 @@ namespace lentara {
 
 unsigned char bMulticamActive = 0;
 const char kOnlyOneMulticam[] = "Only one of DualCam, 4UpCam, or 12UpCam allowed in a scene";
+const SoleInstance kOneMulticam = {&bMulticamActive, kOnlyOneMulticam, true};
 
 GridCamera::GridCamera(const CameraTypeDesc &d, const GridLayout &g, unsigned int firstId, LWItemID self)
     : CameraBase(d, self), layout(g), firstChoiceId(firstId) {}
@@ -60,13 +61,12 @@ void GridCamera::Save(const LWSaveState *save) const { SaveChoices(save, tiles, 
 void GridCamera::Load(const LWLoadState *load) { LoadChoices(svc(), load, tiles, TileCount()); }
 
 void *GridCamera::PanelValue(unsigned int vid) {
-    if (vid == desc.panel.versionId) return const_cast<char *>(kVersionText);
     if (vid >= firstChoiceId && vid < firstChoiceId + static_cast<unsigned int>(TileCount()))
         return &tiles[vid - firstChoiceId].tileChoice;
-    return nullptr;
+    return CameraBase::PanelValue(vid);
 }
 
-void GridCamera::PanelPick(unsigned int vid, const void *value) {
+void GridCamera::PanelChange(unsigned int vid, void *value) {
     if (!value || vid < firstChoiceId || vid >= firstChoiceId + static_cast<unsigned int>(TileCount())) return;
     PickCamera(svc(), selfItem(), tiles[vid - firstChoiceId], *static_cast<const int *>(value));
 }

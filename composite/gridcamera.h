@@ -19,12 +19,14 @@ constexpr int kMaxGridTiles = 12;
 
 extern unsigned char bMulticamActive;
 extern const char kOnlyOneMulticam[];
+// The rule the three types' descriptions name: one at a time, no copies.
+extern const SoleInstance kOneMulticam;
 
 class GridCamera : public CameraBase {
 public:
     // Choice controls are firstChoiceId + tile number.
     GridCamera(const CameraTypeDesc &desc, const GridLayout &layout, unsigned int firstChoiceId, LWItemID self);
-    ~GridCamera();
+    ~GridCamera() override;
 
     const GridLayout &layout;
     const unsigned int firstChoiceId;
@@ -35,18 +37,18 @@ public:
     LWItemID selfItem() const { return item; }
     int TileCount() const { return layout.TileCount(); }
 
-    LWError InitRender(int mode);
-    void CleanUpRender();
-    LWError NewTime(LWFrame frame, LWTime time);
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access);
-    int Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *access);
-    void Save(const LWSaveState *save) const;
-    void Load(const LWLoadState *load);
+    LWError InitRender(int mode) override;
+    void CleanUpRender() override;
+    LWError NewTime(LWFrame frame, LWTime time) override;
+    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override;
+    int Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *access) override;
+    void Save(const LWSaveState *save) const override;
+    void Load(const LWLoadState *load) override;
 
     // Panel binding: the version line and the address of each tile's choice.
-    void *PanelValue(unsigned int vid);
+    void *PanelValue(unsigned int vid) override;
     // A pick on a choice control; other ids change nothing.
-    void PanelPick(unsigned int vid, const void *value);
+    void PanelChange(unsigned int vid, void *value) override;
 };
 
 // A grid camera whose grid is the constant L (a namespace's kLayout).
@@ -61,45 +63,11 @@ public:
     // the moved film point and the other inputs. A grid of one row never
     // reads the film height, so only its width needs to be usable.
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
+                 const LWCameraAccess *access) const override {
         if (!access || !FilmSideIsUsable(access->filmSize[0])) return LWCAMTYPEEVAL_NO_RAY;
         if (L.rows > 1 && !FilmSideIsUsable(access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
         const GridPoint p = LocateTile(L, fpx, fpy, access->filmSize[0], access->filmSize[1]);
         return EvaluateTile(svc(), tiles[p.tile], p.fpx, p.fpy, lpx, lpy, fraction, ray);
-    }
-};
-
-// Host callbacks of a grid camera type Cam (derived from GridCamera): the
-// one-at-a-time rule on create and destroy, copy refused, panel get and set.
-// Cam::PanelInstance() is the namespace's gInstance, forgotten when that
-// instance goes so that a late popup callback finds no freed instance.
-template <class Cam>
-struct GridCallbacks {
-    static LWInstance C_Create(void *, void *context, LWError *error) noexcept {
-        return CreateOneAtATime<Cam>(bMulticamActive, kOnlyOneMulticam, context, error);
-    }
-    static void C_Destroy(LWInstance inst) noexcept {
-        if (inst && Cam::PanelInstance() == inst) Cam::PanelInstance() = nullptr;
-        DestroyOneAtATime<Cam>(bMulticamActive, inst);
-    }
-    static LWError C_Copy(LWInstance, LWInstance) noexcept { return kOnlyOneMulticam; }
-    static void *PanelGet(void *inst, unsigned int vid) {
-        return inst ? static_cast<Cam *>(inst)->PanelValue(vid) : nullptr;
-    }
-    // The handler record: the generated callbacks with these three replaced.
-    static HandlerTable Table() {
-        HandlerTable t = Callbacks<Cam>::Table();
-        t.create = C_Create;
-        t.destroy = C_Destroy;
-        t.copy = C_Copy;
-        return t;
-    }
-    static int PanelSet(void *inst, unsigned int vid, void *value) {
-        try {
-            if (inst) static_cast<Cam *>(inst)->PanelPick(vid, value);
-        } catch (...) {
-        }
-        return 1;
     }
 };
 

@@ -25,23 +25,33 @@ enum : unsigned int {
     ID_ANGLE_MIN = 0x8009,
 };
 
-const ParamDesc kParams[kParamCount] = {
-    {"ZoomFactor", 0.0, 0, false},
-    {"HorizontalFOVradians", 1.0, ID_LENGTH, true},
-    {"MaxVerticalFOVradians", 0.17453292519943295, ID_ANGLE_MAX, true},
-    {"MinVerticalFOVradians", -0.17453292519943295, ID_ANGLE_MIN, true},
+constexpr ParamDesc kParams[] = {
+    {"ZoomFactor", 0.0},
+    {"HorizontalFOVradians", 1.0},
+    {"MaxVerticalFOVradians", 0.17453292519943295},
+    {"MinVerticalFOVradians", -0.17453292519943295},
 };
 
 // Values other than 0 and 1 read from a scene are kept as read (and act as 1).
-const SettingDesc kSettings[kSettingCount] = {
-    {"SizeMode", 1, ID_SIZE},
+constexpr SettingDesc kSettings[] = {
+    {"SizeMode", 1},
 };
 
-const BlockItem kBlock[] = {
+constexpr BlockItem kBlock[] = {
     {BlockItem::kEnvelope, HorizontalFOVradians},
     {BlockItem::kEnvelope, MaxVerticalFOVradians},
     {BlockItem::kEnvelope, MinVerticalFOVradians},
     {BlockItem::kSetting, SizeMode},
+};
+
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO),
+    VersionLine(ID_VERSION),
+    SettingControl(ID_SIZE, "Size", "iPopChoice", SizeMode),
+    EnvelopeControl(ID_LENGTH, "", "distance-env", HorizontalFOVradians),
+    EnvelopeControl(ID_ANGLE_MAX, "Maximum FOV Angle", "angle-env", MaxVerticalFOVradians, "Upper FOV Angle"),
+    EnvelopeControl(ID_ANGLE_MIN, "Minimum FOV Angle", "angle-env", MinVerticalFOVradians, "Lower FOV Angle"),
+    EnvelopeAlias(ID_ZOOM, ZoomFactor),
 };
 
 const char *const kSizeNames[] = {"Horizontal Axis", "Vertical Axis"};
@@ -51,25 +61,6 @@ int PanelPopCount(void *) { return 2; }
 const char *PanelPopName(void *, int index) {
     return (index >= 0 && index < 2) ? kSizeNames[index] : "";
 }
-
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_SIZE, "Size", "iPopChoice"},
-    {ID_LENGTH, "", "distance-env"},
-    {ID_ANGLE_MAX, "Maximum FOV Angle", "angle-env"},
-    {ID_ANGLE_MIN, "Minimum FOV Angle", "angle-env"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_SIZE, "Size", "integer"},
-    {ID_LENGTH, "", "float"},
-    {ID_ANGLE_MAX, "Upper FOV Angle", "float"},
-    {ID_ANGLE_MIN, "Lower FOV Angle", "float"},
-    {0, nullptr, nullptr},
-};
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
@@ -87,28 +78,20 @@ LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_END),
 };
 
-const CameraTypeDesc kDesc = {
-    "VantorCylinderCam",
-    "VantorCylinderCam Dec 11 2010 10:02:20",
-    &services,
-    kParams,
-    kParamCount,
-    ZoomFactor,
-    kSettings,
-    kSettingCount,
-    kBlock,
-    static_cast<int>(sizeof kBlock / sizeof kBlock[0]),
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, ID_ZOOM},
-    0,
-};
+const CameraTypeDesc kDesc =
+    CameraType("VantorCylinderCam", "VantorCylinderCam Dec 11 2010 10:02:20", services, gInstance, kNeedsVParm)
+        .Params(kParams, ZoomFactor)
+        .Settings(kSettings)
+        .Block(kBlock)
+        .Panel<kControls>(InterfaceHint);
 
-class CameraPlugin : public SingleViewCamera {
+class CameraPlugin final : public SingleViewCamera {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
     explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {}
 
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
+                 const LWCameraAccess *access) const override {
         if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
         const CylinderParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
                                   value[MinVerticalFOVradians], setting[SizeMode]};
@@ -122,18 +105,6 @@ public:
     }
 };
 
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraHandler<CameraPlugin>(version, global, local, serverData, kNeedsVParm);
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace CylinderCam

@@ -1,10 +1,8 @@
-// cylinder.h -- activation functions of the Cylinder camera's servers.
+// cylinder.h -- the Cylinder camera's servers, for its row in the module's list.
 #pragma once
 
-#include "module/lwhost.h"
+#include "framework/camera_servers.h"
 
 namespace CylinderCam {
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData);
+extern const lentara::CameraServers kServers;
 } // namespace CylinderCam

@@ -23,46 +23,26 @@ enum : unsigned int {
     ID_RIGHT = 0x8007,
 };
 
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_LEFT, "Cam 1 (Left Side of Frame)", "iPopChoice"},
-    {ID_RIGHT, "Cam 2 (Right Side of Frame)", "iPopChoice"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_LEFT, "Left Camera", "integer"},
-    {ID_RIGHT, "Right Camera", "integer"},
-    {0, nullptr, nullptr},
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO),
+    VersionLine(ID_VERSION),
+    OwnControl(ID_LEFT, "Cam 1 (Left Side of Frame)", "iPopChoice", "integer", "Left Camera"),
+    OwnControl(ID_RIGHT, "Cam 2 (Right Side of Frame)", "iPopChoice", "integer", "Right Camera"),
 };
 
 extern LWXPanelHint InterfaceHint[];
 
-const CameraTypeDesc kDesc = {
-    "VantorMultiCam",
-    "VantorMultiCam Dec 11 2010 10:02:21",
-    &services,
-    nullptr,
-    0,
-    -1,
-    nullptr,
-    0,
-    nullptr,
-    0,
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
-    LWCAMTYPEF_SUPPORTSDOF,
-};
+const CameraTypeDesc kDesc = CameraType("VantorMultiCam", "VantorMultiCam Dec 11 2010 10:02:21", services, gInstance, kNeedsCameraEval)
+                                   .Panel<kControls>(InterfaceHint)
+                                   .Flags(LWCAMTYPEF_SUPPORTSDOF)
+                                   .OneAtATime(kOneMulticam);
 
-class CameraPlugin : public GridCameraOf<kLayout> {
+class CameraPlugin final : public GridCameraOf<kLayout> {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
-    static void *&PanelInstance() { return gInstance; }
     explicit CameraPlugin(LWItemID item) : GridCameraOf(kDesc, ID_LEFT, item) {}
 };
 
-using CB = GridCallbacks<CameraPlugin>;
 int PanelPopCount(void *data) { return lentara::PanelPopCount<CameraPlugin, &services, &gInstance>(data); }
 const char *PanelPopName(void *data, int index) {
     return lentara::PanelPopName<CameraPlugin, &services, &gInstance>(data, index);
@@ -80,19 +60,6 @@ LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_END),
 };
 
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateHandler(version, global, local, serverData, services, kNeedsCameraEval, CB::Table());
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance, CB::PanelGet,
-                             CB::PanelSet);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace MultiCam

@@ -29,20 +29,20 @@ enum : unsigned int {
     ID_PARALLEL = 0x800b,
 };
 
-const ParamDesc kParams[kParamCount] = {
-    {"ZoomFactor", 0.0, ID_ZOOM, false},
-    {"FisheyePower", 1.0, ID_POWER, true},
-    {"FisheyeScale", 1.0, ID_SCALE, true},
+constexpr ParamDesc kParams[] = {
+    {"ZoomFactor", 0.0},
+    {"FisheyePower", 1.0},
+    {"FisheyeScale", 1.0},
 };
 
-const SettingDesc kSettings[kSettingCount] = {
-    {"autoDistortionScale", 1, ID_AUTOSCALE},
-    {"parallelFilmNormals", 1, ID_PARALLEL},
-    {"previewInCameraView", 0, ID_PREVIEW},
-    {"gridType", 1, ID_GRIDTYPE},
+constexpr SettingDesc kSettings[] = {
+    {"autoDistortionScale", 1},
+    {"parallelFilmNormals", 1},
+    {"previewInCameraView", 0},
+    {"gridType", 1},
 };
 
-const BlockItem kBlock[] = {
+constexpr BlockItem kBlock[] = {
     {BlockItem::kEnvelope, FisheyePower},
     {BlockItem::kEnvelope, FisheyeScale},
     {BlockItem::kSetting, autoDistortionScale},
@@ -51,27 +51,17 @@ const BlockItem kBlock[] = {
     {BlockItem::kSetting, parallelFilmNormals},
 };
 
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_ZOOM, "ZoomFactor", "zoomfactor-env"},
-    {ID_POWER, "Distortion Power", "float-env"},
-    {ID_AUTOSCALE, "Auto Distortion Scale", "iBoolean"},
-    {ID_SCALE, "Distortion Scale", "float-env"},
-    {ID_PARALLEL, "Parallel Film Normals", "iBoolean"},
-    {ID_PREVIEW, "Preview in Camera View", "iBoolean"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_ZOOM, "ZoomFactor", "float"},
-    {ID_POWER, "Distortion Power", "float"},
-    {ID_AUTOSCALE, "Auto Distortion Scale", "integer"},
-    {ID_SCALE, "Distortion Scale", "float"},
-    {ID_PARALLEL, "Parallel Film Normals", "integer"},
-    {ID_PREVIEW, "Preview in Camera View", "integer"},
-    {0, nullptr, nullptr},
+// The grid type is chosen by a popup the panel has no control for.
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO),
+    VersionLine(ID_VERSION),
+    EnvelopeControl(ID_ZOOM, "ZoomFactor", "zoomfactor-env", ZoomFactor),
+    EnvelopeControl(ID_POWER, "Distortion Power", "float-env", FisheyePower),
+    SettingControl(ID_AUTOSCALE, "Auto Distortion Scale", "iBoolean", autoDistortionScale),
+    EnvelopeControl(ID_SCALE, "Distortion Scale", "float-env", FisheyeScale),
+    SettingControl(ID_PARALLEL, "Parallel Film Normals", "iBoolean", parallelFilmNormals),
+    SettingControl(ID_PREVIEW, "Preview in Camera View", "iBoolean", previewInCameraView),
+    SettingAlias(ID_GRIDTYPE, gridType),
 };
 
 const char *const kGridNames[] = {"Ray Tracing Grid", "Line Matching Grid"};
@@ -102,22 +92,15 @@ LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_END),
 };
 
-const CameraTypeDesc kDesc = {
-    "VantorFisheyeCam",
-    "VantorFisheyeCam Dec 11 2010 10:02:19",
-    &services,
-    kParams,
-    kParamCount,
-    ZoomFactor,
-    kSettings,
-    kSettingCount,
-    kBlock,
-    sizeof kBlock / sizeof kBlock[0],
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
-    1, // uses the lens position
-};
+const CameraTypeDesc kDesc =
+    CameraType("VantorFisheyeCam", "VantorFisheyeCam Dec 11 2010 10:02:19", services, gInstance, kNeedsVParm)
+        .Params(kParams, ZoomFactor)
+        .Settings(kSettings)
+        .Block(kBlock)
+        .Panel<kControls>(InterfaceHint)
+        .Flags(1); // uses the lens position
 
-class CameraPlugin : public SingleViewCamera {
+class CameraPlugin final : public SingleViewCamera {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
 
@@ -129,15 +112,16 @@ public:
         if (s.camerainfo && s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(item, s.CurrentTime()));
     }
 
-    void CopyFrom(const CameraPlugin &from) {
-        SingleViewCamera::CopyFrom(from);
+    void CopyFrom(const CameraBase &other) override {
+        SingleViewCamera::CopyFrom(other);
+        const auto &from = static_cast<const CameraPlugin &>(other);
         lensFactor = from.lensFactor;
         focusDistance = from.focusDistance;
     }
 
     // The envelopes at t; an automatic scale replaces the "FisheyeScale"
     // value, and its envelope shows it, once the film size is known.
-    void get_vpValues(double t) {
+    void get_vpValues(double t) override {
         CameraBase::get_vpValues(t);
         if (!setting[autoDistortionScale]) return;
         double s = value[FisheyeScale];
@@ -145,14 +129,7 @@ public:
             SetValue(FisheyeScale, s);
     }
 
-    LWError NewTime(LWFrame frame, LWTime time) {
-        currentFrame = frame;
-        currentTime = time;
-        get_vpValues(time);
-        return nullptr;
-    }
-
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override {
         if (!frame || !access) return nullptr;
         // The lens is read on every call, also when nothing else changed.
         HostServices &s = svc();
@@ -173,7 +150,7 @@ public:
     }
 
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
+                 const LWCameraAccess *access) const override {
         // The film is the one of the last frame set up; before the first,
         // that of the call's access record, as for the pose.
         const double *film = FilmOf(access);
@@ -187,7 +164,7 @@ public:
 
     // The film's 10 x 10 ray grid, 10 units out along each pinhole ray's film
     // normal, as the camera stood at the last frame set-up.
-    void DrawGrid(LWCustomObjAccess &coa) const {
+    void DrawGizmo(LWCustomObjAccess &coa) const override {
         if (!frameSeen || !setting[previewInCameraView]) return;
         const double W = cameraAccess.filmSize[0], H = cameraAccess.filmSize[1];
         if (!FilmIsUsable(W, H)) return;
@@ -233,26 +210,6 @@ public:
     }
 };
 
-void Gizmo_draw(LWInstance inst, LWCustomObjAccess *coa) {
-    if (!inst || !coa) return;
-    Guarded(0, [&] {
-        static_cast<const CameraPlugin *>(inst)->DrawGrid(*coa);
-        return 0;
-    });
-}
-
-LWGizmoFuncs gizmoFuncs = GizmoTable(Gizmo_draw);
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraHandler<CameraPlugin>(version, global, local, serverData, kNeedsVParm);
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace FisheyeCam

@@ -25,50 +25,28 @@ enum : unsigned int {
     ID_CAM_2_2 = 0x8009,
 };
 
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_CAM_1_1, "1-1 Camera", "iPopChoice"},
-    {ID_CAM_1_2, "1-2 Camera", "iPopChoice"},
-    {ID_CAM_2_1, "2-1 Camera", "iPopChoice"},
-    {ID_CAM_2_2, "2-2 Camera", "iPopChoice"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_CAM_1_1, "1-1 Camera", "integer"},
-    {ID_CAM_1_2, "1-2 Camera", "integer"},
-    {ID_CAM_2_1, "2-1 Camera", "integer"},
-    {ID_CAM_2_2, "2-2 Camera", "integer"},
-    {0, nullptr, nullptr},
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO),
+    VersionLine(ID_VERSION),
+    OwnControl(ID_CAM_1_1, "1-1 Camera", "iPopChoice", "integer"),
+    OwnControl(ID_CAM_1_2, "1-2 Camera", "iPopChoice", "integer"),
+    OwnControl(ID_CAM_2_1, "2-1 Camera", "iPopChoice", "integer"),
+    OwnControl(ID_CAM_2_2, "2-2 Camera", "iPopChoice", "integer"),
 };
 
 extern LWXPanelHint InterfaceHint[];
 
-const CameraTypeDesc kDesc = {
-    "Vantor4UpCam",
-    "Vantor4UpCam Dec 11 2010 10:02:16",
-    &services,
-    nullptr,
-    0,
-    -1,
-    nullptr,
-    0,
-    nullptr,
-    0,
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
-    LWCAMTYPEF_SUPPORTSDOF,
-};
+const CameraTypeDesc kDesc = CameraType("Vantor4UpCam", "Vantor4UpCam Dec 11 2010 10:02:16", services, gInstance, kNeedsCameraEval)
+                                   .Panel<kControls>(InterfaceHint)
+                                   .Flags(LWCAMTYPEF_SUPPORTSDOF)
+                                   .OneAtATime(kOneMulticam);
 
-class CameraPlugin : public GridCameraOf<kLayout> {
+class CameraPlugin final : public GridCameraOf<kLayout> {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
-    static void *&PanelInstance() { return gInstance; }
     explicit CameraPlugin(LWItemID item) : GridCameraOf(kDesc, ID_CAM_1_1, item) {}
 };
 
-using CB = GridCallbacks<CameraPlugin>;
 
 int PanelPopCount(void *data) { return lentara::PanelPopCount<CameraPlugin, &services, &gInstance>(data); }
 const char *PanelPopName(void *data, int index) {
@@ -91,19 +69,6 @@ LWXPanelHint InterfaceHint[] = {
 #undef POPUP
 #undef ENABLE
 
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateHandler(version, global, local, serverData, services, kNeedsCameraEval, CB::Table());
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance, CB::PanelGet,
-                             CB::PanelSet);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace FourUpCam

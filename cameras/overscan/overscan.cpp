@@ -25,6 +25,7 @@ HostServices services;
 void *gInstance = nullptr;
 unsigned char bOverscanCamActive = 0;
 const char kOnlyOneOverscan[] = "Only one Overscan Camera allowed in a scene";
+const SoleInstance kOneOverscan = {&bOverscanCamActive, kOnlyOneOverscan, false};
 
 // The two resolution lines the panel reads.
 char Camera1Resolution[64];
@@ -44,58 +45,39 @@ enum : unsigned int {
     ID_OVERSCAN_RES = 0x800b,
 };
 
-const ParamDesc kParams[kParamCount] = {
-    {"Overscan", 0.0, ID_OVERSCAN, true},
-    {"Vertical Jitter", 0.0, ID_VJITTER, true},
-    {"Horizontal Jitter", 0.0, ID_HJITTER, true},
+constexpr ParamDesc kParams[] = {
+    {"Overscan", 0.0},
+    {"Vertical Jitter", 0.0},
+    {"Horizontal Jitter", 0.0},
 };
 
 // The envelopes' part of the block; the choice is written before it.
-const BlockItem kEnvelopeBlock[] = {
+constexpr BlockItem kEnvelopeBlock[] = {
     {BlockItem::kEnvelope, Overscan},
     {BlockItem::kEnvelope, VerticalJitter},
     {BlockItem::kEnvelope, HorizontalJitter},
 };
 
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_CAMERA, "Selected Camera", "iPopChoice"},
-    {ID_CAMERA_RES, "Selected Camera Resolution", "sInfo"},
-    {ID_OVERSCAN, "Overscan Percentage", "percent-env"},
-    {ID_OVERSCAN_RES, "Calc. Overscan Resolution", "sInfo"},
-    {ID_VJITTER, "Vertical Jitter", "percent-env"},
-    {ID_HJITTER, "Horizontal Jitter", "percent-env"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_CAMERA, "Selected Camera", "integer"},
-    {ID_CAMERA_RES, "Selected Camera Resolution", "string"},
-    {ID_OVERSCAN, "Overscan Percentage", "float"},
-    {ID_OVERSCAN_RES, "Calc. Overscan Resolution", "string"},
-    {ID_VJITTER, "Vertical Jitter", "float"},
-    {ID_HJITTER, "Horizontal Jitter", "float"},
-    {0, nullptr, nullptr},
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO),
+    VersionLine(ID_VERSION),
+    OwnControl(ID_CAMERA, "Selected Camera", "iPopChoice", "integer"),
+    OwnControl(ID_CAMERA_RES, "Selected Camera Resolution", "sInfo", "string"),
+    EnvelopeControl(ID_OVERSCAN, "Overscan Percentage", "percent-env", Overscan),
+    OwnControl(ID_OVERSCAN_RES, "Calc. Overscan Resolution", "sInfo", "string"),
+    EnvelopeControl(ID_VJITTER, "Vertical Jitter", "percent-env", VerticalJitter),
+    EnvelopeControl(ID_HJITTER, "Horizontal Jitter", "percent-env", HorizontalJitter),
 };
 
 extern LWXPanelHint InterfaceHint[];
 
-const CameraTypeDesc kDesc = {
-    "VantorOverscanCam",
-    "VantorOverscanCam Dec 11 2010 18:08:43",
-    &services,
-    kParams,
-    kParamCount,
-    -1,
-    nullptr,
-    0,
-    kEnvelopeBlock,
-    3,
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
-    LWCAMTYPEF_SUPPORTSDOF,
-};
+const CameraTypeDesc kDesc = CameraType("VantorOverscanCam", "VantorOverscanCam Dec 11 2010 18:08:43", services,
+                                        gInstance, kNeedsVParm | kFetchCameraEval)
+                                   .Params(kParams)
+                                   .Block(kEnvelopeBlock)
+                                   .Panel<kControls>(InterfaceHint)
+                                   .Flags(LWCAMTYPEF_SUPPORTSDOF)
+                                   .OneAtATime(kOneOverscan);
 
 // One truncated product of the widened resolution; a product that does not
 // fit an int shows 0.
@@ -105,11 +87,11 @@ int WidenedSize(int size, float k) {
     return static_cast<int>(p);
 }
 
-class CameraPlugin : public CameraBase {
+class CameraPlugin final : public CameraBase {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
     explicit CameraPlugin(LWItemID self) : CameraBase(kDesc, self) {}
-    ~CameraPlugin() { DestroyTiles(svc(), &tile, 1); }
+    ~CameraPlugin() override { DestroyTiles(svc(), &tile, 1); }
 
     // The picked camera: tileItem is the selected camera, tileEvaluator its
     // evaluator.
@@ -120,26 +102,26 @@ public:
 
     LWItemID selfItem() const { return item; }
 
-    LWError InitRender(int mode) {
+    LWError InitRender(int mode) override {
         const FrameCallScope scope(frameCallRunning);
         if (!scope.entered()) return nullptr;
         renderMode = mode;
         InitTiles(svc(), selfItem(), &tile, 1, mode);
         return nullptr;
     }
-    void CleanUpRender() {
+    void CleanUpRender() override {
         const FrameCallScope scope(frameCallRunning);
         if (!scope.entered()) return;
         CleanUpTiles(svc(), &tile, 1);
     }
-    LWError NewTime(LWFrame frame, LWTime time) {
+    LWError NewTime(LWFrame frame, LWTime time) override {
         const FrameCallScope scope(frameCallRunning);
         if (!scope.entered()) return nullptr;
         CameraBase::NewTime(frame, time);
         NewTimeTiles(svc(), &tile, 1, frame, time);
         return nullptr;
     }
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override {
         const FrameCallScope scope(frameCallRunning);
         if (!scope.entered()) return nullptr;
         // Not compared with the stored copies: the picked camera gets its
@@ -152,7 +134,7 @@ public:
         NewFrameTiles(svc(), &tile, 1, currentFrame, currentTime);
         return nullptr;
     }
-    int Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *) {
+    int Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *) override {
         const FrameCallScope scope(frameCallRunning);
         if (!scope.entered()) return 0;
         if (!tile.tileEvaluator) return 0;
@@ -173,7 +155,7 @@ public:
     }
 
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
+                 const LWCameraAccess *access) const override {
         // Only the film width is read.
         if (!access || !FilmSideIsUsable(access->filmSize[0])) return LWCAMTYPEEVAL_NO_RAY;
         const double t = fraction * frameInfo.duration + currentTime;
@@ -194,19 +176,38 @@ public:
         return EvaluateTile(svc(), tile, x, y, k * lpx, k * lpy, fraction, ray);
     }
 
-    void Save(const LWSaveState *save) const {
+    void Save(const LWSaveState *save) const override {
         SaveChoices(save, &tile, 1);
         CameraBase::Save(save);
     }
-    void Load(const LWLoadState *load) {
+    void Load(const LWLoadState *load) override {
         LoadChoices(svc(), load, &tile, 1);
         CameraBase::Load(load);
     }
-    void CopyFrom(const CameraPlugin &from) {
-        CopyCommon(from);
+    void CopyFrom(const CameraBase &other) override {
+        CopyCommon(other);
+        const auto &from = static_cast<const CameraPlugin &>(other);
         tile.tileChoice = from.tile.tileChoice;
         DestroyTiles(svc(), &tile, 1);
         tile.tileItem = nullptr;
+    }
+
+    void *PanelValue(unsigned int vid) override {
+        switch (vid) {
+        case ID_CAMERA:
+            return &tile.tileChoice;
+        case ID_CAMERA_RES:
+            FormatResolutions();
+            return Camera1Resolution;
+        case ID_OVERSCAN_RES:
+            FormatResolutions();
+            return Camera2Resolution;
+        default:
+            return CameraBase::PanelValue(vid);
+        }
+    }
+    void PanelChange(unsigned int vid, void *choice) override {
+        if (choice && vid == ID_CAMERA) PickCamera(svc(), selfItem(), tile, *static_cast<const int *>(choice));
     }
 
     // The picked camera's resolution, and the resolution its widened film needs.
@@ -225,49 +226,6 @@ public:
                       WidenedSize(height, k));
     }
 };
-
-using CB = Callbacks<CameraPlugin>;
-
-LWInstance C_Create(void *, void *context, LWError *error) noexcept {
-    return CreateOneAtATime<CameraPlugin>(bOverscanCamActive, kOnlyOneOverscan, context, error);
-}
-
-// A late popup callback must not find the freed instance in gInstance.
-void C_Destroy(LWInstance inst) noexcept {
-    if (inst && gInstance == inst) gInstance = nullptr;
-    DestroyOneAtATime<CameraPlugin>(bOverscanCamActive, inst);
-}
-
-void *PanelGet(void *inst, unsigned int vid) {
-    if (!inst) return nullptr;
-    auto *cam = static_cast<CameraPlugin *>(inst);
-    bool handled;
-    void *common = PanelGetCommon(cam, vid, handled);
-    if (handled) return common;
-    switch (vid) {
-    case ID_CAMERA:
-        return &cam->tile.tileChoice;
-    case ID_CAMERA_RES:
-        cam->FormatResolutions();
-        return Camera1Resolution;
-    case ID_OVERSCAN_RES:
-        cam->FormatResolutions();
-        return Camera2Resolution;
-    default:
-        return nullptr;
-    }
-}
-
-int PanelSet(void *inst, unsigned int vid, void *value) {
-    if (inst && value && vid == ID_CAMERA) {
-        auto *cam = static_cast<CameraPlugin *>(inst);
-        Guarded(0, [&] {
-            PickCamera(cam->svc(), cam->selfItem(), cam->tile, *static_cast<const int *>(value));
-            return 0;
-        });
-    }
-    return 1;
-}
 
 int PanelPopCount(void *data) { return lentara::PanelPopCount<CameraPlugin, &services, &gInstance>(data); }
 const char *PanelPopName(void *data, int index) {
@@ -293,22 +251,6 @@ LWXPanelHint InterfaceHint[] = {
 
 #undef LIMITS
 
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    HandlerTable t = CB::Table();
-    t.create = C_Create;
-    t.destroy = C_Destroy;
-    return ActivateHandler(version, global, local, serverData, services, kNeedsVParm | kFetchCameraEval, t);
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance, PanelGet,
-                             PanelSet);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace OverscanCam

@@ -28,34 +28,26 @@ enum : unsigned int {
     ID_VFOV_MIN = 0x8008,
 };
 
-const ParamDesc kParams[kParamCount] = {
-    {"ZoomFactor", 0.0, 0, false},
-    {"HorizontalFOVradians", 6.283185307179586, ID_HFOV, true},
-    {"MaxVerticalFOVradians", 0.7853981633974483, ID_VFOV_MAX, true},
-    {"MinVerticalFOVradians", -0.7853981633974483, ID_VFOV_MIN, true},
+constexpr ParamDesc kParams[] = {
+    {"ZoomFactor", 0.0},
+    {"HorizontalFOVradians", 6.283185307179586},
+    {"MaxVerticalFOVradians", 0.7853981633974483},
+    {"MinVerticalFOVradians", -0.7853981633974483},
 };
 
-const BlockItem kBlock[] = {
+constexpr BlockItem kBlock[] = {
     {BlockItem::kEnvelope, HorizontalFOVradians},
     {BlockItem::kEnvelope, MaxVerticalFOVradians},
     {BlockItem::kEnvelope, MinVerticalFOVradians},
 };
 
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_HFOV, "Horizontal FOV angle", "angle-env"},
-    {ID_VFOV_MAX, "Upper Vertical FOV angle", "angle-env"},
-    {ID_VFOV_MIN, "Lower Vertical FOV angle", "angle-env"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_HFOV, "Horizontal FOV angle", "float"},
-    {ID_VFOV_MAX, "Upper Vertical FOV angle", "float"},
-    {ID_VFOV_MIN, "Lower Vertical FOV angle", "float"},
-    {0, nullptr, nullptr},
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO),
+    VersionLine(ID_VERSION),
+    EnvelopeControl(ID_HFOV, "Horizontal FOV angle", "angle-env", HorizontalFOVradians),
+    EnvelopeControl(ID_VFOV_MAX, "Upper Vertical FOV angle", "angle-env", MaxVerticalFOVradians),
+    EnvelopeControl(ID_VFOV_MIN, "Lower Vertical FOV angle", "angle-env", MinVerticalFOVradians),
+    EnvelopeAlias(ID_ZOOM, ZoomFactor),
 };
 
 LWXPanelHint InterfaceHint[] = {
@@ -74,28 +66,19 @@ LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_END),
 };
 
-const CameraTypeDesc kDesc = {
-    "VantorPanoramicCam",
-    "VantorPanoramicCam Dec 11 2010 10:02:20",
-    &services,
-    kParams,
-    kParamCount,
-    ZoomFactor,
-    nullptr,
-    0,
-    kBlock,
-    3,
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, ID_ZOOM},
-    0,
-};
+const CameraTypeDesc kDesc =
+    CameraType("VantorPanoramicCam", "VantorPanoramicCam Dec 11 2010 10:02:20", services, gInstance, kNeedsVParm)
+        .Params(kParams, ZoomFactor)
+        .Block(kBlock)
+        .Panel<kControls>(InterfaceHint);
 
-class CameraPlugin : public SingleViewCamera {
+class CameraPlugin final : public SingleViewCamera {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
     explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {}
 
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
+                 const LWCameraAccess *access) const override {
         if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
         const PanoramaParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
                                   value[MinVerticalFOVradians]};
@@ -108,18 +91,6 @@ public:
     }
 };
 
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraHandler<CameraPlugin>(version, global, local, serverData, kNeedsVParm);
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace PanoramicCam

@@ -1,10 +1,8 @@
-// skybox.h -- activation functions of the Skybox camera's servers.
+// skybox.h -- the Skybox camera's servers, for its row in the module's list.
 #pragma once
 
-#include "module/lwhost.h"
+#include "framework/camera_servers.h"
 
 namespace SkyboxCam {
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData);
+extern const lentara::CameraServers kServers;
 } // namespace SkyboxCam

@@ -32,20 +32,20 @@ enum : unsigned int {
     ID_LOGO = 0x800c,
 };
 
-const ParamDesc kParams[kParamCount] = {
-    {"ZoomFactor", 0.0, ID_ZOOM, false},
-    {"EyeSeparation", 0.0, ID_EYE_SEPARATION, true}, // the host camera's separation
-    {"ConvergenceLimit", 10.0, ID_CONVERGENCE_LIMIT, true},
-    {"HorizontalScale", 1.0, ID_HSCALE, true},
-    {"HorizontalShiftFactor", 1.0, ID_HSHIFT, true},
+constexpr ParamDesc kParams[] = {
+    {"ZoomFactor", 0.0},
+    {"EyeSeparation", 0.0}, // the host camera's separation
+    {"ConvergenceLimit", 10.0},
+    {"HorizontalScale", 1.0},
+    {"HorizontalShiftFactor", 1.0},
 };
 
-const SettingDesc kSettings[kSettingCount] = {
-    {"convergenceItemIndex", 0, ID_CONVERGENCE_ITEM},
-    {"showConvergencePlane", 0, ID_SHOW_PLANE},
+constexpr SettingDesc kSettings[] = {
+    {"convergenceItemIndex", 0},
+    {"showConvergencePlane", 0},
 };
 
-const BlockItem kBlock[] = {
+constexpr BlockItem kBlock[] = {
     {BlockItem::kEnvelope, EyeSeparation},
     {BlockItem::kEnvelope, ConvergenceLimit},
     {BlockItem::kEnvelope, HorizontalScale},
@@ -57,25 +57,17 @@ const BlockItem kBlock[] = {
     {BlockItem::kReserved, 0},
 };
 
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_ZOOM, "ZoomFactor", "zoomfactor-env"},
-    {ID_EYE_SEPARATION, "Eye Separation", "distance-env"},
-    {ID_CONVERGENCE_ITEM, "Convergence Item", "iPopChoice"},
-    {ID_CONVERGENCE_LIMIT, "Convergence Limit", "distance-env"},
-    {ID_SHOW_PLANE, "Show Convergence Plane", "iBoolean"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_ZOOM, "ZoomFactor", "float"},
-    {ID_EYE_SEPARATION, "Eye Separation", "float"},
-    {ID_CONVERGENCE_ITEM, "Convergence Item", "integer"},
-    {ID_CONVERGENCE_LIMIT, "Convergence Limit", "float"},
-    {ID_SHOW_PLANE, "Show Convergence Plane", "integer"},
-    {0, nullptr, nullptr},
+// The horizontal scale and shift have ids but no controls.
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO),
+    VersionLine(ID_VERSION),
+    EnvelopeControl(ID_ZOOM, "ZoomFactor", "zoomfactor-env", ZoomFactor),
+    EnvelopeControl(ID_EYE_SEPARATION, "Eye Separation", "distance-env", EyeSeparation),
+    SettingControl(ID_CONVERGENCE_ITEM, "Convergence Item", "iPopChoice", convergenceItemIndex),
+    EnvelopeControl(ID_CONVERGENCE_LIMIT, "Convergence Limit", "distance-env", ConvergenceLimit),
+    SettingControl(ID_SHOW_PLANE, "Show Convergence Plane", "iBoolean", showConvergencePlane),
+    EnvelopeAlias(ID_HSCALE, HorizontalScale),
+    EnvelopeAlias(ID_HSHIFT, HorizontalShiftFactor),
 };
 
 // The k-th object of the scene counted from 0, in the host's order; null
@@ -121,22 +113,15 @@ LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_END),
 };
 
-const CameraTypeDesc kDesc = {
-    "VantorStereoCam",
-    "VantorStereoCam Dec 11 2010 10:02:18",
-    &services,
-    kParams,
-    kParamCount,
-    ZoomFactor,
-    kSettings,
-    kSettingCount,
-    kBlock,
-    sizeof kBlock / sizeof kBlock[0],
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
-    1, // uses the lens position
-};
+const CameraTypeDesc kDesc =
+    CameraType("VantorStereoCam", "VantorStereoCam Dec 11 2010 10:02:18", services, gInstance, kNeedsVParm)
+        .Params(kParams, ZoomFactor)
+        .Settings(kSettings)
+        .Block(kBlock)
+        .Panel<kControls>(InterfaceHint)
+        .Flags(1); // uses the lens position
 
-class CameraPlugin : public SingleViewCamera {
+class CameraPlugin final : public SingleViewCamera {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
 
@@ -169,8 +154,9 @@ public:
         if (s.camerainfo->separation) SetValue(EyeSeparation, s.camerainfo->separation(item, now));
     }
 
-    void CopyFrom(const CameraPlugin &from) {
-        SingleViewCamera::CopyFrom(from);
+    void CopyFrom(const CameraBase &other) override {
+        SingleViewCamera::CopyFrom(other);
+        const auto &from = static_cast<const CameraPlugin &>(other);
         lensFactor = from.lensFactor;
         focusDistance = from.focusDistance;
         convergenceItem = nullptr;
@@ -180,7 +166,7 @@ public:
         UpdateFrameFilmNormal();
     }
 
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override {
         if (!frame || !access) return nullptr;
         // Lens, convergence item and the item's positions are looked up on
         // every call: a frame rendered again with the camera unchanged may
@@ -225,7 +211,7 @@ public:
     }
 
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
+                 const LWCameraAccess *access) const override {
         // The film is the one of the last frame set up; before the first,
         // that of the call's access record, as for the pose.
         const double *film = FilmOf(access);
@@ -249,7 +235,7 @@ public:
     // The convergence plane around the item (2 units along the right axis, 1
     // along the up axis) and the two eyes, as the camera stood at the start
     // of the last frame set up.
-    void DrawConvergence(LWCustomObjAccess &coa) const {
+    void DrawGizmo(LWCustomObjAccess &coa) const override {
         if (!frameSeen || !convergenceValid || !setting[showConvergencePlane] || samples.Empty()) return;
         const LWItemInfo *ii = svc().iteminfo;
         double c0[3] = {0.0, 0.0, 0.0};
@@ -283,26 +269,6 @@ public:
     }
 };
 
-void Gizmo_draw(LWInstance inst, LWCustomObjAccess *coa) {
-    if (!inst || !coa) return;
-    Guarded(0, [&] {
-        static_cast<const CameraPlugin *>(inst)->DrawConvergence(*coa);
-        return 0;
-    });
-}
-
-LWGizmoFuncs gizmoFuncs = GizmoTable(Gizmo_draw);
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraHandler<CameraPlugin>(version, global, local, serverData, kNeedsVParm);
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace StereoCam

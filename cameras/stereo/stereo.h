@@ -1,10 +1,8 @@
-// stereo.h -- activation functions of the Stereo camera's servers.
+// stereo.h -- the Stereo camera's servers, for its row in the module's list.
 #pragma once
 
-#include "module/lwhost.h"
+#include "framework/camera_servers.h"
 
 namespace StereoCam {
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData);
+extern const lentara::CameraServers kServers;
 } // namespace StereoCam

@@ -46,21 +46,21 @@ enum : unsigned int {
     ID_HSHIFT = 0x800E,
 };
 
-const ParamDesc kParams[kParamCount] = {
-    {"ZoomFactor", 0.0, 0, false},
-    {"HorizontalFOVradians", 6.283185307179586, ID_HFOV, true},
-    {"MaxVerticalFOVradians", 0.7853981633974483, ID_VFOV_MAX, true},
-    {"MinVerticalFOVradians", -0.7853981633974483, ID_VFOV_MIN, true},
-    {"HScalePos", 1.0, ID_HSCALE_POS, true},
-    {"VScalePos", 1.0, ID_VSCALE_POS, true},
-    {"HScaleNeg", 1.0, ID_HSCALE_NEG, true},
-    {"VScaleNeg", 1.0, ID_VSCALE_NEG, true},
-    {"HShift", 0.0, ID_HSHIFT, true},
-    {"VShift", 0.0, ID_VSHIFT, true},
+constexpr ParamDesc kParams[] = {
+    {"ZoomFactor", 0.0},
+    {"HorizontalFOVradians", 6.283185307179586},
+    {"MaxVerticalFOVradians", 0.7853981633974483},
+    {"MinVerticalFOVradians", -0.7853981633974483},
+    {"HScalePos", 1.0},
+    {"VScalePos", 1.0},
+    {"HScaleNeg", 1.0},
+    {"VScaleNeg", 1.0},
+    {"HShift", 0.0},
+    {"VShift", 0.0},
 };
 
 // Stored scenes hold the shifts before the negative-side scales.
-const BlockItem kBlock[] = {
+constexpr BlockItem kBlock[] = {
     {BlockItem::kEnvelope, HorizontalFOVradians},
     {BlockItem::kEnvelope, MaxVerticalFOVradians},
     {BlockItem::kEnvelope, MinVerticalFOVradians},
@@ -72,33 +72,19 @@ const BlockItem kBlock[] = {
     {BlockItem::kEnvelope, VScaleNeg},
 };
 
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_HFOV, "Horizontal FOV angle", "angle-env"},
-    {ID_VFOV_MAX, "Upper Vertical FOV angle", "angle-env"},
-    {ID_VFOV_MIN, "Lower Vertical FOV angle", "angle-env"},
-    {ID_HSCALE_POS, "Right Horizontal Scale", "percent-env"},
-    {ID_VSCALE_POS, "Top Vertical Scale", "percent-env"},
-    {ID_HSCALE_NEG, "Left Horizontal Scale", "percent-env"},
-    {ID_VSCALE_NEG, "Bottom Vertical Scale", "percent-env"},
-    {ID_HSHIFT, "Horizontal Shift", "percent-env"},
-    {ID_VSHIFT, "Vertical Shift", "percent-env"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_HFOV, "Horizontal FOV angle", "float"},
-    {ID_VFOV_MAX, "Upper Vertical FOV angle", "float"},
-    {ID_VFOV_MIN, "Lower Vertical FOV angle", "float"},
-    {ID_HSCALE_POS, "Right Horizontal Scale", "float"},
-    {ID_VSCALE_POS, "Top Vertical Scale", "float"},
-    {ID_HSCALE_NEG, "Left Horizontal Scale", "float"},
-    {ID_VSCALE_NEG, "Bottom Vertical Scale", "float"},
-    {ID_HSHIFT, "Horizontal Shift", "float"},
-    {ID_VSHIFT, "Vertical Shift", "float"},
-    {0, nullptr, nullptr},
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO),
+    VersionLine(ID_VERSION),
+    EnvelopeControl(ID_HFOV, "Horizontal FOV angle", "angle-env", HorizontalFOVradians),
+    EnvelopeControl(ID_VFOV_MAX, "Upper Vertical FOV angle", "angle-env", MaxVerticalFOVradians),
+    EnvelopeControl(ID_VFOV_MIN, "Lower Vertical FOV angle", "angle-env", MinVerticalFOVradians),
+    EnvelopeControl(ID_HSCALE_POS, "Right Horizontal Scale", "percent-env", HScalePos),
+    EnvelopeControl(ID_VSCALE_POS, "Top Vertical Scale", "percent-env", VScalePos),
+    EnvelopeControl(ID_HSCALE_NEG, "Left Horizontal Scale", "percent-env", HScaleNeg),
+    EnvelopeControl(ID_VSCALE_NEG, "Bottom Vertical Scale", "percent-env", VScaleNeg),
+    EnvelopeControl(ID_HSHIFT, "Horizontal Shift", "percent-env", HShift),
+    EnvelopeControl(ID_VSHIFT, "Vertical Shift", "percent-env", VShift),
+    EnvelopeAlias(ID_ZOOM, ZoomFactor),
 };
 
 // The scales are limited to -500 % ... 500 %; the shifts are free.
@@ -131,28 +117,19 @@ LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_END),
 };
 
-const CameraTypeDesc kDesc = {
-    "VantorAdvPanCam",
-    "VantorAdvPanCam Dec 11 2010 10:02:20",
-    &services,
-    kParams,
-    kParamCount,
-    ZoomFactor,
-    nullptr,
-    0,
-    kBlock,
-    static_cast<int>(sizeof kBlock / sizeof kBlock[0]),
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, ID_ZOOM},
-    0,
-};
+const CameraTypeDesc kDesc =
+    CameraType("VantorAdvPanCam", "VantorAdvPanCam Dec 11 2010 10:02:20", services, gInstance, kNeedsVParm)
+        .Params(kParams, ZoomFactor)
+        .Block(kBlock)
+        .Panel<kControls>(InterfaceHint);
 
-class CameraPlugin : public SingleViewCamera {
+class CameraPlugin final : public SingleViewCamera {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
     explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {}
 
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
+                 const LWCameraAccess *access) const override {
         if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
         const SuperPanoParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
                                    value[MinVerticalFOVradians], value[HScalePos],
@@ -168,18 +145,6 @@ public:
     }
 };
 
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraHandler<CameraPlugin>(version, global, local, serverData, kNeedsVParm);
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace AdvPanCam

@@ -23,60 +23,34 @@ enum : unsigned int {
     ID_CAM_FIRST = 0x8006, // tile n's control is ID_CAM_FIRST + n, up to 0x8011
 };
 
-#define CAMERA_CONTROL(n, label) {ID_CAM_FIRST + (n), label, "iPopChoice"}
-#define CAMERA_DATA(n, label) {ID_CAM_FIRST + (n), label, "integer"}
+#define CAMERA_CONTROL(n, label) OwnControl(ID_CAM_FIRST + (n), label, "iPopChoice", "integer")
 
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO),
+    VersionLine(ID_VERSION),
     CAMERA_CONTROL(0, "1-1 Camera"), CAMERA_CONTROL(1, "1-2 Camera"),
     CAMERA_CONTROL(2, "1-3 Camera"), CAMERA_CONTROL(3, "1-4 Camera"),
     CAMERA_CONTROL(4, "2-1 Camera"), CAMERA_CONTROL(5, "2-2 Camera"),
     CAMERA_CONTROL(6, "2-3 Camera"), CAMERA_CONTROL(7, "2-4 Camera"),
     CAMERA_CONTROL(8, "3-1 Camera"), CAMERA_CONTROL(9, "3-2 Camera"),
     CAMERA_CONTROL(10, "3-3 Camera"), CAMERA_CONTROL(11, "3-4 Camera"),
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    CAMERA_DATA(0, "1-1 Camera"), CAMERA_DATA(1, "1-2 Camera"),
-    CAMERA_DATA(2, "1-3 Camera"), CAMERA_DATA(3, "1-4 Camera"),
-    CAMERA_DATA(4, "2-1 Camera"), CAMERA_DATA(5, "2-2 Camera"),
-    CAMERA_DATA(6, "2-3 Camera"), CAMERA_DATA(7, "2-4 Camera"),
-    CAMERA_DATA(8, "3-1 Camera"), CAMERA_DATA(9, "3-2 Camera"),
-    CAMERA_DATA(10, "3-3 Camera"), CAMERA_DATA(11, "3-4 Camera"),
-    {0, nullptr, nullptr},
 };
 
 #undef CAMERA_CONTROL
-#undef CAMERA_DATA
 
 extern LWXPanelHint InterfaceHint[];
 
-const CameraTypeDesc kDesc = {
-    "Vantor12UpCam",
-    "Vantor12UpCam Dec 11 2010 10:02:14",
-    &services,
-    nullptr,
-    0,
-    -1,
-    nullptr,
-    0,
-    nullptr,
-    0,
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
-    LWCAMTYPEF_SUPPORTSDOF,
-};
+const CameraTypeDesc kDesc = CameraType("Vantor12UpCam", "Vantor12UpCam Dec 11 2010 10:02:14", services, gInstance, kNeedsCameraEval)
+                                   .Panel<kControls>(InterfaceHint)
+                                   .Flags(LWCAMTYPEF_SUPPORTSDOF)
+                                   .OneAtATime(kOneMulticam);
 
-class CameraPlugin : public GridCameraOf<kLayout> {
+class CameraPlugin final : public GridCameraOf<kLayout> {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
-    static void *&PanelInstance() { return gInstance; }
     explicit CameraPlugin(LWItemID item) : GridCameraOf(kDesc, ID_CAM_FIRST, item) {}
 };
 
-using CB = GridCallbacks<CameraPlugin>;
 
 int PanelPopCount(void *data) { return lentara::PanelPopCount<CameraPlugin, &services, &gInstance>(data); }
 const char *PanelPopName(void *data, int index) {
@@ -102,19 +76,6 @@ LWXPanelHint InterfaceHint[] = {
 #undef POPUP
 #undef ENABLE
 
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateHandler(version, global, local, serverData, services, kNeedsCameraEval, CB::Table());
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance, CB::PanelGet,
-                             CB::PanelSet);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace TwelveUpCam
