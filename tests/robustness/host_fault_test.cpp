@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <map>
+#include <string>
 
 namespace {
 
@@ -303,13 +305,25 @@ TEST_P(NullEnvelopes, SavedBlockKeepsTheLayoutOfACameraWithEnvelopes) {
 
 INSTANTIATE_TEST_SUITE_P(AllTypes, NullEnvelopes, ::testing::ValuesIn(AllTypes()), robustness::TypeName);
 
-// Types whose block starts with an envelope record and has settings after
-// the envelopes.
+// Whether a type's block starts with an envelope record and has settings
+// after the envelopes. Every type has a row: a type without one is run and
+// fails, so a new type is decided here rather than left out.
+const std::map<std::string, bool> kEnvelopeFirst = {
+    {"VantorMultiCam", false},       {"Vantor4UpCam", false},
+    {"Vantor12UpCam", false},        {"VantorStereoCam", true},
+    {"VantorSkyboxCam", false},      {"VantorPanoramicCam", false},
+    {"VantorCylinderCam", true},     {"VantorPerspectiveCam", false},
+    {"VantorFisheyeCam", true},      {"VantorPerspectiveNoDOFCam", false},
+    {"VantorPerspectiveNoDOFNoMBCam", false}, {"VantorAdvPanCam", false},
+    {"VantorOverscanCam", false},    {"PerformanceCamera", false},
+};
+
 std::vector<CameraType> EnvelopeFirstTypes() {
     std::vector<CameraType> out;
-    for (const CameraType &t : AllTypes())
-        if (t.server == "VantorCylinderCam" || t.server == "VantorFisheyeCam" || t.server == "VantorStereoCam")
-            out.push_back(t);
+    for (const CameraType &t : AllTypes()) {
+        auto it = kEnvelopeFirst.find(t.server);
+        if (it == kEnvelopeFirst.end() || it->second) out.push_back(t);
+    }
     return out;
 }
 
@@ -321,6 +335,7 @@ class BrokenEnvelopeRecord : public RobustnessTest {};
 // setting and value it had.
 TEST_P(BrokenEnvelopeRecord, EndsTheLoad) {
     const CameraType &t = GetParam();
+    if (!testsupport::DataFor(kEnvelopeFirst, t.server, "kEnvelopeFirst of host_fault_test.cpp")) return;
     std::string block;
     {
         auto source = Make(t);

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "tests/support/module_fixture.h"
+#include "tests/support/alloc_counter.h"
 
 namespace {
 std::atomic<long> gAllocations{0};

@@ -7,8 +7,7 @@
 #include <string>
 
 #include "standin/host.h"
-
-long AllocationCount();
+#include "tests/support/alloc_counter.h"
 
 class ModuleFixture : public ::testing::Test {
 protected:

@@ -284,7 +284,6 @@ TEST_F(ProjectionCameras, ServerRowsComeInTableOrderWithTheirUserNames) {
                 at = i;
                 break;
             }
-        if (row.second.empty() && at == servers.size()) continue; // another type, not built yet
         ASSERT_LT(at + 2, servers.size()) << row.first;
         EXPECT_GE(at, last) << row.first << " is out of order";
         last = at;
