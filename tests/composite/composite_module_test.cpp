@@ -4,9 +4,7 @@
 // cameras, and composites that show each other.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstddef>
-#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -16,9 +14,7 @@
 #include "composite/delegation.h" // kMaxTileNesting
 #include "tests/support/composite_fixture.h"
 
-using namespace standin;
 using namespace testsupport;
-using Composite = CompositeTest;
 
 namespace {
 

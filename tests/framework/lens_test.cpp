@@ -2,9 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
-#include <string>
-#include <vector>
 
 #include "framework/lens.h"
 #include "tests/support/pose.h"

@@ -8,6 +8,7 @@
 
 #include "tests/support/camera_types.h"
 #include "tests/support/module_fixture.h"
+#include "tests/support/module_records.h"
 
 namespace {
 
@@ -34,13 +35,7 @@ const TypeRow kTypes[] = {
 constexpr std::size_t kTypeCount = sizeof kTypes / sizeof kTypes[0];
 static_assert(kTypeCount == 13, "Vantor_Lentara holds 13 camera types");
 
-// Handler record with its sub-records, as the host provides it.
-struct HandlerRecord {
-    LWInstanceFuncs inst{};
-    LWItemFuncs item{};
-    LWRenderFuncs rend{};
-    LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
-};
+using testsupport::HandlerRecord;
 
 } // namespace
 
@@ -49,16 +44,7 @@ using ModuleTable = ModuleFixture;
 TEST_F(ModuleTable, DescriptorIdentifiesTheModule) {
     const ModuleDescriptor *d = module->descriptor();
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->sysSync, 0x04121994u);
-    EXPECT_EQ(d->sysVersion, 3u);
-    // The machine type of the platform built for.
-#if defined(_WIN32)
-    EXPECT_EQ(d->sysMachine, 0x300u);
-#elif defined(__APPLE__)
-    EXPECT_EQ(d->sysMachine, 0x400u);
-#else
-    EXPECT_EQ(d->sysMachine, 0x200u);
-#endif
+    testsupport::ExpectDescriptorHeader(d);
     // The module data block starts with the notice text.
     const auto *data = static_cast<const char *const *>(module->serverData());
     ASSERT_NE(data[0], nullptr);

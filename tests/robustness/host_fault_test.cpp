@@ -2,6 +2,7 @@
 // missing at activation, envelopes the host cannot create, item names and
 // film sizes it does not give, evaluators it refuses to make.
 #include "tests/robustness/robustness.h"
+#include "tests/support/module_records.h"
 
 #include <cmath>
 #include <cstring>
@@ -25,17 +26,7 @@ bool RecordUnfilled(const LWCameraHandler &h, const LWInstanceFuncs &inst, const
 
 class ServiceMissing : public RobustnessTest {
 protected:
-    // A handler record with its sub-records, as the host hands one to an
-    // activation (the record points into itself, so it is not copied).
-    struct HandlerRecord {
-        LWInstanceFuncs inst{};
-        LWItemFuncs item{};
-        LWRenderFuncs rend{};
-        LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
-        HandlerRecord() = default;
-        HandlerRecord(const HandlerRecord &) = delete;
-        HandlerRecord &operator=(const HandlerRecord &) = delete;
-    };
+    using HandlerRecord = testsupport::HandlerRecord;
     int Activate(const CameraType &t, HandlerRecord &r) { return Mod(t).activateHandler(t.server, &r.h); }
     // Every service a good activation of the type asks for, each name once.
     std::vector<std::string> AskedServices(const CameraType &t) {

@@ -16,6 +16,8 @@
 
 namespace testsupport {
 
+using namespace standin;
+
 class CameraTypeTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -76,6 +78,9 @@ protected:
     standin::Module *module = nullptr;
     LWItemID cam = nullptr;
 };
+// The suite names the cases have always had.
+using Cameras = CameraTypeTest;
+using ProjectionCameras = CameraTypeTest;
 
 // The colour the lens cameras' gizmos draw in, at an opacity.
 inline void ExpectColour(const standin::DrawCall &c, float alpha) {

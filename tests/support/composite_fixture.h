@@ -106,6 +106,7 @@ protected:
     LWItemID cams[4];
     const double W = 0.036, H = 0.024; // the stand-in's default film
 };
+using Composite = CompositeTest;
 
 // checked by use (popups, drawing) elsewhere.
 struct HintShape {

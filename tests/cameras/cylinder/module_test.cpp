@@ -3,22 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <limits>
-#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/camera_fixture.h"
 
-using namespace standin;
 using namespace testsupport;
-
-using ProjectionCameras = CameraTypeTest;
 
 namespace {
 const double kDeg10 = 0.17453292519943295;

@@ -2,8 +2,6 @@
 // where it lands on that half's camera film.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "cameras/dual/layout.h"
 #include "tests/support/tile_point.h"
 

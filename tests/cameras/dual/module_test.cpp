@@ -2,20 +2,12 @@
 // onto the halves, panel and hints.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <limits>
-#include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/composite_fixture.h"
 
-using namespace standin;
 using namespace testsupport;
-using Composite = CompositeTest;
 
 namespace {
 

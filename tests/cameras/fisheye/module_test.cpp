@@ -4,21 +4,13 @@
 
 #include <cmath>
 #include <cstddef>
-#include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <limits>
-#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/camera_fixture.h"
 
-using namespace standin;
 using namespace testsupport;
-
-using Cameras = CameraTypeTest;
 
 TEST_F(Cameras, FisheyePanelTablesAndHints) {
     auto ci = Make("VantorFisheyeCam");

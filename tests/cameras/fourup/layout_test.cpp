@@ -2,8 +2,6 @@
 // and where it lands on that quarter's camera film.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "cameras/fourup/layout.h"
 #include "tests/support/tile_point.h"
 

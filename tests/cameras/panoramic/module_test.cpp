@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/support/module_fixture.h"
+#include "tests/support/module_records.h"
 
 namespace {
 
@@ -322,11 +323,8 @@ TEST_F(Panoramic, AFailedActivationLeavesTheRunningInstanceItsServices) {
     ASSERT_FALSE(saved.bytes().empty());
     auto reactivateWithout = [&](const char *service) {
         host->setServiceMissing(service, true);
-        LWInstanceFuncs inst{};
-        LWItemFuncs item{};
-        LWRenderFuncs rend{};
-        LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
-        const int rc = module->activate(LWCAMERA_HCLASS, kServer, LWCAMERA_VERSION, &h);
+        testsupport::HandlerRecord r;
+        const int rc = module->activate(LWCAMERA_HCLASS, kServer, LWCAMERA_VERSION, &r.h);
         host->setServiceMissing(service, false);
         return rc;
     };

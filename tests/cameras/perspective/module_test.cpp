@@ -5,21 +5,14 @@
 
 #include <cmath>
 #include <cstddef>
-#include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/camera_fixture.h"
 
-using namespace standin;
 using namespace testsupport;
-
-using ProjectionCameras = CameraTypeTest;
 
 namespace {
 const char *const kPerspectiveServers[] = {"VantorPerspectiveCam", "VantorPerspectiveNoDOFCam",

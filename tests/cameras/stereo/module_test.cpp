@@ -3,22 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
-#include <limits>
-#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/camera_fixture.h"
 
-using namespace standin;
 using namespace testsupport;
-
-using Cameras = CameraTypeTest;
 
 TEST_F(Cameras, StereoPanelTablesHintsAndObjectPopup) {
     host.scene().addObject("Ball");

@@ -2,23 +2,13 @@
 // panel, hints and scene block, and the Panoramic rays at unit scales.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <limits>
-#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/camera_fixture.h"
 
-using namespace standin;
 using namespace testsupport;
-
-using ProjectionCameras = CameraTypeTest;
 
 namespace {
 const std::vector<std::string> kCommonHead = {

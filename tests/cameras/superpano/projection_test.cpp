@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "cameras/panoramic/projection.h"
 #include "cameras/superpano/projection.h"
