@@ -46,6 +46,13 @@ inline std::string Hint(unsigned int tag, std::vector<long long> args, const cha
     return s;
 }
 
+// The hints a panel with its logo at 0x8005 starts with.
+inline const std::vector<std::string> kCommonHead = {
+    Hint(XPTAG_FOCUS, {-1}),
+    Hint(XPTAG_CTRLCFG, {0x8005, 0, 0x80000001LL}),
+    Hint(XPTAG_DRAWCBFUNC, {0x8005}, " fn"),
+};
+
 inline std::string Controls(const standin::PanelRecord &r) {
     std::string s;
     for (const standin::PanelControl &c : r.controls)

@@ -17,11 +17,6 @@ using namespace testsupport;
 namespace {
 const char *const kPerspectiveServers[] = {"VantorPerspectiveCam", "VantorPerspectiveNoDOFCam",
                                            "VantorPerspectiveNoDOFNoMBCam"};
-const std::vector<std::string> kCommonHead = {
-    Hint(XPTAG_FOCUS, {-1}),
-    Hint(XPTAG_CTRLCFG, {0x8005, 0, 0x80000001LL}),
-    Hint(XPTAG_DRAWCBFUNC, {0x8005}, " fn"),
-};
 } // namespace
 
 TEST_F(ProjectionCameras, PerspectiveServersShareOnePanelAndClassAndDifferInFlagsOnly) {

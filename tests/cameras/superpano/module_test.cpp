@@ -10,14 +10,6 @@
 
 using namespace testsupport;
 
-namespace {
-const std::vector<std::string> kCommonHead = {
-    Hint(XPTAG_FOCUS, {-1}),
-    Hint(XPTAG_CTRLCFG, {0x8005, 0, 0x80000001LL}),
-    Hint(XPTAG_DRAWCBFUNC, {0x8005}, " fn"),
-};
-} // namespace
-
 TEST_F(ProjectionCameras, SuperPanoPanelAndSceneBlock) {
     auto ci = Make("VantorAdvPanCam");
     EXPECT_EQ(ci->flags(), 0u);
