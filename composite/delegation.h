@@ -47,8 +47,7 @@ int CameraListCount(const HostServices &svc, LWItemID carrier);
 // service; otherwise the host's name of that camera.
 const char *CameraListName(const HostServices &svc, LWItemID carrier, int index);
 // The camera at a zero-based position after "(none)" (callers pass the choice
-// minus 1), or null for a negative position or one past the end.
-LWItemID getItemByIndex(const HostServices &svc, LWItemID carrier, int position);
+// minus 1) is getItemByIndex(svc, carrier, position) (framework/services.h).
 
 // Popup callbacks of one namespace: the carrier is the item of the instance
 // whose panel was built last. Cam derives from CameraBase.
@@ -91,19 +90,6 @@ void CleanUpTiles(const HostServices &svc, const Tile *tiles, int count);
 
 // Destroys every evaluator and forgets it.
 void DestroyTiles(const HostServices &svc, Tile *tiles, int count);
-
-// Whether a ray a tile camera wrote can go to the host: finite, and with a
-// direction that is not zero (the host's own ray can overflow to one for film
-// points far off the film). The members are read one at a time on purpose:
-// the tile camera has just stored them one by one, and a 16-byte load across
-// two of those stores is not forwarded from them but waits for them to reach
-// the cache, which costs more than the instructions a packed test saves.
-inline bool RayIsUsable(const LWCameraRay &r) {
-    for (int i = 0; i < 3; ++i)
-        if (!std::isfinite(r.rayPos[i]) || !std::isfinite(r.rayDir[i]) || !std::isfinite(r.filmNorm[i]))
-            return false;
-    return r.rayDir[0] != 0.0 || r.rayDir[1] != 0.0 || r.rayDir[2] != 0.0;
-}
 
 // ---- cameras showing each other -------------------------------------------
 // The host runs a tile's camera item with that item's own camera type, which
@@ -173,7 +159,8 @@ inline const LWCameraEvaluationFuncs *TileServiceFor(const HostServices &svc, co
 }
 
 // What goes to the host for the service's result: a ray the tile camera wrote
-// with members that are not finite is no ray.
+// that is not usable (RayIsUsable: the host's own ray can overflow to a zero
+// direction for film points far off the film) is no ray.
 inline int TileRayResult(int result, const LWCameraRay &ray) {
     return (result != LWCAMTYPEEVAL_NO_RAY && !RayIsUsable(ray)) ? LWCAMTYPEEVAL_NO_RAY : result;
 }

@@ -7,56 +7,29 @@
 // flag bMulticamActive and the message kOnlyOneMulticam.
 #pragma once
 
-#include "composite/delegation.h"
+#include "composite/composite.h"
 #include "composite/grid.h"
-#include "framework/camera.h"
 #include "framework/handler.h"
 #include "framework/panel.h"
 
 namespace lentara {
 
-constexpr int kMaxGridTiles = 12;
+constexpr int kMaxGridTiles = kMaxCompositeTiles;
 
 extern unsigned char bMulticamActive;
 extern const char kOnlyOneMulticam[];
 // The rule the three types' descriptions name: one at a time, no copies.
 extern const SoleInstance kOneMulticam;
 
-class GridCamera : public CameraBase {
-public:
-    // Choice controls are firstChoiceId + tile number.
-    GridCamera(const CameraTypeDesc &desc, const GridLayout &layout, unsigned int firstChoiceId, LWItemID self);
-    ~GridCamera() override;
-
-    const GridLayout &layout;
-    const unsigned int firstChoiceId;
-    Tile tiles[kMaxGridTiles];
-    // One of the per-frame calls is running (see FrameCallScope).
-    bool frameCallRunning = false;
-
-    LWItemID selfItem() const { return item; }
-    int TileCount() const { return layout.TileCount(); }
-
-    LWError InitRender(int mode) override;
-    void CleanUpRender() override;
-    LWError NewTime(LWFrame frame, LWTime time) override;
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override;
-    int Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *access) override;
-    void Save(const LWSaveState *save) const override;
-    void Load(const LWLoadState *load) override;
-
-    // Panel binding: the version line and the address of each tile's choice.
-    void *PanelValue(unsigned int vid) override;
-    // A pick on a choice control; other ids change nothing.
-    void PanelChange(unsigned int vid, void *value) override;
-};
-
 // A grid camera whose grid is the constant L (a namespace's kLayout).
 template <const GridLayout &L>
-class GridCameraOf : public GridCamera {
+class GridCameraOf : public CompositeCamera {
 public:
+    // Choice controls are firstChoiceId + tile number.
     GridCameraOf(const CameraTypeDesc &desc, unsigned int firstChoiceId, LWItemID self)
-        : GridCamera(desc, L, firstChoiceId, self) {}
+        : CompositeCamera(desc, L.TileCount(), firstChoiceId, self) {
+        static_assert(L.TileCount() <= kMaxGridTiles, "more tiles than a composite camera holds");
+    }
     // With the grid's constants folded in, finding the tile is one or two
     // comparisons and the shift a constant factor. Inline, so that the
     // handler's evaluate callback holds the whole path. EvaluateTile checks

@@ -139,8 +139,7 @@ public:
     }
     // By value, for paths off the per-ray one.
     Pose PoseAt(double fraction, const LWCameraAccess *access) const {
-        Pose scratch;
-        return PoseAt(fraction, access, scratch);
+        return PoseForFraction(samples, fraction, access);
     }
 };
 

@@ -28,6 +28,13 @@ inline Vec3 Normalize(Vec3 a) {
     const double len = std::sqrt(Dot(a, a));
     return {a.x / len, a.y / len, a.z / len};
 }
+// World direction of a camera-space direction d on the camera's right, up
+// and forward axes, as it comes (not normalised).
+inline Vec3 WorldDirectionUnnormalised(Vec3 right, Vec3 up, Vec3 forward, Vec3 d) {
+    return {d.x * right.x + d.y * up.x + d.z * forward.x, d.x * right.y + d.y * up.y + d.z * forward.y,
+            d.x * right.z + d.y * up.z + d.z * forward.z};
+}
+
 inline bool IsFinite(Vec3 a) { return std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.z); }
 
 // The sine and cosine of the last argument one thread asked for: projections
@@ -61,30 +68,34 @@ inline bool FilmSideIsUsable(double side) {
 }
 inline bool FilmIsUsable(double width, double height) { return FilmSideIsUsable(width) && FilmSideIsUsable(height); }
 
-// Writes origin, direction and film normal when all are finite and the
-// direction is not zero (a direction that overflowed on the way can come out
-// as zero) and returns 1; otherwise leaves the record untouched and returns 0
-// (no ray).
+// The one check of a ray before the host gets it: every member finite and
+// the direction not zero (a direction that overflowed on the way can come out
+// as zero; rounding up to infinity still counts as not zero). A ray whose
+// film normal is its direction passes no normal. One test for the finite
+// members (see AllFinite).
+template <class... FilmNormal>
+inline bool RayIsUsable(Vec3 pos, Vec3 dir, FilmNormal... filmNorm) {
+    const bool finite =
+        AllFinite(pos.x, pos.y, pos.z, dir.x, dir.y, dir.z, filmNorm.x..., filmNorm.y..., filmNorm.z...);
+    const double size = std::fabs(dir.x) + std::fabs(dir.y) + std::fabs(dir.z);
+    return finite && size > 0.0;
+}
+// The same for a ray record another camera wrote.
+inline bool RayIsUsable(const LWCameraRay &r) { return RayIsUsable(Load(r.rayPos), Load(r.rayDir), Load(r.filmNorm)); }
+
+// Writes origin, direction and film normal of a usable ray and returns 1;
+// otherwise leaves the record untouched and returns 0 (no ray).
 inline int WriteRay(LWCameraRay *ray, Vec3 pos, Vec3 dir, Vec3 filmNorm) {
-    if (!IsFinite(pos) || !IsFinite(dir) || !IsFinite(filmNorm)) return LWCAMTYPEEVAL_NO_RAY;
-    if (dir.x == 0.0 && dir.y == 0.0 && dir.z == 0.0) return LWCAMTYPEEVAL_NO_RAY;
+    if (!RayIsUsable(pos, dir, filmNorm)) return LWCAMTYPEEVAL_NO_RAY;
     Store(pos, ray->rayPos);
     Store(dir, ray->rayDir);
     Store(filmNorm, ray->filmNorm);
     return LWCAMTYPEEVAL_RAY;
 }
 
-// The same for a ray whose film normal is its direction, with the checks in
-// one test: x - x is +0 for every finite x and NaN for an infinity or a NaN,
-// so the sum of those differences is zero exactly when all six members are
-// finite, and the sum of the direction's magnitudes is then above zero
-// exactly when the direction is not zero (rounding up to infinity still
-// counts as not zero).
+// The same for a ray whose film normal is its direction.
 inline int WriteRay(LWCameraRay *ray, Vec3 pos, Vec3 dir) {
-    const double probe = ((pos.x - pos.x) + (pos.y - pos.y) + (pos.z - pos.z)) +
-                         ((dir.x - dir.x) + (dir.y - dir.y) + (dir.z - dir.z));
-    const double size = std::fabs(dir.x) + std::fabs(dir.y) + std::fabs(dir.z);
-    if (!(probe == 0.0 && size > 0.0)) return LWCAMTYPEEVAL_NO_RAY;
+    if (!RayIsUsable(pos, dir)) return LWCAMTYPEEVAL_NO_RAY;
     Store(pos, ray->rayPos);
     Store(dir, ray->rayDir);
     Store(dir, ray->filmNorm);

@@ -8,7 +8,7 @@
 // At most one Performance camera exists at a time.
 #include "timing/performance.h"
 
-#include "composite/delegation.h"
+#include "composite/composite.h"
 #include "framework/handler.h"
 #include "timing/stats.h"
 
@@ -61,57 +61,27 @@ const CameraTypeDesc kDesc = CameraType("PerformanceCamera", "PerformanceCamera 
                                    .Flags(LWCAMTYPEF_SUPPORTSDOF)
                                    .OneAtATime(kOnePerformance);
 
-class CameraPlugin final : public CameraBase {
+class CameraPlugin final : public CompositeCamera {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID self) : CameraBase(kDesc, self) {
+    // One tile: the camera under test, chosen by ID_CAMERA.
+    explicit CameraPlugin(LWItemID self) : CompositeCamera(kDesc, 1, ID_CAMERA, self) {
         ResetTimings(BackToBack, kBackToBackMinStart);
         BackToBack.averageTicks = 0.0;
         texts.chNumCalls[0] = texts.chTotalTime[0] = texts.chAverageTime[0] = '\0';
     }
-    ~CameraPlugin() override {
-        DestroyResultsPanel();
-        DestroyTiles(svc(), &tile, 1);
-    }
+    ~CameraPlugin() override { DestroyResultsPanel(); }
 
-    // The camera under test: tileItem is the picked camera, tileEvaluator its
-    // evaluator.
-    Tile tile;
     // Evaluations of the camera under test; written by every render thread.
     mutable SharedTimings MainTimer;
     // Back-to-back counter reads, timed at each new frame (not shown).
     _Timings BackToBack;
     ResultTexts texts;
     LWXPanelID resultsPanel = nullptr;
-    // One of the per-frame calls is running: a camera under test that shows
-    // this one calls back in through the host, and that call returns at once.
-    bool frameCallRunning = false;
 
-    LWItemID selfItem() const { return item; }
-
-    LWError InitRender(int mode) override {
-        const FrameCallScope scope(frameCallRunning);
-        if (!scope.entered()) return nullptr;
-        renderMode = mode;
-        InitTiles(svc(), selfItem(), &tile, 1, mode);
-        return nullptr;
-    }
-    LWError NewTime(LWFrame frame, LWTime time) override {
-        const FrameCallScope scope(frameCallRunning);
-        if (!scope.entered()) return nullptr;
-        currentFrame = frame;
-        currentTime = time;
-        NewTimeTiles(svc(), &tile, 1, frame, time);
-        return nullptr;
-    }
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override {
-        const FrameCallScope scope(frameCallRunning);
-        if (!scope.entered()) return nullptr;
-        if (frame) frameInfo = *frame;
-        if (access) cameraAccess = *access;
+    void FrameSetUp() override {
         ResetTimings(BackToBack, kBackToBackMinStart);
         MainTimer.Reset(kMainMinStart);
-        NewFrameTiles(svc(), &tile, 1, currentFrame, currentTime);
         // How long two counter reads in a row take, for comparison; the
         // measurements are not corrected by it.
         for (int i = 0; i < kBaselinePairs; ++i) {
@@ -120,12 +90,6 @@ public:
             GetRdtscInfo(stop);
             CalculateTimes(BackToBack, DeltaTicks(start, stop));
         }
-        return nullptr;
-    }
-    int Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *) override {
-        const FrameCallScope scope(frameCallRunning);
-        if (!scope.entered()) return 0;
-        return PreviewTiles(svc(), &tile, 1, lpx, lpy, projection);
     }
 
     // The ray is the picked camera's, for the film point as received. The
@@ -136,6 +100,7 @@ public:
     // A sample that is not handed on times an empty window.
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *) const override {
+        const Tile &tile = tiles[0];
         if (!tile.tileEvaluator) return LWCAMTYPEEVAL_NO_RAY;
         const LWCameraEvaluationFuncs *ce = TileServiceFor(svc(), tile, fpx, fpy, lpx, lpy, fraction, ray);
         const TileNesting nesting;
@@ -153,7 +118,7 @@ public:
         return TileRayResult(r, *ray);
     }
 
-    void CleanUpRender() override;
+    void RenderEnded() override;
     void CreateResultsPanel();
     void DestroyResultsPanel() {
         if (!resultsPanel) return;
@@ -164,22 +129,16 @@ public:
 
     void *PanelValue(unsigned int vid) override {
         if (vid == ID_VERSION) return const_cast<char *>(kPerformanceVersion);
-        if (vid == ID_CAMERA) return &tile.tileChoice;
-        return nullptr;
-    }
-    void PanelChange(unsigned int vid, void *choice) override {
-        if (choice && vid == ID_CAMERA) PickCamera(svc(), selfItem(), tile, *static_cast<const int *>(choice));
+        return CompositeCamera::PanelValue(vid);
     }
 
-    void Save(const LWSaveState *save) const override { SaveChoices(save, &tile, 1); }
-    void Load(const LWLoadState *load) override { LoadChoices(svc(), load, &tile, 1); }
     // The picked position and the last frame's records; the destination keeps
     // its own carrier item and evaluator.
     void CopyFrom(const CameraBase &other) override {
         const auto &from = static_cast<const CameraPlugin &>(other);
         frameInfo = from.frameInfo;
         cameraAccess = from.cameraAccess;
-        tile.tileChoice = from.tile.tileChoice;
+        tiles[0].tileChoice = from.tiles[0].tileChoice;
     }
 };
 
@@ -202,19 +161,14 @@ void CameraPlugin::CreateResultsPanel() {
     if (xp->post) xp->post(panel);
 }
 
-void CameraPlugin::CleanUpRender() {
-    const FrameCallScope scope(frameCallRunning);
-    if (!scope.entered()) return;
-    // Results only for a render in which this camera set up a frame and
-    // measured something.
+// Results only for a render in which this camera set up a frame and
+// measured something; the picked camera is cleaned up after either way.
+void CameraPlugin::RenderEnded() {
     const _Timings t = MainTimer.Snapshot();
     if (cameraAccess.cameraID == selfItem() && selfItem() && t.callCount != 0) {
         FormatResults(t, texts);
         CreateResultsPanel();
     }
-    // The picked camera was initialised for this render, so it is cleaned up
-    // whether or not there are results to show.
-    CleanUpTiles(svc(), &tile, 1);
 }
 
 void *PanelGet2(void *inst, unsigned int vid) {

@@ -14,7 +14,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "composite/delegation.h"
+#include "composite/composite.h"
 #include "framework/handler.h"
 
 namespace OverscanCam {
@@ -27,9 +27,6 @@ unsigned char bOverscanCamActive = 0;
 const char kOnlyOneOverscan[] = "Only one Overscan Camera allowed in a scene";
 const SoleInstance kOneOverscan = {&bOverscanCamActive, kOnlyOneOverscan, false};
 
-// The two resolution lines the panel reads.
-char Camera1Resolution[64];
-char Camera2Resolution[64];
 const char kNoResolution[] = "Width x Height";
 
 enum Param { Overscan, VerticalJitter, HorizontalJitter, kParamCount };
@@ -87,62 +84,24 @@ int WidenedSize(int size, float k) {
     return static_cast<int>(p);
 }
 
-class CameraPlugin final : public CameraBase {
+class CameraPlugin final : public CompositeCamera {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID self) : CameraBase(kDesc, self) {}
-    ~CameraPlugin() override { DestroyTiles(svc(), &tile, 1); }
+    // One tile: the picked camera, chosen by ID_CAMERA.
+    explicit CameraPlugin(LWItemID self) : CompositeCamera(kDesc, 1, ID_CAMERA, self) {}
 
-    // The picked camera: tileItem is the selected camera, tileEvaluator its
-    // evaluator.
-    Tile tile;
-    // One of the per-frame calls is running: a picked camera that shows this
-    // one calls back in through the host, and that call returns at once.
-    bool frameCallRunning = false;
+    // The two resolution lines the panel reads.
+    char Camera1Resolution[64] = {};
+    char Camera2Resolution[64] = {};
 
-    LWItemID selfItem() const { return item; }
-
-    LWError InitRender(int mode) override {
-        const FrameCallScope scope(frameCallRunning);
-        if (!scope.entered()) return nullptr;
-        renderMode = mode;
-        InitTiles(svc(), selfItem(), &tile, 1, mode);
-        return nullptr;
-    }
-    void CleanUpRender() override {
-        const FrameCallScope scope(frameCallRunning);
-        if (!scope.entered()) return;
-        CleanUpTiles(svc(), &tile, 1);
-    }
-    LWError NewTime(LWFrame frame, LWTime time) override {
-        const FrameCallScope scope(frameCallRunning);
-        if (!scope.entered()) return nullptr;
-        CameraBase::NewTime(frame, time);
-        NewTimeTiles(svc(), &tile, 1, frame, time);
-        return nullptr;
-    }
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override {
-        const FrameCallScope scope(frameCallRunning);
-        if (!scope.entered()) return nullptr;
-        // Not compared with the stored copies: the picked camera gets its
-        // frame calls on every new frame.
-        if (access) cameraAccess = *access;
-        if (frame) {
-            frameInfo = *frame;
-            get_vpValues(frame->start);
-        }
-        NewFrameTiles(svc(), &tile, 1, currentFrame, currentTime);
-        return nullptr;
-    }
-    int Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *) override {
-        const FrameCallScope scope(frameCallRunning);
-        if (!scope.entered()) return 0;
-        if (!tile.tileEvaluator) return 0;
+    // The picked camera's matrix for the widened lens position.
+    int PreviewThrough(double lpx, double lpy, LWDMatrix4 projection) override {
+        if (!tiles[0].tileEvaluator) return 0;
         const double k = 1.0 + value[Overscan];
         // An overscan that is not finite (a stored envelope can hold one)
         // gives no matrix rather than a lens position that is not a number.
         if (!AllFinite(k * lpx, k * lpy)) return 0;
-        return PreviewTiles(svc(), &tile, 1, k * lpx, k * lpy, projection);
+        return CompositeCamera::PreviewThrough(k * lpx, k * lpy, projection);
     }
 
     // The envelope's value at time t, read afresh for every ray so that each
@@ -165,6 +124,7 @@ public:
         const double o = ValueAt(Overscan, t);
         const double v = ValueAt(VerticalJitter, t);
         const double u = ValueAt(HorizontalJitter, t);
+        const Tile &tile = tiles[0];
         if (!tile.tileEvaluator) return LWCAMTYPEEVAL_NO_RAY;
 
         // Shift by the jitter, in quarters of the film width both ways, then
@@ -176,42 +136,25 @@ public:
         return EvaluateTile(svc(), tile, x, y, k * lpx, k * lpy, fraction, ray);
     }
 
-    void Save(const LWSaveState *save) const override {
-        SaveChoices(save, &tile, 1);
-        CameraBase::Save(save);
-    }
-    void Load(const LWLoadState *load) override {
-        LoadChoices(svc(), load, &tile, 1);
-        CameraBase::Load(load);
-    }
     void CopyFrom(const CameraBase &other) override {
         CopyCommon(other);
         const auto &from = static_cast<const CameraPlugin &>(other);
-        tile.tileChoice = from.tile.tileChoice;
-        DestroyTiles(svc(), &tile, 1);
-        tile.tileItem = nullptr;
+        tiles[0].tileChoice = from.tiles[0].tileChoice;
+        DestroyTiles(svc(), tiles, 1);
+        tiles[0].tileItem = nullptr;
     }
 
     void *PanelValue(unsigned int vid) override {
-        switch (vid) {
-        case ID_CAMERA:
-            return &tile.tileChoice;
-        case ID_CAMERA_RES:
+        if (vid == ID_CAMERA_RES || vid == ID_OVERSCAN_RES) {
             FormatResolutions();
-            return Camera1Resolution;
-        case ID_OVERSCAN_RES:
-            FormatResolutions();
-            return Camera2Resolution;
-        default:
-            return CameraBase::PanelValue(vid);
+            return vid == ID_CAMERA_RES ? Camera1Resolution : Camera2Resolution;
         }
-    }
-    void PanelChange(unsigned int vid, void *choice) override {
-        if (choice && vid == ID_CAMERA) PickCamera(svc(), selfItem(), tile, *static_cast<const int *>(choice));
+        return CompositeCamera::PanelValue(vid);
     }
 
     // The picked camera's resolution, and the resolution its widened film needs.
-    void FormatResolutions() const {
+    void FormatResolutions() {
+        const Tile &tile = tiles[0];
         if (tile.tileChoice == 0 || !tile.tileItem) {
             std::snprintf(Camera1Resolution, sizeof Camera1Resolution, "%s", kNoResolution);
             std::snprintf(Camera2Resolution, sizeof Camera2Resolution, "%s", kNoResolution);

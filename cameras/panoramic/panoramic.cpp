@@ -86,7 +86,7 @@ public:
         const Vec3 local = CameraDirection(p, fpx, fpy, access->filmSize[0], access->filmSize[1], tElevation);
         Pose scratch;
         const Pose &pose = PoseAt(fraction, access, scratch);
-        const Vec3 dir = WorldDirection(pose, local);
+        const Vec3 dir = WorldDirectionNormalised(pose, local);
         return WriteRay(ray, pose.position, dir);
     }
 };

@@ -133,7 +133,7 @@ public:
         const int type = setting[skyboxType];
         const Cell cell = SkyboxCell(fpx, fpy, W, H, type);
         if (cell.face == Face::None) return LWCAMTYPEEVAL_NO_RAY;
-        const Vec3 dir = WorldDirection(access->toWorld, CameraDirection(cell, H, type));
+        const Vec3 dir = WorldDirectionUnnormalised(access->toWorld, CameraDirection(cell, H, type));
         return WriteRay(ray, lentara::Load(access->worldPos), dir);
     }
 };

@@ -70,27 +70,14 @@ constexpr ControlDesc kControls[] = {
     EnvelopeAlias(ID_HSHIFT, HorizontalShiftFactor),
 };
 
-// The k-th object of the scene counted from 0, in the host's order; null
-// when there is no such object or no item service.
-LWItemID getItemByIndex(int k) {
-    const LWItemInfo *ii = services.iteminfo;
-    if (k < 0 || !ii || !ii->first || !ii->next) return nullptr;
-    LWItemID id = ii->first(LWI_OBJECT, nullptr);
-    for (int i = 0; id && i < k; ++i) id = ii->next(id);
-    return id;
-}
+// The k-th object of the scene counted from 0, in the host's order.
+LWItemID ObjectAt(int k) { return getItemByIndex(services, nullptr, k, LWI_OBJECT); }
 
-int PanelPopCount(void *) {
-    const LWItemInfo *ii = services.iteminfo;
-    int n = 1; // "(none)"
-    if (!ii || !ii->first || !ii->next) return n;
-    for (LWItemID id = ii->first(LWI_OBJECT, nullptr); id; id = ii->next(id)) ++n;
-    return n;
-}
+int PanelPopCount(void *) { return 1 + CountItems(services, nullptr, LWI_OBJECT); } // and "(none)"
 
 const char *PanelPopName(void *, int index) {
     if (index <= 0) return "(none)";
-    const LWItemID id = getItemByIndex(index - 1);
+    const LWItemID id = ObjectAt(index - 1);
     if (!id) return "(none)";
     const char *name = services.iteminfo->name ? services.iteminfo->name(id) : nullptr;
     return name ? name : "";
@@ -179,7 +166,7 @@ public:
         }
         // A stored choice of 0 or less names no item (and INT_MIN - 1 would overflow).
         const std::int32_t choice = setting[convergenceItemIndex];
-        convergenceItem = choice > 0 ? getItemByIndex(choice - 1) : nullptr;
+        convergenceItem = choice > 0 ? ObjectAt(choice - 1) : nullptr;
         convergenceValid = convergenceItem != nullptr;
         NewFrame(frame, access);
         SampleConvergence();
