@@ -49,19 +49,6 @@ const char *CameraListName(const HostServices &svc, LWItemID carrier, int index)
 // The camera at a zero-based position after "(none)" (callers pass the choice
 // minus 1) is getItemByIndex(svc, carrier, position) (framework/services.h).
 
-// Popup callbacks of one namespace: the carrier is the item of the instance
-// whose panel was built last. Cam derives from CameraBase.
-template <class Cam, HostServices *Svc, void **GInstance>
-int PanelPopCount(void *) {
-    const Cam *cam = static_cast<const Cam *>(*GInstance);
-    return CameraListCount(*Svc, cam ? cam->item : nullptr);
-}
-template <class Cam, HostServices *Svc, void **GInstance>
-const char *PanelPopName(void *, int index) {
-    const Cam *cam = static_cast<const Cam *>(*GInstance);
-    return CameraListName(*Svc, cam ? cam->item : nullptr, index);
-}
-
 // ---- evaluator life --------------------------------------------------------
 
 // Panel pick of a tile's camera control: stores the value, resolves it and

@@ -21,6 +21,15 @@ extern const char kOnlyOneMulticam[];
 // The rule the three types' descriptions name: one at a time, no copies.
 extern const SoleInstance kOneMulticam;
 
+// The description every grid type starts from: the evaluation service, depth
+// of field handed on, one grid camera at a time and no copies.
+constexpr CameraTypeDesc GridCameraType(const char *serverName, const char *describeText, HostServices &services,
+                                        void *&gInstance) {
+    return CameraType(serverName, describeText, services, gInstance, kNeedsCameraEval)
+        .Flags(LWCAMTYPEF_SUPPORTSDOF)
+        .OneAtATime(kOneMulticam);
+}
+
 // A grid camera whose grid is the constant L (a namespace's kLayout).
 template <const GridLayout &L>
 class GridCameraOf : public CompositeCamera {

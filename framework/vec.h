@@ -83,23 +83,29 @@ inline bool RayIsUsable(Vec3 pos, Vec3 dir, FilmNormal... filmNorm) {
 // The same for a ray record another camera wrote.
 inline bool RayIsUsable(const LWCameraRay &r) { return RayIsUsable(Load(r.rayPos), Load(r.rayDir), Load(r.filmNorm)); }
 
-// Writes origin, direction and film normal of a usable ray and returns 1;
-// otherwise leaves the record untouched and returns 0 (no ray).
-inline int WriteRay(LWCameraRay *ray, Vec3 pos, Vec3 dir, Vec3 filmNorm) {
-    if (!RayIsUsable(pos, dir, filmNorm)) return LWCAMTYPEEVAL_NO_RAY;
+// The same check for a ray whose direction and film normal are widened from
+// single precision: the sum of their magnitudes cannot overflow a double, so
+// for them finite and (direction) not zero is one range test on that sum.
+inline bool RayIsUsableSinglePrecision(Vec3 pos, Vec3 dir, Vec3 filmNorm) {
+    const double dirSize = std::fabs(dir.x) + std::fabs(dir.y) + std::fabs(dir.z);
+    const double normalSize = std::fabs(filmNorm.x) + std::fabs(filmNorm.y) + std::fabs(filmNorm.z);
+    const double total = (dirSize + normalSize) + ((pos.x - pos.x) + (pos.y - pos.y) + (pos.z - pos.z));
+    return dirSize > 0.0 && total <= std::numeric_limits<double>::max();
+}
+
+// Writes origin, direction and film normal when `usable` (the ray's check)
+// and returns 1; otherwise leaves the record untouched and returns 0 (no ray).
+inline int WriteCheckedRay(LWCameraRay *ray, bool usable, Vec3 pos, Vec3 dir, Vec3 filmNorm) {
+    if (!usable) return LWCAMTYPEEVAL_NO_RAY;
     Store(pos, ray->rayPos);
     Store(dir, ray->rayDir);
     Store(filmNorm, ray->filmNorm);
     return LWCAMTYPEEVAL_RAY;
 }
-
-// The same for a ray whose film normal is its direction.
-inline int WriteRay(LWCameraRay *ray, Vec3 pos, Vec3 dir) {
-    if (!RayIsUsable(pos, dir)) return LWCAMTYPEEVAL_NO_RAY;
-    Store(pos, ray->rayPos);
-    Store(dir, ray->rayDir);
-    Store(dir, ray->filmNorm);
-    return LWCAMTYPEEVAL_RAY;
+inline int WriteRay(LWCameraRay *ray, Vec3 pos, Vec3 dir, Vec3 filmNorm) {
+    return WriteCheckedRay(ray, RayIsUsable(pos, dir, filmNorm), pos, dir, filmNorm);
 }
+// A ray whose film normal is its direction.
+inline int WriteRay(LWCameraRay *ray, Vec3 pos, Vec3 dir) { return WriteCheckedRay(ray, RayIsUsable(pos, dir), pos, dir, dir); }
 
 } // namespace lentara

@@ -23,14 +23,8 @@ const char kOnlyOnePerformance[] = "Only one Performance Camera allowed in a sce
 const SoleInstance kOnePerformance = {&bPerformancecamActive, kOnlyOnePerformance, false};
 const char kPerformanceVersion[] = "v0.8 Dec  2 2010";
 
-enum : unsigned int {
-    ID_LOGO = 0x8000,
-    ID_VERSION = 0x8002,
-    ID_CAMERA = 0x8006,
-    ID_NUMCALLS = 0x8007,
-    ID_TOTALTIME = 0x8008,
-    ID_AVERAGETIME = 0x8009,
-};
+enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION = 0x8002, ID_CAMERA = 0x8006, ID_NUMCALLS, ID_TOTALTIME,
+    ID_AVERAGETIME };
 
 // ---- parameter panel -------------------------------------------------------
 
@@ -186,26 +180,19 @@ void *PanelGet2(void *inst, unsigned int vid) {
     }
 }
 
-int PanelPopCount(void *data) { return lentara::PanelPopCount<CameraPlugin, &services, &gInstance>(data); }
-const char *PanelPopName(void *data, int index) {
-    return lentara::PanelPopName<CameraPlugin, &services, &gInstance>(data, index);
-}
-
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_CAMERA), HintFunc(PanelPopCount), HintFunc(PanelPopName),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
+    LENTARA_CHOICE_POPUP_HINT(CameraPlugin, ID_CAMERA),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_CAMERA), HintWord(0), HintWord(0), HintWord(0), HintWord(0),
+    LENTARA_ENABLES_NOTHING_HINT(ID_CAMERA),
     HintWordU(XPTAG_END),
 };
 
 LWXPanelHint InterfaceHint2[] = {
     HintWordU(XPTAG_DLOGTYPE), HintWord(4),
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_AVERAGETIME), HintWord(0),
     HintWordU(XPTAG_END),
 };

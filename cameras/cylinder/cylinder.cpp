@@ -15,15 +15,8 @@ void *gInstance = nullptr;
 enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians, kParamCount };
 enum Setting { SizeMode, kSettingCount };
 
-enum : unsigned int {
-    ID_ZOOM = 0x8000,
-    ID_VERSION = 0x8001,
-    ID_LOGO = 0x8005,
-    ID_LENGTH = 0x8006,
-    ID_SIZE = 0x8007,
-    ID_ANGLE_MAX = 0x8008,
-    ID_ANGLE_MIN = 0x8009,
-};
+enum : unsigned int { ID_ZOOM = 0x8000, ID_VERSION, ID_LOGO = 0x8005, ID_LENGTH, ID_SIZE, ID_ANGLE_MAX,
+    ID_ANGLE_MIN };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
@@ -65,8 +58,7 @@ const char *PanelPopName(void *, int index) {
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_SIZE), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_LENGTH), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),
@@ -74,7 +66,7 @@ LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_SENS), HintWordU(ID_LENGTH), HintWord(1),
     HintWordU(XPTAG_SENS), HintWordU(ID_ANGLE_MAX), HintWord(1),
     HintWordU(XPTAG_SENS), HintWordU(ID_ANGLE_MIN), HintWord(1),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_SIZE), HintWord(0), HintWord(0), HintWord(0), HintWord(0),
+    LENTARA_ENABLES_NOTHING_HINT(ID_SIZE),
     HintWordU(XPTAG_END),
 };
 

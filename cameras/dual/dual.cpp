@@ -16,12 +16,7 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum : unsigned int {
-    ID_LOGO = 0x8000,
-    ID_VERSION = 0x8002,
-    ID_LEFT = 0x8006,
-    ID_RIGHT = 0x8007,
-};
+enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION = 0x8002, ID_LEFT = 0x8006, ID_RIGHT };
 
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO),
@@ -30,34 +25,16 @@ constexpr ControlDesc kControls[] = {
     OwnControl(ID_RIGHT, "Cam 2 (Right Side of Frame)", "iPopChoice", "integer", "Right Camera"),
 };
 
-extern LWXPanelHint InterfaceHint[];
+class CameraPlugin;
+auto InterfaceHint = GridHints<CameraPlugin, &services, kLayout.TileCount()>(ID_LOGO, ID_VERSION, ID_LEFT);
 
-const CameraTypeDesc kDesc = CameraType("VantorMultiCam", "VantorMultiCam Dec 11 2010 10:02:21", services, gInstance, kNeedsCameraEval)
-                                   .Panel<kControls>(InterfaceHint)
-                                   .Flags(LWCAMTYPEF_SUPPORTSDOF)
-                                   .OneAtATime(kOneMulticam);
+const CameraTypeDesc kDesc =
+    GridCameraType("VantorMultiCam", "VantorMultiCam Dec 11 2010 10:02:21", services, gInstance).Panel<kControls>(InterfaceHint.data());
 
 class CameraPlugin final : public GridCameraOf<kLayout> {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
     explicit CameraPlugin(LWItemID item) : GridCameraOf(kDesc, ID_LEFT, item) {}
-};
-
-int PanelPopCount(void *data) { return lentara::PanelPopCount<CameraPlugin, &services, &gInstance>(data); }
-const char *PanelPopName(void *data, int index) {
-    return lentara::PanelPopName<CameraPlugin, &services, &gInstance>(data, index);
-}
-
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LEFT), HintFunc(PanelPopCount), HintFunc(PanelPopName),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_RIGHT), HintFunc(PanelPopCount), HintFunc(PanelPopName),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_LEFT), HintWord(0), HintWord(0), HintWord(0), HintWord(0),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_RIGHT), HintWord(0), HintWord(0), HintWord(0), HintWord(0),
-    HintWordU(XPTAG_END),
 };
 
 const CameraServers kServers = ServersOf<CameraPlugin>();

@@ -17,17 +17,8 @@ void *gInstance = nullptr;
 enum Param { ZoomFactor, FisheyePower, FisheyeScale, kParamCount };
 enum Setting { autoDistortionScale, parallelFilmNormals, previewInCameraView, gridType, kSettingCount };
 
-enum : unsigned int {
-    ID_ZOOM = 0x8000,
-    ID_POWER = 0x8001,
-    ID_SCALE = 0x8002,
-    ID_VERSION = 0x8003,
-    ID_LOGO = 0x8007,
-    ID_PREVIEW = 0x8008,
-    ID_GRIDTYPE = 0x8009,
-    ID_AUTOSCALE = 0x800a,
-    ID_PARALLEL = 0x800b,
-};
+enum : unsigned int { ID_ZOOM = 0x8000, ID_POWER, ID_SCALE, ID_VERSION, ID_LOGO = 0x8007, ID_PREVIEW, ID_GRIDTYPE,
+    ID_AUTOSCALE, ID_PARALLEL };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
@@ -76,8 +67,7 @@ char kAutoScaleMessage[] = "Turn 'Auto Distortion Scale' off\nto set manually.";
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_GRIDTYPE), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_SCALE), HintWord(0),

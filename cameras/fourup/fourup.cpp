@@ -16,14 +16,7 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum : unsigned int {
-    ID_LOGO = 0x8000,
-    ID_VERSION = 0x8002,
-    ID_CAM_1_1 = 0x8006,
-    ID_CAM_1_2 = 0x8007,
-    ID_CAM_2_1 = 0x8008,
-    ID_CAM_2_2 = 0x8009,
-};
+enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION = 0x8002, ID_CAM_1_1 = 0x8006, ID_CAM_1_2, ID_CAM_2_1, ID_CAM_2_2 };
 
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO),
@@ -34,40 +27,17 @@ constexpr ControlDesc kControls[] = {
     OwnControl(ID_CAM_2_2, "2-2 Camera", "iPopChoice", "integer"),
 };
 
-extern LWXPanelHint InterfaceHint[];
+class CameraPlugin;
+auto InterfaceHint = GridHints<CameraPlugin, &services, kLayout.TileCount()>(ID_LOGO, ID_VERSION, ID_CAM_1_1);
 
-const CameraTypeDesc kDesc = CameraType("Vantor4UpCam", "Vantor4UpCam Dec 11 2010 10:02:16", services, gInstance, kNeedsCameraEval)
-                                   .Panel<kControls>(InterfaceHint)
-                                   .Flags(LWCAMTYPEF_SUPPORTSDOF)
-                                   .OneAtATime(kOneMulticam);
+const CameraTypeDesc kDesc =
+    GridCameraType("Vantor4UpCam", "Vantor4UpCam Dec 11 2010 10:02:16", services, gInstance).Panel<kControls>(InterfaceHint.data());
 
 class CameraPlugin final : public GridCameraOf<kLayout> {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
     explicit CameraPlugin(LWItemID item) : GridCameraOf(kDesc, ID_CAM_1_1, item) {}
 };
-
-
-int PanelPopCount(void *data) { return lentara::PanelPopCount<CameraPlugin, &services, &gInstance>(data); }
-const char *PanelPopName(void *data, int index) {
-    return lentara::PanelPopName<CameraPlugin, &services, &gInstance>(data, index);
-}
-
-#define POPUP(id) HintWordU(XPTAG_POPFUNCS), HintWordU(id), HintFunc(PanelPopCount), HintFunc(PanelPopName)
-#define ENABLE(id) HintWordU(XPTAG_ENABLE), HintWordU(id), HintWord(0), HintWord(0), HintWord(0), HintWord(0)
-
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
-    POPUP(ID_CAM_1_1), POPUP(ID_CAM_1_2), POPUP(ID_CAM_2_1), POPUP(ID_CAM_2_2),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    ENABLE(ID_CAM_1_1), ENABLE(ID_CAM_1_2), ENABLE(ID_CAM_2_1), ENABLE(ID_CAM_2_2),
-    HintWordU(XPTAG_END),
-};
-
-#undef POPUP
-#undef ENABLE
 
 const CameraServers kServers = ServersOf<CameraPlugin>();
 

@@ -31,16 +31,8 @@ const char kNoResolution[] = "Width x Height";
 
 enum Param { Overscan, VerticalJitter, HorizontalJitter, kParamCount };
 
-enum : unsigned int {
-    ID_VERSION = 0x8001,
-    ID_LOGO = 0x8005,
-    ID_OVERSCAN = 0x8006,
-    ID_CAMERA = 0x8007,
-    ID_VJITTER = 0x8008,
-    ID_HJITTER = 0x8009,
-    ID_CAMERA_RES = 0x800a,
-    ID_OVERSCAN_RES = 0x800b,
-};
+enum : unsigned int { ID_VERSION = 0x8001, ID_LOGO = 0x8005, ID_OVERSCAN, ID_CAMERA, ID_VJITTER, ID_HJITTER,
+    ID_CAMERA_RES, ID_OVERSCAN_RES };
 
 constexpr ParamDesc kParams[] = {
     {"Overscan", 0.0},
@@ -170,24 +162,18 @@ public:
     }
 };
 
-int PanelPopCount(void *data) { return lentara::PanelPopCount<CameraPlugin, &services, &gInstance>(data); }
-const char *PanelPopName(void *data, int index) {
-    return lentara::PanelPopName<CameraPlugin, &services, &gInstance>(data, index);
-}
-
 #define LIMITS(id)                                                                                           \
     HintWordU(XPTAG_SENS), HintWordU(id), HintWord(1), HintWordU(XPTAG_MAX), HintWordU(id), HintWord(5),     \
         HintWordU(XPTAG_MIN), HintWordU(id), HintWord(-1)
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_CAMERA), HintFunc(PanelPopCount), HintFunc(PanelPopName),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
+    LENTARA_CHOICE_POPUP_HINT(CameraPlugin, ID_CAMERA),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_CAMERA), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_OVERSCAN_RES), HintWord(0),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_CAMERA), HintWord(0), HintWord(0), HintWord(0), HintWord(0),
+    LENTARA_ENABLES_NOTHING_HINT(ID_CAMERA),
     LIMITS(ID_OVERSCAN), LIMITS(ID_VJITTER), LIMITS(ID_HJITTER),
     HintWordU(XPTAG_END),
 };

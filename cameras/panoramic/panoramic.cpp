@@ -19,14 +19,7 @@ thread_local SinCosMemo tElevation LENTARA_FAST_TLS;
 
 enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians, kParamCount };
 
-enum : unsigned int {
-    ID_ZOOM = 0x8000,
-    ID_VERSION = 0x8001,
-    ID_LOGO = 0x8005,
-    ID_HFOV = 0x8006,
-    ID_VFOV_MAX = 0x8007,
-    ID_VFOV_MIN = 0x8008,
-};
+enum : unsigned int { ID_ZOOM = 0x8000, ID_VERSION, ID_LOGO = 0x8005, ID_HFOV, ID_VFOV_MAX, ID_VFOV_MIN };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
@@ -52,8 +45,7 @@ constexpr ControlDesc kControls[] = {
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_HFOV), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),

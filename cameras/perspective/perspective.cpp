@@ -31,11 +31,7 @@ thread_local FractionCache<char> tLastMiss LENTARA_FAST_TLS;
 enum Param { ZoomFactor, SizeAxis, kParamCount };
 enum Setting { sizeAxisChoice, kSettingCount };
 
-enum : unsigned int {
-    ID_ZOOM = 0x8000,
-    ID_VERSION = 0x8001,
-    ID_LOGO = 0x8005,
-};
+enum : unsigned int { ID_ZOOM = 0x8000, ID_VERSION, ID_LOGO = 0x8005 };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
@@ -59,8 +55,7 @@ constexpr ControlDesc kControls[] = {
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_END),
 };

@@ -230,9 +230,11 @@ inline Ray ThinLensRay(const PoseT &pose, const LensParams &lens, double filmX, 
     return ray;
 }
 
-// Hands the ray to the host through the framework's one check.
+// Hands the ray to the host; its direction and film normal are widened
+// single-precision values.
 inline int WriteLensRay(LWCameraRay *out, const Ray &ray) {
-    return lentara::WriteRay(out, ray.origin, ray.direction, ray.filmNormal);
+    return lentara::WriteCheckedRay(out, lentara::RayIsUsableSinglePrecision(ray.origin, ray.direction, ray.filmNormal),
+                                    ray.origin, ray.direction, ray.filmNormal);
 }
 
 } // namespace PerspectiveCam

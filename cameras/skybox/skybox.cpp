@@ -20,12 +20,7 @@ unsigned char bCrossShape = 1;
 
 enum Setting { skyboxType, kSettingCount };
 
-enum : unsigned int {
-    ID_LOGO = 0x8000,
-    ID_VERSION = 0x8002,
-    ID_TYPE = 0x8006,
-    ID_DIAGRAM = 0x8012,
-};
+enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION = 0x8002, ID_TYPE = 0x8006, ID_DIAGRAM = 0x8012 };
 
 constexpr SettingDesc kSettings[] = {
     {"skyboxType", kCrossShape},
@@ -72,8 +67,7 @@ void PanelControlDrawFunc2(LWXPanelID, unsigned int, LWXPDrAreaID area, int w, i
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_CTRLCFG), HintWordU(ID_DIAGRAM), HintWord(0), HintWordU(0x80000008u),
     HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_DIAGRAM), HintFunc(&PanelControlDrawFunc2),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_TYPE), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),

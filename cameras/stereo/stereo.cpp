@@ -20,17 +20,8 @@ void *gInstance = nullptr;
 enum Param { ZoomFactor, EyeSeparation, ConvergenceLimit, HorizontalScale, HorizontalShiftFactor, kParamCount };
 enum Setting { convergenceItemIndex, showConvergencePlane, kSettingCount };
 
-enum : unsigned int {
-    ID_ZOOM = 0x8001,
-    ID_CONVERGENCE_ITEM = 0x8002,
-    ID_SHOW_PLANE = 0x8003,
-    ID_EYE_SEPARATION = 0x8004,
-    ID_CONVERGENCE_LIMIT = 0x8005,
-    ID_HSCALE = 0x8006,
-    ID_HSHIFT = 0x8007,
-    ID_VERSION = 0x8008,
-    ID_LOGO = 0x800c,
-};
+enum : unsigned int { ID_ZOOM = 0x8001, ID_CONVERGENCE_ITEM, ID_SHOW_PLANE, ID_EYE_SEPARATION, ID_CONVERGENCE_LIMIT,
+    ID_HSCALE, ID_HSHIFT, ID_VERSION, ID_LOGO = 0x800c };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
@@ -86,8 +77,7 @@ const char *PanelPopName(void *, int index) {
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_CONVERGENCE_ITEM), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_EYE_SEPARATION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),

@@ -31,20 +31,8 @@ enum Param {
     kParamCount
 };
 
-enum : unsigned int {
-    ID_ZOOM = 0x8000,
-    ID_VERSION = 0x8001,
-    ID_LOGO = 0x8005,
-    ID_HFOV = 0x8006,
-    ID_VFOV_MAX = 0x8007,
-    ID_VFOV_MIN = 0x8008,
-    ID_VSCALE_POS = 0x8009,
-    ID_HSCALE_POS = 0x800A,
-    ID_VSCALE_NEG = 0x800B,
-    ID_HSCALE_NEG = 0x800C,
-    ID_VSHIFT = 0x800D,
-    ID_HSHIFT = 0x800E,
-};
+enum : unsigned int { ID_ZOOM = 0x8000, ID_VERSION, ID_LOGO = 0x8005, ID_HFOV, ID_VFOV_MAX, ID_VFOV_MIN,
+    ID_VSCALE_POS, ID_HSCALE_POS, ID_VSCALE_NEG, ID_HSCALE_NEG, ID_VSHIFT, ID_HSHIFT };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
@@ -90,8 +78,7 @@ constexpr ControlDesc kControls[] = {
 // The scales are limited to -500 % ... 500 %; the shifts are free.
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_HFOV), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VFOV_MIN), HintWord(0),

@@ -17,11 +17,8 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum : unsigned int {
-    ID_LOGO = 0x8000,
-    ID_VERSION = 0x8002,
-    ID_CAM_FIRST = 0x8006, // tile n's control is ID_CAM_FIRST + n, up to 0x8011
-};
+// Panel ids; tile n's control is ID_CAM_FIRST + n, up to 0x8011.
+enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION = 0x8002, ID_CAM_FIRST = 0x8006 };
 
 #define CAMERA_CONTROL(n, label) OwnControl(ID_CAM_FIRST + (n), label, "iPopChoice", "integer")
 
@@ -38,43 +35,17 @@ constexpr ControlDesc kControls[] = {
 
 #undef CAMERA_CONTROL
 
-extern LWXPanelHint InterfaceHint[];
+class CameraPlugin;
+auto InterfaceHint = GridHints<CameraPlugin, &services, kLayout.TileCount()>(ID_LOGO, ID_VERSION, ID_CAM_FIRST);
 
-const CameraTypeDesc kDesc = CameraType("Vantor12UpCam", "Vantor12UpCam Dec 11 2010 10:02:14", services, gInstance, kNeedsCameraEval)
-                                   .Panel<kControls>(InterfaceHint)
-                                   .Flags(LWCAMTYPEF_SUPPORTSDOF)
-                                   .OneAtATime(kOneMulticam);
+const CameraTypeDesc kDesc =
+    GridCameraType("Vantor12UpCam", "Vantor12UpCam Dec 11 2010 10:02:14", services, gInstance).Panel<kControls>(InterfaceHint.data());
 
 class CameraPlugin final : public GridCameraOf<kLayout> {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
     explicit CameraPlugin(LWItemID item) : GridCameraOf(kDesc, ID_CAM_FIRST, item) {}
 };
-
-
-int PanelPopCount(void *data) { return lentara::PanelPopCount<CameraPlugin, &services, &gInstance>(data); }
-const char *PanelPopName(void *data, int index) {
-    return lentara::PanelPopName<CameraPlugin, &services, &gInstance>(data, index);
-}
-
-#define POPUP(n) HintWordU(XPTAG_POPFUNCS), HintWordU(ID_CAM_FIRST + (n)), HintFunc(PanelPopCount), HintFunc(PanelPopName)
-#define ENABLE(n) \
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_CAM_FIRST + (n)), HintWord(0), HintWord(0), HintWord(0), HintWord(0)
-
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
-    POPUP(0), POPUP(1), POPUP(2), POPUP(3), POPUP(4), POPUP(5),
-    POPUP(6), POPUP(7), POPUP(8), POPUP(9), POPUP(10), POPUP(11),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    ENABLE(0), ENABLE(1), ENABLE(2), ENABLE(3), ENABLE(4), ENABLE(5),
-    ENABLE(6), ENABLE(7), ENABLE(8), ENABLE(9), ENABLE(10), ENABLE(11),
-    HintWordU(XPTAG_END),
-};
-
-#undef POPUP
-#undef ENABLE
 
 const CameraServers kServers = ServersOf<CameraPlugin>();
 
