@@ -28,9 +28,9 @@ const std::string &SceneModule() {
 
 void CheckOptions(const std::string &size, const std::string &frames) {
     int w = 0, h = 0, first = 0, last = 0;
-    if (lentara::tool::ParseSize(size, w, h) && (w < 1 || h < 1 || w > 16384 || h > 16384))
+    if (lentara::tool::ParseSize(size, w, h).empty() && (w < 1 || h < 1 || w > 16384 || h > 16384))
         Fail("--size %s gave %dx%d", size.c_str(), w, h);
-    if (lentara::tool::ParseFrames(frames, first, last) && last < first)
+    if (lentara::tool::ParseFrames(frames, first, last).empty() && last < first)
         Fail("--frames %s gave %d-%d", frames.c_str(), first, last);
 }
 
