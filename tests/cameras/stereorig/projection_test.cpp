@@ -4,15 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 
 #include "cameras/stereorig/projection.h"
+#include "tests/support/pose.h"
 
 using namespace lentara;
 using namespace StereoRigCam;
 
 namespace {
-const double W = 0.036, H = 0.024;
+using testsupport::H;
+using testsupport::W;
 const Pose kPose = {{-2.0, 1.0, 5.0}, {0, 0, -1}, {0, 1, 0}, {1, 0, 0}}; // turned to look along +x
 const RigMode kModes[] = {RigMode::OffAxis, RigMode::Parallel, RigMode::ToeIn};
 
@@ -24,21 +25,20 @@ StereoRigRay Ray(const StereoRigParams &p, double x, double y, double a = 0.0, d
     return r;
 }
 double Length(Vec3 v) { return std::sqrt(Dot(v, v)); }
-Vec3 Cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+using testsupport::Cross;
 } // namespace
 
 // Parallel eyes see a film point along one direction from points 2h apart,
 // so their rays never meet; a convergence distance that is not positive and
 // finite makes every mode parallel.
 TEST(StereoRigProjection, ParallelEyesNeverMeetAndUnusableConvergenceIsParallel) {
-    const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
     for (double x : {0.0, 0.011}) {
         const StereoRigRay l = Ray({1.5, 0.065, 3.0, RigMode::Parallel, EyeLayout::LeftOnly, 0, 0}, x, 0.004);
         const StereoRigRay r = Ray({1.5, 0.065, 3.0, RigMode::Parallel, EyeLayout::RightOnly, 0, 0}, x, 0.004);
         EXPECT_EQ(Length(l.direction - r.direction), 0.0);
         EXPECT_NEAR(Length(r.origin - l.origin - 0.065 * kPose.right), 0.0, 1e-15);
         for (RigMode mode : kModes)
-            for (double C : {0.0, -2.0, inf, nan}) {
+            for (double C : {0.0, -2.0, testsupport::kInf, testsupport::kNaN}) {
                 const StereoRigRay m = Ray({1.5, 0.065, C, mode, EyeLayout::LeftOnly, 0, 0}, x, 0.004);
                 EXPECT_EQ(Length(m.origin - l.origin), 0.0);
                 EXPECT_EQ(Length(m.direction - l.direction), 0.0);
