@@ -137,10 +137,34 @@ public:
     const Pose &PoseAt(double fraction, const LWCameraAccess *access, Pose &scratch) const {
         return PoseForFraction(samples, fraction, access, scratch);
     }
+    // The ray of a projection that gives a camera-space direction from the
+    // film point and film size alone (localDirection(W, H)): that direction
+    // first, as its trigonometry needs no pose, then the pose at the fraction
+    // and the ray from the camera's position along the normalised world
+    // direction.
+    template <class LocalDirection>
+    int TraceDirection(double fraction, const LWCameraAccess *access, LWCameraRay *ray,
+                       LocalDirection localDirection) const {
+        if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
+        const Vec3 local = localDirection(access->filmSize[0], access->filmSize[1]);
+        Pose scratch;
+        const Pose &pose = PoseAt(fraction, access, scratch);
+        return WriteRay(ray, pose.position, WorldDirectionNormalised(pose, local));
+    }
     // By value, for paths off the per-ray one.
     Pose PoseAt(double fraction, const LWCameraAccess *access) const {
         return PoseForFraction(samples, fraction, access);
     }
+};
+
+// The base of a camera class described by D: its Desc() and the constructor
+// from the camera item.
+//   class CameraPlugin final : public DescribedCamera<kDesc> { ... };
+template <const CameraTypeDesc &D, class Base = SingleViewCamera>
+class DescribedCamera : public Base {
+public:
+    static const CameraTypeDesc &Desc() { return D; }
+    explicit DescribedCamera(LWItemID item) : Base(D, item) {}
 };
 
 } // namespace lentara

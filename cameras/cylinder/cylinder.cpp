@@ -12,11 +12,8 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians, kParamCount };
-enum Setting { SizeMode, kSettingCount };
-
-enum : unsigned int { ID_ZOOM = 0x8000, ID_VERSION, ID_LOGO = 0x8005, ID_LENGTH, ID_SIZE, ID_ANGLE_MAX,
-    ID_ANGLE_MIN };
+enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians };
+enum Setting { SizeMode };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
@@ -77,10 +74,9 @@ const CameraTypeDesc kDesc =
         .Block(kBlock)
         .Panel<kControls>(InterfaceHint);
 
-class CameraPlugin final : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {}
+    using DescribedCamera::DescribedCamera;
 
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const override {

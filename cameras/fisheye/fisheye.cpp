@@ -14,11 +14,8 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum Param { ZoomFactor, FisheyePower, FisheyeScale, kParamCount };
-enum Setting { autoDistortionScale, parallelFilmNormals, previewInCameraView, gridType, kSettingCount };
-
-enum : unsigned int { ID_ZOOM = 0x8000, ID_POWER, ID_SCALE, ID_VERSION, ID_LOGO = 0x8007, ID_PREVIEW, ID_GRIDTYPE,
-    ID_AUTOSCALE, ID_PARALLEL };
+enum Param { ZoomFactor, FisheyePower, FisheyeScale };
+enum Setting { autoDistortionScale, parallelFilmNormals, previewInCameraView, gridType };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
@@ -90,23 +87,18 @@ const CameraTypeDesc kDesc =
         .Panel<kControls>(InterfaceHint)
         .Flags(1); // uses the lens position
 
-class CameraPlugin final : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
+    LensReading lens;
 
-    double lensFactor = 0.0;
-    double focusDistance = 0.0; // unknown until the first frame: focused at infinity
-
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
-        HostServices &s = svc();
-        if (s.camerainfo && s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(item, s.CurrentTime()));
+    explicit CameraPlugin(LWItemID item) : DescribedCamera(item) {
+        lens.ReadFStop(svc(), item);
     }
 
     void CopyFrom(const CameraBase &other) override {
         SingleViewCamera::CopyFrom(other);
         const auto &from = static_cast<const CameraPlugin &>(other);
-        lensFactor = from.lensFactor;
-        focusDistance = from.focusDistance;
+        lens = from.lens;
     }
 
     // The envelopes at t; an automatic scale replaces the "FisheyeScale"
@@ -122,12 +114,7 @@ public:
     LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override {
         if (!frame || !access) return nullptr;
         // The lens is read on every call, also when nothing else changed.
-        HostServices &s = svc();
-        if (s.camerainfo) {
-            const double now = s.CurrentTime();
-            if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(access->cameraID, now));
-            if (s.camerainfo->focalDistance) focusDistance = s.camerainfo->focalDistance(access->cameraID, now);
-        }
+        lens.ReadForFrame(svc(), access->cameraID);
         // Evaluate again once the records are stored, so that the automatic
         // scale uses this frame's film.
         if (NewFrame(frame, access)) get_vpValues(frameInfo.start);
@@ -135,7 +122,7 @@ public:
     }
 
     FisheyeParams Params() const {
-        return {value[ZoomFactor], value[FisheyePower], value[FisheyeScale], lensFactor, focusDistance,
+        return {value[ZoomFactor], value[FisheyePower], value[FisheyeScale], lens.lensFactor, lens.focusDistance,
                 setting[parallelFilmNormals] != 0};
     }
 

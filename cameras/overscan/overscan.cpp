@@ -29,10 +29,7 @@ const SoleInstance kOneOverscan = {&bOverscanCamActive, kOnlyOneOverscan, false}
 
 const char kNoResolution[] = "Width x Height";
 
-enum Param { Overscan, VerticalJitter, HorizontalJitter, kParamCount };
-
-enum : unsigned int { ID_VERSION = 0x8001, ID_LOGO = 0x8005, ID_OVERSCAN, ID_CAMERA, ID_VJITTER, ID_HJITTER,
-    ID_CAMERA_RES, ID_OVERSCAN_RES };
+enum Param { Overscan, VerticalJitter, HorizontalJitter };
 
 constexpr ParamDesc kParams[] = {
     {"Overscan", 0.0},

@@ -17,9 +17,7 @@ namespace {
 thread_local SinCosMemo tElevation LENTARA_FAST_TLS;
 } // namespace
 
-enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians, kParamCount };
-
-enum : unsigned int { ID_ZOOM = 0x8000, ID_VERSION, ID_LOGO = 0x8005, ID_HFOV, ID_VFOV_MAX, ID_VFOV_MIN };
+enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
@@ -64,22 +62,16 @@ const CameraTypeDesc kDesc =
         .Block(kBlock)
         .Panel<kControls>(InterfaceHint);
 
-class CameraPlugin final : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {}
+    using DescribedCamera::DescribedCamera;
 
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const override {
-        if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
         const PanoramaParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
                                   value[MinVerticalFOVradians]};
-        // The trigonometry first: it needs no pose.
-        const Vec3 local = CameraDirection(p, fpx, fpy, access->filmSize[0], access->filmSize[1], tElevation);
-        Pose scratch;
-        const Pose &pose = PoseAt(fraction, access, scratch);
-        const Vec3 dir = WorldDirectionNormalised(pose, local);
-        return WriteRay(ray, pose.position, dir);
+        return TraceDirection(fraction, access, ray,
+                              [&](double W, double H) { return CameraDirection(p, fpx, fpy, W, H, tElevation); });
     }
 };
 

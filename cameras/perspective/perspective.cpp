@@ -28,10 +28,8 @@ thread_local FractionCache<char> tLastMiss LENTARA_FAST_TLS;
 
 // The "SizeAxis" envelope and its stored choice are kept in the scene for
 // older scenes' sake; no ray depends on them.
-enum Param { ZoomFactor, SizeAxis, kParamCount };
-enum Setting { sizeAxisChoice, kSettingCount };
-
-enum : unsigned int { ID_ZOOM = 0x8000, ID_VERSION, ID_LOGO = 0x8005 };
+enum Param { ZoomFactor, SizeAxis };
+enum Setting { sizeAxisChoice };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
@@ -68,11 +66,9 @@ const CameraTypeDesc kDesc =
         .Panel<kControls>(InterfaceHint)
         .Flags(LWCAMTYPEF_SUPPORTSDOF);
 
-class CameraPlugin final : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
+    explicit CameraPlugin(LWItemID item) : DescribedCamera(item) {
         HostServices &s = svc();
         const double now = s.CurrentTime();
         if (s.camerainfo && s.camerainfo->filmSize) {

@@ -18,9 +18,7 @@ void *gInstance = nullptr;
 // since the module was loaded (scenes that are loaded do not change it).
 unsigned char bCrossShape = 1;
 
-enum Setting { skyboxType, kSettingCount };
-
-enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION = 0x8002, ID_TYPE = 0x8006, ID_DIAGRAM = 0x8012 };
+enum Setting { skyboxType };
 
 constexpr SettingDesc kSettings[] = {
     {"skyboxType", kCrossShape},
@@ -83,10 +81,9 @@ const CameraTypeDesc kDesc =
         .Block(kBlock)
         .Panel<kControls>(InterfaceHint);
 
-class CameraPlugin final : public CameraBase {
+class CameraPlugin final : public DescribedCamera<kDesc, CameraBase> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID item) : CameraBase(kDesc, item) {}
+    using DescribedCamera::DescribedCamera;
 
     LWXPanelID panelHandle = nullptr; // the panel built for this instance
 

@@ -17,11 +17,8 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum Param { ZoomFactor, EyeSeparation, ConvergenceLimit, HorizontalScale, HorizontalShiftFactor, kParamCount };
-enum Setting { convergenceItemIndex, showConvergencePlane, kSettingCount };
-
-enum : unsigned int { ID_ZOOM = 0x8001, ID_CONVERGENCE_ITEM, ID_SHOW_PLANE, ID_EYE_SEPARATION, ID_CONVERGENCE_LIMIT,
-    ID_HSCALE, ID_HSHIFT, ID_VERSION, ID_LOGO = 0x800c };
+enum Param { ZoomFactor, EyeSeparation, ConvergenceLimit, HorizontalScale, HorizontalShiftFactor };
+enum Setting { convergenceItemIndex, showConvergencePlane };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
@@ -98,12 +95,9 @@ const CameraTypeDesc kDesc =
         .Panel<kControls>(InterfaceHint)
         .Flags(1); // uses the lens position
 
-class CameraPlugin final : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-
-    double lensFactor = 0.0;
-    double focusDistance = 0.0; // unknown until the first frame: focused at infinity
+    LensReading lens;
     LWItemID convergenceItem = nullptr;
     bool convergenceValid = false;
     // World positions of the convergence item at the motion sample times
@@ -123,19 +117,18 @@ public:
         return FilmNormal(forward);
     }
 
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
+    explicit CameraPlugin(LWItemID item) : DescribedCamera(item) {
         HostServices &s = svc();
         if (!s.camerainfo) return;
         const double now = s.CurrentTime();
-        if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(item, now));
+        if (s.camerainfo->fStop) lens.lensFactor = LensFactorFor(s.camerainfo->fStop(item, now));
         if (s.camerainfo->separation) SetValue(EyeSeparation, s.camerainfo->separation(item, now));
     }
 
     void CopyFrom(const CameraBase &other) override {
         SingleViewCamera::CopyFrom(other);
         const auto &from = static_cast<const CameraPlugin &>(other);
-        lensFactor = from.lensFactor;
-        focusDistance = from.focusDistance;
+        lens = from.lens;
         convergenceItem = nullptr;
         convergenceValid = false;
         sampleConvergence.reset();
@@ -148,12 +141,7 @@ public:
         // Lens, convergence item and the item's positions are looked up on
         // every call: a frame rendered again with the camera unchanged may
         // still have a newly picked or moved item to converge on.
-        HostServices &s = svc();
-        if (s.camerainfo) {
-            const double now = s.CurrentTime();
-            if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(access->cameraID, now));
-            if (s.camerainfo->focalDistance) focusDistance = s.camerainfo->focalDistance(access->cameraID, now);
-        }
+        lens.ReadForFrame(svc(), access->cameraID);
         // A stored choice of 0 or less names no item (and INT_MIN - 1 would overflow).
         const std::int32_t choice = setting[convergenceItemIndex];
         convergenceItem = choice > 0 ? ObjectAt(choice - 1) : nullptr;
@@ -202,7 +190,7 @@ public:
         double c[3] = {0.0, 0.0, 0.0};
         if (converge) InterpolateSamples(sampleConvergence.get(), convergenceCount, fraction, c);
         const StereoParams p = {value[ZoomFactor], value[EyeSeparation], value[ConvergenceLimit],
-                                lensFactor,        focusDistance,        converge};
+                                lens.lensFactor,   lens.focusDistance,   converge};
         StereoRay r;
         if (!StereoCam::Evaluate(p, pose, lentara::Load(c), W, H, fpx, fpy, lpx, lpy, r)) return LWCAMTYPEEVAL_NO_RAY;
         const Vec3 filmNormal = FilmNormalFor(access);
