@@ -10,7 +10,8 @@
 //   - the evaluator life over the host's render protocol (panel pick, render
 //     initialisation, new time, new frame, preview, clean up, destroy);
 //   - the scene block of the stored choices;
-//   - creation of a camera type of which at most one instance may exist;
+//   - (creation of a type of which at most one instance may exist is the
+//     framework's: CreateOneAtATime in framework/handler.h);
 //   - the guards that stop composite cameras showing each other from calling
 //     one another without end.
 // All functions take the namespace's own HostServices.
@@ -20,7 +21,8 @@
 #include <cstdint>
 #include <new>
 
-#include "framework/motion.h" // LENTARA_FAST_TLS
+#include "framework/handler.h" // CreateOneAtATime, DestroyOneAtATime
+#include "framework/motion.h"  // LENTARA_FAST_TLS
 #include "framework/services.h"
 #include "framework/vec.h"
 #include "module/lwhost.h"
@@ -176,39 +178,5 @@ inline int EvaluateTile(const HostServices &svc, const Tile &tile, double fpx, d
 // pick or render initialisation no tile has a camera.
 void SaveChoices(const LWSaveState *save, const Tile *tiles, int count);
 void LoadChoices(const HostServices &svc, const LWLoadState *load, Tile *tiles, int count);
-
-// ---- one instance at a time ------------------------------------------------
-
-// Creates a Cam for the context item unless `active` is set, in which case
-// `message` goes to the error out-parameter and there is no instance.
-template <class Cam>
-LWInstance CreateOneAtATime(unsigned char &active, const char *message, void *context, LWError *error) noexcept {
-    if (active) {
-        if (error) *error = message;
-        return nullptr;
-    }
-    try {
-        Cam *cam = new Cam(static_cast<LWItemID>(context));
-        active = 1;
-        return cam;
-    } catch (const std::bad_alloc &) {
-        if (error) *error = "Out of memory";
-    } catch (...) {
-        if (error) *error = "Could not create the camera";
-    }
-    return nullptr;
-}
-
-// Frees the instance (the destructor releases what it owns) and clears the
-// flag; a null instance is ignored.
-template <class Cam>
-void DestroyOneAtATime(unsigned char &active, LWInstance inst) noexcept {
-    if (!inst) return;
-    try {
-        delete static_cast<Cam *>(inst);
-    } catch (...) {
-    }
-    active = 0;
-}
 
 } // namespace lentara

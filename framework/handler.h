@@ -76,6 +76,53 @@ constexpr LWGizmoFuncs GizmoTable(void (*draw)(LWInstance, LWCustomObjAccess *) 
 }
 
 
+// ---- creation and destruction ---------------------------------------------
+
+// A Cam for the context item; null with the reason in the error out-parameter
+// when it cannot be made.
+template <class Cam>
+LWInstance CreateInstance(void *context, LWError *error) noexcept {
+    try {
+        return new Cam(static_cast<LWItemID>(context));
+    } catch (const std::bad_alloc &) {
+        if (error) *error = kOutOfMemory;
+    } catch (...) {
+        if (error) *error = "Could not create the camera";
+    }
+    return nullptr;
+}
+
+// The same unless `active` is set, in which case `message` goes to the error
+// out-parameter and there is no instance; a made instance sets it.
+template <class Cam>
+LWInstance CreateOneAtATime(unsigned char &active, const char *message, void *context, LWError *error) noexcept {
+    if (active) {
+        if (error) *error = message;
+        return nullptr;
+    }
+    LWInstance inst = CreateInstance<Cam>(context, error);
+    if (inst) active = 1;
+    return inst;
+}
+
+// Frees the instance (the destructor releases what it owns); a null instance
+// is ignored.
+template <class Cam>
+void DestroyInstance(LWInstance inst) noexcept {
+    Guarded(0, [&] {
+        delete static_cast<Cam *>(inst);
+        return 0;
+    });
+}
+
+// The same, clearing the flag of a type made one at a time.
+template <class Cam>
+void DestroyOneAtATime(unsigned char &active, LWInstance inst) noexcept {
+    if (!inst) return;
+    DestroyInstance<Cam>(inst);
+    active = 0;
+}
+
 template <class Cam>
 struct Callbacks {
     static_assert(std::is_final<Cam>::value, "a camera class is final, so that its calls are direct");
@@ -86,30 +133,18 @@ struct Callbacks {
 
     static LWInstance C_Create(void *, void *context, LWError *error) noexcept {
         const SoleInstance *sole = Desc().sole;
-        if (sole && *sole->active) {
-            if (error) *error = sole->message;
-            return nullptr;
-        }
-        try {
-            Cam *cam = new Cam(static_cast<LWItemID>(context));
-            if (sole) *sole->active = 1;
-            return cam;
-        } catch (const std::bad_alloc &) {
-            if (error) *error = kOutOfMemory;
-        } catch (...) {
-            if (error) *error = "Could not create the camera";
-        }
-        return nullptr;
+        return sole ? CreateOneAtATime<Cam>(*sole->active, sole->message, context, error)
+                    : CreateInstance<Cam>(context, error);
     }
     // A late panel callback must not find the freed instance in gInstance.
     static void C_Destroy(LWInstance inst) noexcept {
         if (!inst) return;
         if (*Desc().gInstance == inst) *Desc().gInstance = nullptr;
-        Guarded(0, [&] {
-            delete Self(inst);
-            return 0;
-        });
-        if (Desc().sole) *Desc().sole->active = 0;
+        const SoleInstance *sole = Desc().sole;
+        if (sole)
+            DestroyOneAtATime<Cam>(*sole->active, inst);
+        else
+            DestroyInstance<Cam>(inst);
     }
     static LWError C_Copy(LWInstance to, LWInstance from) noexcept {
         if (Desc().sole && Desc().sole->refuseCopy) return Desc().sole->message;

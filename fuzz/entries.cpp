@@ -181,8 +181,13 @@ struct Env {
     }
 };
 
+// The shared scene and host, its logs emptied: the host logs every service
+// lookup and message, and over millions of inputs those logs alone would
+// fill the memory.
 Env &env() {
     static Env e;
+    e.host.clearLookupLog();
+    e.host.clearMessages();
     return e;
 }
 
@@ -640,26 +645,6 @@ void Composite(const std::uint8_t *data, std::size_t size) {
         cam->cleanUp();
     }
     e.resetScene();
-}
-
-bool Run(const std::string &target, const std::uint8_t *data, std::size_t size) {
-#ifdef LENTARA_FUZZ_SCENE_FILE
-    // Its own host per input (the tool's session): no shared one to reset.
-    if (target == "scene_file") {
-        SceneFile(data, size);
-        return true;
-    }
-#endif
-    // The host logs every service lookup and message; over millions of
-    // inputs those logs alone would fill the memory.
-    env().host.clearLookupLog();
-    env().host.clearMessages();
-    if (target == "scene_block") SceneBlock(data, size);
-    else if (target == "evaluate") Evaluate(data, size);
-    else if (target == "panels") Panels(data, size);
-    else if (target == "composite") Composite(data, size);
-    else return false;
-    return true;
 }
 
 }  // namespace lentara_fuzz

@@ -23,9 +23,6 @@ const char kOnlyOnePerformance[] = "Only one Performance Camera allowed in a sce
 const SoleInstance kOnePerformance = {&bPerformancecamActive, kOnlyOnePerformance, false};
 const char kPerformanceVersion[] = "v0.8 Dec  2 2010";
 
-enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION = 0x8002, ID_CAMERA = 0x8006, ID_NUMCALLS, ID_TOTALTIME,
-    ID_AVERAGETIME };
-
 // ---- parameter panel -------------------------------------------------------
 
 // The version line is this module's own, so the type answers it itself.

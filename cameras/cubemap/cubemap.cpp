@@ -16,32 +16,14 @@ void *gInstance = nullptr;
 enum Param { FaceOverlap };
 enum Setting { LayoutSetting, FaceOrderSetting };
 
-enum : unsigned int {
-    ID_LOGO = 0x8000,
-    ID_VERSION = 0x8001,
-    ID_OVERLAP = 0x8002,
-    ID_LAYOUT = 0x8003,
-    ID_ORDER = 0x8004,
-};
+constexpr ParamDesc kParams[] = {{"FaceOverlap", 0.0}};
 
-constexpr ParamDesc kParams[] = {
-    {"FaceOverlap", 0.0},
-};
+constexpr SettingDesc kSettings[] = {{"Layout", kHorizontalCross}, {"FaceOrder", kAxisOrder}};
 
-constexpr SettingDesc kSettings[] = {
-    {"Layout", kHorizontalCross},
-    {"FaceOrder", kAxisOrder},
-};
-
-constexpr BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, FaceOverlap},
-    {BlockItem::kSetting, LayoutSetting},
-    {BlockItem::kSetting, FaceOrderSetting},
-};
+constexpr BlockItem kBlock[] = {BlockEnvelope(FaceOverlap), BlockSetting(LayoutSetting), BlockSetting(FaceOrderSetting)};
 
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     EnvelopeControl(ID_OVERLAP, "Face Overlap", "angle-env", FaceOverlap),
     SettingControl(ID_LAYOUT, "Layout", "iPopChoice", LayoutSetting),
     SettingControl(ID_ORDER, "Face Order", "iPopChoice", FaceOrderSetting),

@@ -16,35 +16,16 @@ void *gInstance = nullptr;
 enum Param { FieldOfView, DomeTilt };
 enum Setting { LensSetting, FitSetting };
 
-enum : unsigned int {
-    ID_LOGO = 0x8000,
-    ID_VERSION = 0x8001,
-    ID_FOV = 0x8002,
-    ID_TILT = 0x8003,
-    ID_LENS = 0x8004,
-    ID_FIT = 0x8005,
-};
+constexpr ParamDesc kParams[] = {{"FieldOfView", kPi}, {"DomeTilt", 0.0}};
 
-constexpr ParamDesc kParams[] = {
-    {"FieldOfView", kPi},
-    {"DomeTilt", 0.0},
-};
-
-constexpr SettingDesc kSettings[] = {
-    {"Lens", kEquidistant},
-    {"Fit", kFitHeight},
-};
+constexpr SettingDesc kSettings[] = {{"Lens", kEquidistant}, {"Fit", kFitHeight}};
 
 constexpr BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, FieldOfView},
-    {BlockItem::kEnvelope, DomeTilt},
-    {BlockItem::kSetting, LensSetting},
-    {BlockItem::kSetting, FitSetting},
+    BlockEnvelope(FieldOfView), BlockEnvelope(DomeTilt), BlockSetting(LensSetting), BlockSetting(FitSetting)
 };
 
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     EnvelopeControl(ID_FOV, "Field of View", "angle-env", FieldOfView),
     EnvelopeControl(ID_TILT, "Dome Tilt", "angle-env", DomeTilt),
     SettingControl(ID_LENS, "Lens", "iPopChoice", LensSetting),

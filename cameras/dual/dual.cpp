@@ -13,30 +13,19 @@ namespace MultiCam {
 
 using namespace lentara;
 
-HostServices services;
-void *gInstance = nullptr;
-
-enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION = 0x8002, ID_LEFT = 0x8006, ID_RIGHT };
-
-constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
-    OwnControl(ID_LEFT, "Cam 1 (Left Side of Frame)", "iPopChoice", "integer", "Left Camera"),
-    OwnControl(ID_RIGHT, "Cam 2 (Right Side of Frame)", "iPopChoice", "integer", "Right Camera"),
+struct Dual {
+    static constexpr char serverName[] = "VantorMultiCam";
+    static constexpr char describeText[] = "VantorMultiCam Dec 11 2010 10:02:21";
+    static constexpr const GridLayout &layout = kLayout;
+    static constexpr unsigned int logoId = ID_LOGO, versionId = ID_VERSION, firstChoiceId = ID_LEFT;
+    static constexpr ControlDesc controls[] = {
+        Thumbnail(ID_LOGO),
+        VersionLine(ID_VERSION),
+        OwnControl(ID_LEFT, "Cam 1 (Left Side of Frame)", "iPopChoice", "integer", "Left Camera"),
+        OwnControl(ID_RIGHT, "Cam 2 (Right Side of Frame)", "iPopChoice", "integer", "Right Camera"),
+    };
 };
 
-class CameraPlugin;
-auto InterfaceHint = GridHints<CameraPlugin, &services, kLayout.TileCount()>(ID_LOGO, ID_VERSION, ID_LEFT);
-
-const CameraTypeDesc kDesc =
-    GridCameraType("VantorMultiCam", "VantorMultiCam Dec 11 2010 10:02:21", services, gInstance).Panel<kControls>(InterfaceHint.data());
-
-class CameraPlugin final : public GridCameraOf<kLayout> {
-public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID item) : GridCameraOf(kDesc, ID_LEFT, item) {}
-};
-
-const CameraServers kServers = ServersOf<CameraPlugin>();
+const CameraServers kServers = GridType<Dual>::Servers();
 
 } // namespace MultiCam

@@ -29,27 +29,17 @@ const SoleInstance kOneOverscan = {&bOverscanCamActive, kOnlyOneOverscan, false}
 
 const char kNoResolution[] = "Width x Height";
 
-enum Param { Overscan, VerticalJitter, HorizontalJitter, kParamCount };
+enum Param { Overscan, VerticalJitter, HorizontalJitter };
 
-enum : unsigned int { ID_VERSION = 0x8001, ID_LOGO = 0x8005, ID_OVERSCAN, ID_CAMERA, ID_VJITTER, ID_HJITTER,
-    ID_CAMERA_RES, ID_OVERSCAN_RES };
-
-constexpr ParamDesc kParams[] = {
-    {"Overscan", 0.0},
-    {"Vertical Jitter", 0.0},
-    {"Horizontal Jitter", 0.0},
-};
+constexpr ParamDesc kParams[] = {{"Overscan", 0.0}, {"Vertical Jitter", 0.0}, {"Horizontal Jitter", 0.0}};
 
 // The envelopes' part of the block; the choice is written before it.
 constexpr BlockItem kEnvelopeBlock[] = {
-    {BlockItem::kEnvelope, Overscan},
-    {BlockItem::kEnvelope, VerticalJitter},
-    {BlockItem::kEnvelope, HorizontalJitter},
+    BlockEnvelope(Overscan), BlockEnvelope(VerticalJitter), BlockEnvelope(HorizontalJitter)
 };
 
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     OwnControl(ID_CAMERA, "Selected Camera", "iPopChoice", "integer"),
     OwnControl(ID_CAMERA_RES, "Selected Camera Resolution", "sInfo", "string"),
     EnvelopeControl(ID_OVERSCAN, "Overscan Percentage", "percent-env", Overscan),

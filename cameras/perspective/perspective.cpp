@@ -28,28 +28,20 @@ thread_local FractionCache<char> tLastMiss LENTARA_FAST_TLS;
 
 // The "SizeAxis" envelope and its stored choice are kept in the scene for
 // older scenes' sake; no ray depends on them.
-enum Param { ZoomFactor, SizeAxis, kParamCount };
-enum Setting { sizeAxisChoice, kSettingCount };
-
-enum : unsigned int { ID_ZOOM = 0x8000, ID_VERSION, ID_LOGO = 0x8005 };
+enum Param { ZoomFactor, SizeAxis };
+enum Setting { sizeAxisChoice };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
     {"SizeAxis", 0.0}, // starts at the zoom factor, see CameraPlugin
 };
 
-constexpr SettingDesc kSettings[] = {
-    {"sizeAxisChoice", 1},
-};
+constexpr SettingDesc kSettings[] = {{"sizeAxisChoice", 1}};
 
-constexpr BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, SizeAxis},
-    {BlockItem::kSetting, sizeAxisChoice},
-};
+constexpr BlockItem kBlock[] = {BlockEnvelope(SizeAxis), BlockSetting(sizeAxisChoice)};
 
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     EnvelopeControl(ID_ZOOM, "ZoomFactor", "zoomfactor-env", ZoomFactor),
 };
 

@@ -18,21 +18,14 @@ void *gInstance = nullptr;
 // since the module was loaded (scenes that are loaded do not change it).
 unsigned char bCrossShape = 1;
 
-enum Setting { skyboxType, kSettingCount };
+enum Setting { skyboxType };
 
-enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION = 0x8002, ID_TYPE = 0x8006, ID_DIAGRAM = 0x8012 };
+constexpr SettingDesc kSettings[] = {{"skyboxType", kCrossShape}};
 
-constexpr SettingDesc kSettings[] = {
-    {"skyboxType", kCrossShape},
-};
-
-constexpr BlockItem kBlock[] = {
-    {BlockItem::kSetting, skyboxType},
-};
+constexpr BlockItem kBlock[] = {BlockSetting(skyboxType)};
 
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     Thumbnail(ID_DIAGRAM),
     SettingControl(ID_TYPE, "Skybox Type", "iPopChoice", skyboxType),
 };

@@ -20,18 +20,6 @@ thread_local ElevationMemo tElevation LENTARA_FAST_TLS;
 enum Param { HorizontalFOVradians, VerticalFOVradians, EyeSeparation, PoleMergeFrom, PoleMergeTo, ConvergenceDistance };
 enum Setting { Layout };
 
-enum : unsigned int {
-    ID_LOGO = 0x8000,
-    ID_VERSION,
-    ID_HFOV,
-    ID_VFOV,
-    ID_EYE_SEPARATION,
-    ID_MERGE_FROM,
-    ID_MERGE_TO,
-    ID_CONVERGENCE,
-    ID_LAYOUT,
-};
-
 constexpr ParamDesc kParams[] = {
     {"HorizontalFOVradians", 2 * kPi},
     {"VerticalFOVradians", kPi},
@@ -44,15 +32,13 @@ constexpr ParamDesc kParams[] = {
 constexpr SettingDesc kSettings[] = {{"Layout", 0}};
 
 constexpr BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, HorizontalFOVradians}, {BlockItem::kEnvelope, VerticalFOVradians},
-    {BlockItem::kEnvelope, EyeSeparation},        {BlockItem::kEnvelope, PoleMergeFrom},
-    {BlockItem::kEnvelope, PoleMergeTo},          {BlockItem::kEnvelope, ConvergenceDistance},
-    {BlockItem::kSetting, Layout},
+    BlockEnvelope(HorizontalFOVradians), BlockEnvelope(VerticalFOVradians), BlockEnvelope(EyeSeparation),
+    BlockEnvelope(PoleMergeFrom),        BlockEnvelope(PoleMergeTo),        BlockEnvelope(ConvergenceDistance),
+    BlockSetting(Layout),
 };
 
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     SettingControl(ID_LAYOUT, "Layout", "iPopChoice", Layout),
     EnvelopeControl(ID_HFOV, "Horizontal FOV", "angle-env", HorizontalFOVradians),
     EnvelopeControl(ID_VFOV, "Vertical FOV", "angle-env", VerticalFOVradians),
@@ -64,8 +50,8 @@ constexpr ControlDesc kControls[] = {
 
 // The Layout popup in order; a stored value outside it acts as the first.
 constexpr int kLayoutCount = 4;
-const char *const kLayoutNames[kLayoutCount] = {"Over-under, left eye on top", "Side by side, left eye left", "Left eye only",
-                                    "Right eye only"};
+const char *const kLayoutNames[kLayoutCount] = {"Over-under, left eye on top", "Side by side, left eye left",
+                                                "Left eye only", "Right eye only"};
 const EyeLayout kLayouts[kLayoutCount] = {EyeLayout::OverUnder, EyeLayout::SideBySide, EyeLayout::LeftOnly,
                               EyeLayout::RightOnly};
 

@@ -17,11 +17,8 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum Param { ZoomFactor, EyeSeparation, ConvergenceLimit, HorizontalScale, HorizontalShiftFactor, kParamCount };
-enum Setting { convergenceItemIndex, showConvergencePlane, kSettingCount };
-
-enum : unsigned int { ID_ZOOM = 0x8001, ID_CONVERGENCE_ITEM, ID_SHOW_PLANE, ID_EYE_SEPARATION, ID_CONVERGENCE_LIMIT,
-    ID_HSCALE, ID_HSHIFT, ID_VERSION, ID_LOGO = 0x800c };
+enum Param { ZoomFactor, EyeSeparation, ConvergenceLimit, HorizontalScale, HorizontalShiftFactor };
+enum Setting { convergenceItemIndex, showConvergencePlane };
 
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0},
@@ -31,27 +28,17 @@ constexpr ParamDesc kParams[] = {
     {"HorizontalShiftFactor", 1.0},
 };
 
-constexpr SettingDesc kSettings[] = {
-    {"convergenceItemIndex", 0},
-    {"showConvergencePlane", 0},
-};
+constexpr SettingDesc kSettings[] = {{"convergenceItemIndex", 0}, {"showConvergencePlane", 0}};
 
 constexpr BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, EyeSeparation},
-    {BlockItem::kEnvelope, ConvergenceLimit},
-    {BlockItem::kEnvelope, HorizontalScale},
-    {BlockItem::kEnvelope, HorizontalShiftFactor},
-    {BlockItem::kSetting, convergenceItemIndex},
-    {BlockItem::kSetting, showConvergencePlane},
-    {BlockItem::kReserved, 0},
-    {BlockItem::kReserved, 0},
-    {BlockItem::kReserved, 0},
+    BlockEnvelope(EyeSeparation), BlockEnvelope(ConvergenceLimit), BlockEnvelope(HorizontalScale),
+    BlockEnvelope(HorizontalShiftFactor), BlockSetting(convergenceItemIndex), BlockSetting(showConvergencePlane),
+    BlockReserved(), BlockReserved(), BlockReserved()
 };
 
 // The horizontal scale and shift have ids but no controls.
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     EnvelopeControl(ID_ZOOM, "ZoomFactor", "zoomfactor-env", ZoomFactor),
     EnvelopeControl(ID_EYE_SEPARATION, "Eye Separation", "distance-env", EyeSeparation),
     SettingControl(ID_CONVERGENCE_ITEM, "Convergence Item", "iPopChoice", convergenceItemIndex),

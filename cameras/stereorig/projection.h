@@ -62,8 +62,8 @@ inline StereoRig MakeRig(const StereoRigParams &p) {
 // Ray through film point (x, y) and lens point (a, b) on a film W x H for
 // the pose; not finite where the parameters or the film are not. False when
 // the ray has no direction at all.
-LENTARA_ALWAYS_INLINE bool Evaluate(const StereoRig &rig, const lentara::Pose &pose, double W, double H, double x, double y,
-                     double a, double b, StereoRigRay &out) {
+LENTARA_ALWAYS_INLINE bool Evaluate(const StereoRig &rig, const lentara::Pose &pose, double W, double H, double x,
+                                    double y, double a, double b, StereoRigRay &out) {
     using lentara::Vec3;
     const lentara::EyePoint eye = lentara::EyePointOf(rig.layout, x, y, W, H);
     const double k = eye.sign;

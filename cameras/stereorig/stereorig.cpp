@@ -16,16 +16,6 @@ void *gInstance = nullptr;
 enum Param { ZoomFactor, EyeSeparation, ConvergenceDistance };
 enum Setting { Mode, Layout };
 
-enum : unsigned int {
-    ID_LOGO = 0x8000,
-    ID_VERSION,
-    ID_ZOOM,
-    ID_EYE_SEPARATION,
-    ID_CONVERGENCE,
-    ID_MODE,
-    ID_LAYOUT,
-};
-
 // The zoom factor, separation and convergence distance start at the host
 // camera's zoom factor, eye separation and focus distance.
 constexpr ParamDesc kParams[] = {
@@ -37,14 +27,12 @@ constexpr ParamDesc kParams[] = {
 constexpr SettingDesc kSettings[] = {{"Mode", 0}, {"Layout", 0}};
 
 constexpr BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, ZoomFactor}, {BlockItem::kEnvelope, EyeSeparation},
-    {BlockItem::kEnvelope, ConvergenceDistance}, {BlockItem::kSetting, Mode},
-    {BlockItem::kSetting, Layout},
+    BlockEnvelope(ZoomFactor), BlockEnvelope(EyeSeparation), BlockEnvelope(ConvergenceDistance), BlockSetting(Mode),
+    BlockSetting(Layout),
 };
 
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     SettingControl(ID_MODE, "Mode", "iPopChoice", Mode),
     SettingControl(ID_LAYOUT, "Layout", "iPopChoice", Layout),
     EnvelopeControl(ID_ZOOM, "Zoom Factor", "zoomfactor-env", ZoomFactor),
@@ -56,8 +44,8 @@ constexpr ControlDesc kControls[] = {
 constexpr int kModeCount = 3, kLayoutCount = 4;
 const char *const kModeNames[kModeCount] = {"Off-axis", "Parallel", "Toe-in"};
 const RigMode kModes[kModeCount] = {RigMode::OffAxis, RigMode::Parallel, RigMode::ToeIn};
-const char *const kLayoutNames[kLayoutCount] = {"Side by side, left eye left", "Over-under, left eye on top", "Left eye only",
-                                    "Right eye only"};
+const char *const kLayoutNames[kLayoutCount] = {"Side by side, left eye left", "Over-under, left eye on top",
+                                                "Left eye only", "Right eye only"};
 const EyeLayout kLayouts[kLayoutCount] = {EyeLayout::SideBySide, EyeLayout::OverUnder, EyeLayout::LeftOnly,
                               EyeLayout::RightOnly};
 
@@ -101,8 +89,9 @@ public:
     void UpdateRig() {
         const auto mode = static_cast<std::uint32_t>(setting[Mode]);
         const auto layout = static_cast<std::uint32_t>(setting[Layout]);
-        rig = MakeRig({value[ZoomFactor], value[EyeSeparation], value[ConvergenceDistance], kModes[mode < kModeCount ? mode : 0],
-                       kLayouts[layout < kLayoutCount ? layout : 0], lens.lensFactor, lens.focusDistance});
+        rig = MakeRig({value[ZoomFactor], value[EyeSeparation], value[ConvergenceDistance],
+                       kModes[mode < kModeCount ? mode : 0], kLayouts[layout < kLayoutCount ? layout : 0],
+                       lens.lensFactor, lens.focusDistance});
     }
 
     void CopyFrom(const CameraBase &other) override {

@@ -14,39 +14,23 @@ namespace TwelveUpCam {
 
 using namespace lentara;
 
-HostServices services;
-void *gInstance = nullptr;
+constexpr ControlDesc Choice(unsigned int tile, const char *label) {
+    return OwnControl(ID_CAM_FIRST + tile, label, "iPopChoice", "integer");
+}
 
-// Panel ids; tile n's control is ID_CAM_FIRST + n, up to 0x8011.
-enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION = 0x8002, ID_CAM_FIRST = 0x8006 };
-
-#define CAMERA_CONTROL(n, label) OwnControl(ID_CAM_FIRST + (n), label, "iPopChoice", "integer")
-
-constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
-    CAMERA_CONTROL(0, "1-1 Camera"), CAMERA_CONTROL(1, "1-2 Camera"),
-    CAMERA_CONTROL(2, "1-3 Camera"), CAMERA_CONTROL(3, "1-4 Camera"),
-    CAMERA_CONTROL(4, "2-1 Camera"), CAMERA_CONTROL(5, "2-2 Camera"),
-    CAMERA_CONTROL(6, "2-3 Camera"), CAMERA_CONTROL(7, "2-4 Camera"),
-    CAMERA_CONTROL(8, "3-1 Camera"), CAMERA_CONTROL(9, "3-2 Camera"),
-    CAMERA_CONTROL(10, "3-3 Camera"), CAMERA_CONTROL(11, "3-4 Camera"),
+struct TwelveUp {
+    static constexpr char serverName[] = "Vantor12UpCam";
+    static constexpr char describeText[] = "Vantor12UpCam Dec 11 2010 10:02:14";
+    static constexpr const GridLayout &layout = kLayout;
+    static constexpr unsigned int logoId = ID_LOGO, versionId = ID_VERSION, firstChoiceId = ID_CAM_FIRST;
+    static constexpr ControlDesc controls[] = {
+        Thumbnail(ID_LOGO),          VersionLine(ID_VERSION),
+        Choice(0, "1-1 Camera"),     Choice(1, "1-2 Camera"),  Choice(2, "1-3 Camera"),  Choice(3, "1-4 Camera"),
+        Choice(4, "2-1 Camera"),     Choice(5, "2-2 Camera"),  Choice(6, "2-3 Camera"),  Choice(7, "2-4 Camera"),
+        Choice(8, "3-1 Camera"),     Choice(9, "3-2 Camera"),  Choice(10, "3-3 Camera"), Choice(11, "3-4 Camera"),
+    };
 };
 
-#undef CAMERA_CONTROL
-
-class CameraPlugin;
-auto InterfaceHint = GridHints<CameraPlugin, &services, kLayout.TileCount()>(ID_LOGO, ID_VERSION, ID_CAM_FIRST);
-
-const CameraTypeDesc kDesc =
-    GridCameraType("Vantor12UpCam", "Vantor12UpCam Dec 11 2010 10:02:14", services, gInstance).Panel<kControls>(InterfaceHint.data());
-
-class CameraPlugin final : public GridCameraOf<kLayout> {
-public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID item) : GridCameraOf(kDesc, ID_CAM_FIRST, item) {}
-};
-
-const CameraServers kServers = ServersOf<CameraPlugin>();
+const CameraServers kServers = GridType<TwelveUp>::Servers();
 
 } // namespace TwelveUpCam

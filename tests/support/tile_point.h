@@ -4,11 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "composite/grid.h"
+#include "tests/support/pose.h" // the film size
 
 namespace testsupport {
 
-// The stand-in host's default film, 36 x 24 mm.
-inline constexpr double kFilmW = 0.036, kFilmH = 0.024;
+using lentara::GridPoint;
+using lentara::LocateTile;
 
 // The tile and the point on that tile camera's film, exactly.
 inline void ExpectPoint(const lentara::GridPoint &p, int tile, double fx, double fy) {

@@ -12,11 +12,14 @@
 
 #include "framework/motion.h"
 #include "standin/host.h"
+#include "tests/support/camera_fixture.h"
 #include "tests/support/camera_types.h"
 
 namespace testsupport {
 
-class XrCameraTest : public ::testing::Test {
+// The steps on an instance (Make, Panel, Env, Set) are CameraTypeTest's; the
+// module and the camera item are this fixture's own.
+class XrCameraTest : public CameraTypeTest {
 protected:
     static constexpr int kFrame = 5;
 
@@ -42,19 +45,6 @@ protected:
         host.scene().setCamera(cam, standin::CamProp::FilmHeight, h);
     }
 
-    std::unique_ptr<standin::CameraInstance> Make(const std::string &server) {
-        auto ci = std::make_unique<standin::CameraInstance>(host, *module, server, cam);
-        EXPECT_TRUE(ci->ok()) << ci->error();
-        return ci;
-    }
-    LWXPanelID Panel(const standin::CameraInstance &ci) {
-        LWInterface ui{};
-        EXPECT_EQ(ci.activateInterface(ui), AFUNC_OK);
-        EXPECT_NE(ui.panel, nullptr);
-        return ui.panel;
-    }
-    LWVParmID Env(LWXPanelID panel, unsigned int id) { return static_cast<LWVParmID>(host.panels().get(panel, id)); }
-    void Set(LWXPanelID panel, unsigned int id, int v) { EXPECT_EQ(host.panels().set(panel, id, &v), 1); }
     // What every type of the module shows the host: "<server> v2.0" as its
     // description, flags 0, and a panel headed by the logo (0x8000) and the
     // version line "v2.0" (0x8001). The panel.
@@ -183,10 +173,6 @@ protected:
             << what << ": dir " << got[3] << " " << got[4] << " " << got[5] << " want " << dir.x << " " << dir.y
             << " " << dir.z;
     }
-
-    standin::Host host;
-    standin::Module *module = nullptr;
-    LWItemID cam = nullptr;
 };
 
 } // namespace testsupport

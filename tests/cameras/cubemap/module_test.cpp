@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "cameras/cubemap/cubemap.h"
 #include "cameras/cubemap/projection.h"
 #include "tests/support/xr_fixture.h"
 
@@ -12,7 +13,7 @@ using namespace standin;
 using lentara::Vec3;
 
 namespace {
-enum : unsigned int { ID_VERSION = 0x8001, ID_OVERLAP, ID_LAYOUT, ID_ORDER };
+using namespace CubemapCam; // panel ids
 } // namespace
 
 using CubemapCamera = testsupport::XrCameraTest;

@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "cameras/dome/dome.h"
 #include "cameras/dome/projection.h"
 #include "tests/support/xr_fixture.h"
 
@@ -12,7 +13,7 @@ using namespace standin;
 using lentara::Vec3;
 
 namespace {
-enum : unsigned int { ID_VERSION = 0x8001, ID_FOV, ID_TILT, ID_LENS, ID_FIT };
+using namespace DomeCam; // panel ids
 
 std::string U32(unsigned int v) {
     const char b[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};

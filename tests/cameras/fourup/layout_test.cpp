@@ -7,10 +7,7 @@
 
 namespace {
 
-using lentara::LocateTile;
-using testsupport::ExpectPoint;
-
-constexpr double W = testsupport::kFilmW, H = testsupport::kFilmH;
+using namespace testsupport;
 
 TEST(FourUpGrid, QuartersFromTheBottomLeft) {
     const auto &g = FourUpCam::kLayout;

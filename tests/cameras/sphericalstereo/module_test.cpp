@@ -8,14 +8,14 @@
 #include <utility>
 
 #include "cameras/sphericalstereo/projection.h"
+#include "cameras/sphericalstereo/sphericalstereo.h"
 #include "tests/support/xr_fixture.h"
 
 using namespace standin;
 using lentara::Vec3;
 
 namespace {
-enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION, ID_HFOV, ID_VFOV, ID_EYES, ID_FROM, ID_TO, ID_CONVERGENCE, ID_LAYOUT };
-const double kPi = SphericalStereoCam::kPi;
+using namespace SphericalStereoCam; // panel ids
 } // namespace
 
 using SphericalStereoCamera = testsupport::XrCameraTest;
@@ -38,9 +38,9 @@ TEST_F(SphericalStereoCamera, DescriptionPanelDefaultsAndSceneBlock) {
         unsigned int id;
         const char *channel;
         double value;
-    } envs[] = {{ID_HFOV, "HorizontalFOVradians", 2 * kPi}, {ID_VFOV, "VerticalFOVradians", kPi},
-                {ID_EYES, "EyeSeparation", 0.07},           {ID_FROM, "PoleMergeFrom", kPi / 3},
-                {ID_TO, "PoleMergeTo", 5 * kPi / 12},       {ID_CONVERGENCE, "ConvergenceDistance", 0.0}};
+    } envs[] = {{ID_HFOV, "HorizontalFOVradians", 2 * kPi},       {ID_VFOV, "VerticalFOVradians", kPi},
+                {ID_EYE_SEPARATION, "EyeSeparation", 0.07},         {ID_MERGE_FROM, "PoleMergeFrom", kPi / 3},
+                {ID_MERGE_TO, "PoleMergeTo", 5 * kPi / 12},         {ID_CONVERGENCE, "ConvergenceDistance", 0.0}};
     for (const auto &e : envs) ExpectEnvelope(panel, e.id, e.channel, "VantorSphericalStereoCam", e.value);
     EXPECT_EQ(*static_cast<int *>(host.panels().get(panel, ID_LAYOUT)), 0);
 
@@ -50,8 +50,9 @@ TEST_F(SphericalStereoCamera, DescriptionPanelDefaultsAndSceneBlock) {
     for (int mode : {LWIO_BINARY, LWIO_ASCII}) {
         const std::string block = Block(*ci, mode);
         const std::string layout = mode == LWIO_BINARY ? std::string("\0\0\0\3", 4) : std::string("3\n");
-        EXPECT_EQ(block, EnvelopeRecords(panel, {ID_HFOV, ID_VFOV, ID_EYES, ID_FROM, ID_TO, ID_CONVERGENCE}, mode) +
-                             layout);
+        const std::string envelopes = EnvelopeRecords(
+            panel, {ID_HFOV, ID_VFOV, ID_EYE_SEPARATION, ID_MERGE_FROM, ID_MERGE_TO, ID_CONVERGENCE}, mode);
+        EXPECT_EQ(block, envelopes + layout);
         ExpectBlockReloads("VantorSphericalStereoCam", block, mode);
     }
 }
@@ -91,7 +92,7 @@ TEST_F(SphericalStereoCamera, RaysAreThePureProjectionOnTheFramePose) {
 TEST_F(SphericalStereoCamera, EyesSplitAtTheHorizonMergeAtThePolesAndConverge) {
     auto ci = Make("VantorSphericalStereoCam");
     const LWXPanelID panel = Panel(*ci);
-    host.envelopes().setValue(Env(panel, ID_EYES), 0.065);
+    host.envelopes().setValue(Env(panel, ID_EYE_SEPARATION), 0.065);
     host.envelopes().setValue(Env(panel, ID_CONVERGENCE), 4.0);
     StartFrame(*ci);
     const lentara::Pose pose = PoseAt(0.0);

@@ -7,13 +7,14 @@
 #include <string>
 
 #include "cameras/stereorig/projection.h"
+#include "cameras/stereorig/stereorig.h"
 #include "tests/support/xr_fixture.h"
 
 using namespace standin;
 using lentara::Vec3;
 
 namespace {
-enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION, ID_ZOOM, ID_EYES, ID_CONVERGENCE, ID_MODE, ID_LAYOUT };
+using namespace StereoRigCam; // panel ids
 } // namespace
 
 class StereoRigCamera : public testsupport::XrCameraTest {
@@ -48,7 +49,9 @@ TEST_F(StereoRigCamera, DescriptionPanelDefaultsFromTheHostCameraAndSceneBlock) 
         unsigned int id;
         const char *channel;
         double value;
-    } envs[] = {{ID_ZOOM, "ZoomFactor", 2.5}, {ID_EYES, "EyeSeparation", 0.07}, {ID_CONVERGENCE, "ConvergenceDistance", 6.0}};
+    } envs[] = {{ID_ZOOM, "ZoomFactor", 2.5},
+                {ID_EYE_SEPARATION, "EyeSeparation", 0.07},
+                {ID_CONVERGENCE, "ConvergenceDistance", 6.0}};
     for (const auto &e : envs) ExpectEnvelope(panel, e.id, e.channel, "VantorStereoRigCam", e.value);
     for (unsigned int id : {ID_MODE, ID_LAYOUT}) EXPECT_EQ(*static_cast<int *>(host.panels().get(panel, id)), 0);
 
@@ -58,7 +61,7 @@ TEST_F(StereoRigCamera, DescriptionPanelDefaultsFromTheHostCameraAndSceneBlock) 
     for (int mode : {LWIO_BINARY, LWIO_ASCII}) {
         const std::string block = Block(*ci, mode);
         const std::string settings = mode == LWIO_BINARY ? std::string("\0\0\0\2\0\0\0\1", 8) : std::string("2\n1\n");
-        EXPECT_EQ(block, EnvelopeRecords(panel, {ID_ZOOM, ID_EYES, ID_CONVERGENCE}, mode) + settings);
+        EXPECT_EQ(block, EnvelopeRecords(panel, {ID_ZOOM, ID_EYE_SEPARATION, ID_CONVERGENCE}, mode) + settings);
         ExpectBlockReloads("VantorStereoRigCam", block, mode);
     }
 }
@@ -150,7 +153,7 @@ TEST_F(StereoRigCamera, EyesConvergeAtTheConvergenceDistance) {
         EXPECT_NEAR(lentara::Dot(lentara::Normalize(toTarget), lentara::Load(r.filmNorm)), 1.0, 1e-15);
         EXPECT_NEAR(lentara::Dot(lentara::Normalize(toTarget), lentara::Load(r.rayDir)), 1.0, 1e-15);
     }
-    host.envelopes().setValue(Env(panel, ID_EYES), 0.0);
+    host.envelopes().setValue(Env(panel, ID_EYE_SEPARATION), 0.0);
     for (int mode : {0, 1, 2}) {
         Set(panel, ID_MODE, mode);
         StartFrame(*ci);

@@ -64,7 +64,8 @@ TEST(StereoRigProjection, EachEyesLensFocusesAtTheFocusDistance) {
             const StereoRigRay noLens = Ray({1.5, 0.065, 3.0, mode, layout, LensFactorFor(0.0), focus}, 0.007, -0.004,
                                             -0.3, 0.8);
             EXPECT_EQ(Length(noLens.origin - pin.origin), 0.0);
-            const StereoRigRay noFocus = Ray({1.5, 0.065, 3.0, mode, layout, lensFactor, -1.0}, 0.007, -0.004, -0.3, 0.8);
+            const StereoRigRay noFocus =
+                Ray({1.5, 0.065, 3.0, mode, layout, lensFactor, -1.0}, 0.007, -0.004, -0.3, 0.8);
             EXPECT_NEAR(Length(noFocus.direction - pin.direction), 0.0, 1e-15);
         }
 }
@@ -82,8 +83,8 @@ TEST(StereoRigProjection, ExtremeFiniteValuesStillGiveRays) {
                         for (double focus : {small, big}) {
                             if (mode == RigMode::OffAxis && sep / C * zoom > 1e280) continue;
                             for (double x : {-0.009, 0.0}) {
-                                const StereoRigRay r =
-                                    Ray({zoom, sep, C, mode, EyeLayout::SideBySide, lensFactor, focus}, x, 0.0, 0.6, 0.6);
+                                const StereoRigRay r = Ray(
+                                    {zoom, sep, C, mode, EyeLayout::SideBySide, lensFactor, focus}, x, 0.0, 0.6, 0.6);
                                 EXPECT_NEAR(Dot(r.direction, r.direction), 1.0, 1e-12);
                             }
                         }

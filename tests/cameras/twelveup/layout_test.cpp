@@ -10,11 +10,7 @@
 
 namespace {
 
-using lentara::GridPoint;
-using lentara::LocateTile;
-using testsupport::ExpectPoint;
-
-constexpr double W = testsupport::kFilmW, H = testsupport::kFilmH;
+using namespace testsupport;
 
 TEST(TwelveUpGrid, TilesRowByRowFromTheBottomLeft) {
     const auto &g = TwelveUpCam::kLayout;
