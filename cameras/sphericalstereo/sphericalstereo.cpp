@@ -53,7 +53,7 @@ constexpr int kLayoutCount = 4;
 const char *const kLayoutNames[kLayoutCount] = {"Over-under, left eye on top", "Side by side, left eye left",
                                                 "Left eye only", "Right eye only"};
 const EyeLayout kLayouts[kLayoutCount] = {EyeLayout::OverUnder, EyeLayout::SideBySide, EyeLayout::LeftOnly,
-                              EyeLayout::RightOnly};
+                                          EyeLayout::RightOnly};
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),

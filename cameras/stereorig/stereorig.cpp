@@ -47,7 +47,7 @@ const RigMode kModes[kModeCount] = {RigMode::OffAxis, RigMode::Parallel, RigMode
 const char *const kLayoutNames[kLayoutCount] = {"Side by side, left eye left", "Over-under, left eye on top",
                                                 "Left eye only", "Right eye only"};
 const EyeLayout kLayouts[kLayoutCount] = {EyeLayout::SideBySide, EyeLayout::OverUnder, EyeLayout::LeftOnly,
-                              EyeLayout::RightOnly};
+                                          EyeLayout::RightOnly};
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
@@ -125,8 +125,8 @@ public:
 
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const override {
-        // A film point that is not finite gives a ray that is not, which
-        // WriteRay refuses.
+        // A film point that is not finite gets no ray: the projection finds
+        // no direction for it, or WriteRay refuses what comes out.
         if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
         Pose scratch;
         const Pose &pose = PoseAt(fraction, access, scratch);
