@@ -6,7 +6,7 @@
 // What the rays of one frame share (parameters and film size made ready: a
 // "frame" of the type's own) is prepared at new time, new frame and copy. The
 // film comes from the access record passed with each call: when that film is
-// not the one prepared for, the call prepares its own on the stack.
+// not the one prepared for, the call prepares its own.
 #pragma once
 
 #include "framework/camera.h"
@@ -41,18 +41,9 @@ public:
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const override {
         if (!access) return LWCAMTYPEEVAL_NO_RAY;
-        const double W = access->filmSize[0], H = access->filmSize[1];
-        Frame own;
-        const Frame *f = &frame_;
-        if (!(W == frame_.W && H == frame_.H)) {
-            own = Prepare(W, H);
-            f = &own;
-        }
-        Vec3 local;
-        if (!CameraVector(*f, fpx, fpy, local)) return LWCAMTYPEEVAL_NO_RAY;
-        Pose scratch;
-        const Pose &pose = PoseAt(fraction, access, scratch);
-        return WriteRay(ray, pose.position, WorldDirectionNormalised(pose, local));
+        if (!(access->filmSize[0] == frame_.W && access->filmSize[1] == frame_.H))
+            return TraceOnOwnFilm(fpx, fpy, fraction, ray, access);
+        return Trace(frame_, fpx, fpy, fraction, ray, access);
     }
 
 protected:
@@ -62,6 +53,22 @@ protected:
 private:
     Frame frame_{}; // made for no film until the first new time or frame
     void Refresh() { frame_ = Prepare(cameraAccess.filmSize[0], cameraAccess.filmSize[1]); }
+
+    LENTARA_ALWAYS_INLINE int Trace(const Frame &f, double fpx, double fpy, double fraction, LWCameraRay *ray,
+                                    const LWCameraAccess *access) const {
+        Vec3 local;
+        if (!CameraVector(f, fpx, fpy, local)) return LWCAMTYPEEVAL_NO_RAY;
+        Pose scratch;
+        const Pose &pose = PoseAt(fraction, access, scratch);
+        return WriteRay(ray, pose.position, WorldDirectionNormalised(pose, local));
+    }
+    // A call whose film is not the frame's: what its rays share, made for it
+    // (apart from the per-ray path, which keeps no such record on its stack).
+    LENTARA_NOINLINE int TraceOnOwnFilm(double fpx, double fpy, double fraction, LWCameraRay *ray,
+                                        const LWCameraAccess *access) const {
+        const Frame own = Prepare(access->filmSize[0], access->filmSize[1]);
+        return Trace(own, fpx, fpy, fraction, ray, access);
+    }
 };
 
 } // namespace lentara

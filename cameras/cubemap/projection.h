@@ -33,20 +33,18 @@ struct CubemapParams {
     int faceOrder;
 };
 
-// A face's forward, right and up axes in camera space.
-struct FaceAxes {
-    lentara::Vec3 forward, right, up;
-};
-inline const FaceAxes &AxesOf(int face) {
-    static const FaceAxes kAxes[kFaceCount] = {
-        {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},   // front
-        {{0, 0, -1}, {-1, 0, 0}, {0, 1, 0}}, // back
-        {{1, 0, 0}, {0, 0, -1}, {0, 1, 0}},  // right
-        {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},  // left
-        {{0, 1, 0}, {1, 0, 0}, {0, 0, -1}},  // up
-        {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},  // down
-    };
-    return kAxes[face];
+// The vector a right + b up + forward of a face in camera space. Side faces
+// have up +Y; the up face has up -Z and the down face up +Z (the front view
+// tilted up or down); both have right +X.
+inline lentara::Vec3 FaceVector(int face, double a, double b) {
+    switch (face) {
+    case kBack: return {-a, b, -1.0};  // forward -Z, right -X
+    case kRight: return {1.0, b, -a};  // forward +X, right -Z
+    case kLeft: return {-1.0, b, a};   // forward -X, right +Z
+    case kUp: return {a, 1.0, -b};     // forward +Y, up -Z
+    case kDown: return {a, -1.0, b};   // forward -Y, up +Z
+    default: return {a, b, 1.0};       // front: forward +Z, right +X, up +Y
+    }
 }
 
 // One cell of a layout: its face (kNoFace for an empty cell) and whether the
@@ -95,14 +93,13 @@ inline LayoutGrid GridOf(int layout, int faceOrder) {
     return g;
 }
 
-// One cell as the rays use it: the face's axes with the overlap's scale and
-// the cell's half size folded in (and their signs turned for a face upside
-// down), so a film point's direction is
-//   (x - centreX) right + (y - centreY) up + forward.
+// One cell as the rays use it: its face, its centre, and the scales that make
+// a film point's offset from the centre u t and v t (the overlap's t over
+// half the cell size; negative for a face upside down).
 struct CellView {
     int face; // kNoFace for an empty cell
     double centreX, centreY;
-    lentara::Vec3 right, up, forward;
+    double scaleX, scaleY;
 };
 
 // What every ray of one film size and one set of parameters shares.
@@ -142,13 +139,11 @@ inline CubemapFrame PrepareCubemap(const CubemapParams &p, double W, double H) {
             CellView &v = f.cells[row * n + column];
             v.face = c.face;
             if (c.face == kNoFace) continue;
-            const FaceAxes &a = AxesOf(c.face);
             const double sign = c.turned ? -1.0 : 1.0;
             v.centreX = cellW * (column + 0.5) - W * 0.5;
             v.centreY = H * 0.5 - cellH * (row + 0.5);
-            v.right = (sign * su) * a.right;
-            v.up = (sign * sv) * a.up;
-            v.forward = a.forward;
+            v.scaleX = sign * su;
+            v.scaleY = sign * sv;
         }
     return f;
 }
@@ -170,7 +165,7 @@ inline bool CubemapRayVector(const CubemapFrame &f, double x, double y, lentara:
     if (!f.usable || !lentara::AllFinite(x, y)) return false;
     const CellView &c = CellOf(f, x, y);
     if (c.face == kNoFace) return false;
-    out = (x - c.centreX) * c.right + (y - c.centreY) * c.up + c.forward;
+    out = FaceVector(c.face, (x - c.centreX) * c.scaleX, (y - c.centreY) * c.scaleY);
     return true;
 }
 
