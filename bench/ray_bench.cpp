@@ -345,15 +345,15 @@ inline int RefSphericalStereo(const RefPose &P, double hf, double vf, double sep
     return 1;
 }
 
-// Off-axis eyes side by side, left eye left.
-inline int RefStereoRig(const RefPose &P, double zoom, double separation, double convergence, double lensFactor,
-                        double focus, double W, double H, double x, double y, double a, double b,
-                        LWCameraRay *ray) {
+// Off-axis eyes side by side, left eye left; `shift` = (separation / 2) / the
+// convergence distance, the film shift per unit of film distance.
+inline int RefStereoRig(const RefPose &P, double zoom, double separation, double shift, double lensFactor,
+                        double focus, double W, double H, double x, double y, double a, double b, LWCameraRay *ray) {
     const bool left = x < 0.0;
     const double k = left ? -1.0 : 1.0, xe = left ? x + 0.25 * W : x - 0.25 * W;
     const double h = separation * 0.5, d = zoom * H * 0.5, r = d * lensFactor;
     const V3 off = Add(Mul(a * r, P.r), Mul(b * r, P.u));
-    const V3 v = Add(Add(Mul(xe - k * h * d / convergence, P.r), Mul(y, P.u)), Mul(d, P.f));
+    const V3 v = Add(Add(Mul(xe - k * shift * d, P.r), Mul(y, P.u)), Mul(d, P.f));
     Put(Add(Add(P.p, Mul(k * h, P.r)), off), ray->rayPos);
     Put(Focused(v, off, focus), ray->rayDir);
     Put(P.f, ray->filmNorm);
@@ -536,10 +536,12 @@ void SetUpProjectionCases() {
         c->ref = [=](const RefPose &P, double x, double y, double, double, LWCameraRay *r) {
             return RefSphericalStereo(P, 2 * kPi, kPi, separation, kPi / 3, 5 * kPi / 12, 0.0, W, H, x, y, r);
         };
-    if (ProjectionCase *c = AddCase("StereoRig", "VantorStereoRigCam", &gEnv->xrModule))
+    if (ProjectionCase *c = AddCase("StereoRig", "VantorStereoRigCam", &gEnv->xrModule)) {
+        const double shift = 0.5 * separation / focus; // converging at the focus distance, its default
         c->ref = [=](const RefPose &P, double x, double y, double lx, double ly, LWCameraRay *r) {
-            return RefStereoRig(P, zoom, separation, focus, lensOf(fStop), focus, W, H, x, y, lx, ly, r);
+            return RefStereoRig(P, zoom, separation, shift, lensOf(fStop), focus, W, H, x, y, lx, ly, r);
         };
+    }
     (void)sc;
 }
 
