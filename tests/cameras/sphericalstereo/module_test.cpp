@@ -104,8 +104,10 @@ TEST_F(SphericalStereoCamera, EyesSplitAtTheHorizonMergeAtThePolesAndConverge) {
         const Vec3 l = lentara::Load(left.rayPos), r = lentara::Load(right.rayPos);
         EXPECT_NEAR(std::sqrt(lentara::Dot(r - l, r - l)), 0.065, 1e-12);
         // both through P + C d, d the left eye's direction without convergence
+        // on the circle around P in the camera's horizontal plane
         const Vec3 mid = 0.5 * (l + r), toMid = mid - pose.position;
         EXPECT_NEAR(lentara::Dot(toMid, toMid), 0.0, 1e-24);
+        EXPECT_NEAR(lentara::Dot(l - pose.position, pose.up), 0.0, 1e-15);
         const Vec3 dl = lentara::Load(left.rayDir), dr = lentara::Load(right.rayDir);
         const Vec3 d = lentara::Normalize(dl + dr), pMeet = pose.position + 4.0 * d;
         for (const auto &[o, dir] : {std::make_pair(l, dl), std::make_pair(r, dr)}) {
