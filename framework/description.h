@@ -34,6 +34,10 @@ struct BlockItem {
     int index;
 };
 
+constexpr BlockItem BlockEnvelope(int param) { return {BlockItem::kEnvelope, param}; }
+constexpr BlockItem BlockSetting(int setting) { return {BlockItem::kSetting, setting}; }
+constexpr BlockItem BlockReserved() { return {BlockItem::kReserved, 0}; }
+
 // What a panel id reads and writes through the panel's get and set callbacks.
 struct Binding {
     enum Kind : unsigned char {

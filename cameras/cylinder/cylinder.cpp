@@ -16,27 +16,20 @@ enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVertica
 enum Setting { SizeMode };
 
 constexpr ParamDesc kParams[] = {
-    {"ZoomFactor", 0.0},
-    {"HorizontalFOVradians", 1.0},
-    {"MaxVerticalFOVradians", 0.17453292519943295},
-    {"MinVerticalFOVradians", -0.17453292519943295},
+    {"ZoomFactor", 0.0}, {"HorizontalFOVradians", 1.0}, {"MaxVerticalFOVradians", 0.17453292519943295},
+    {"MinVerticalFOVradians", -0.17453292519943295}
 };
 
 // Values other than 0 and 1 read from a scene are kept as read (and act as 1).
-constexpr SettingDesc kSettings[] = {
-    {"SizeMode", 1},
-};
+constexpr SettingDesc kSettings[] = {{"SizeMode", 1}};
 
 constexpr BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, HorizontalFOVradians},
-    {BlockItem::kEnvelope, MaxVerticalFOVradians},
-    {BlockItem::kEnvelope, MinVerticalFOVradians},
-    {BlockItem::kSetting, SizeMode},
+    BlockEnvelope(HorizontalFOVradians), BlockEnvelope(MaxVerticalFOVradians), BlockEnvelope(MinVerticalFOVradians),
+    BlockSetting(SizeMode)
 };
 
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     SettingControl(ID_SIZE, "Size", "iPopChoice", SizeMode),
     EnvelopeControl(ID_LENGTH, "", "distance-env", HorizontalFOVradians),
     EnvelopeControl(ID_ANGLE_MAX, "Maximum FOV Angle", "angle-env", MaxVerticalFOVradians, "Upper FOV Angle"),

@@ -17,32 +17,20 @@ void *gInstance = nullptr;
 enum Param { ZoomFactor, FisheyePower, FisheyeScale };
 enum Setting { autoDistortionScale, parallelFilmNormals, previewInCameraView, gridType };
 
-constexpr ParamDesc kParams[] = {
-    {"ZoomFactor", 0.0},
-    {"FisheyePower", 1.0},
-    {"FisheyeScale", 1.0},
-};
+constexpr ParamDesc kParams[] = {{"ZoomFactor", 0.0}, {"FisheyePower", 1.0}, {"FisheyeScale", 1.0}};
 
 constexpr SettingDesc kSettings[] = {
-    {"autoDistortionScale", 1},
-    {"parallelFilmNormals", 1},
-    {"previewInCameraView", 0},
-    {"gridType", 1},
+    {"autoDistortionScale", 1}, {"parallelFilmNormals", 1}, {"previewInCameraView", 0}, {"gridType", 1}
 };
 
 constexpr BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, FisheyePower},
-    {BlockItem::kEnvelope, FisheyeScale},
-    {BlockItem::kSetting, autoDistortionScale},
-    {BlockItem::kSetting, previewInCameraView},
-    {BlockItem::kSetting, gridType},
-    {BlockItem::kSetting, parallelFilmNormals},
+    BlockEnvelope(FisheyePower), BlockEnvelope(FisheyeScale), BlockSetting(autoDistortionScale),
+    BlockSetting(previewInCameraView), BlockSetting(gridType), BlockSetting(parallelFilmNormals)
 };
 
 // The grid type is chosen by a popup the panel has no control for.
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     EnvelopeControl(ID_ZOOM, "ZoomFactor", "zoomfactor-env", ZoomFactor),
     EnvelopeControl(ID_POWER, "Distortion Power", "float-env", FisheyePower),
     SettingControl(ID_AUTOSCALE, "Auto Distortion Scale", "iBoolean", autoDistortionScale),

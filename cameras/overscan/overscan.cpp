@@ -31,22 +31,15 @@ const char kNoResolution[] = "Width x Height";
 
 enum Param { Overscan, VerticalJitter, HorizontalJitter };
 
-constexpr ParamDesc kParams[] = {
-    {"Overscan", 0.0},
-    {"Vertical Jitter", 0.0},
-    {"Horizontal Jitter", 0.0},
-};
+constexpr ParamDesc kParams[] = {{"Overscan", 0.0}, {"Vertical Jitter", 0.0}, {"Horizontal Jitter", 0.0}};
 
 // The envelopes' part of the block; the choice is written before it.
 constexpr BlockItem kEnvelopeBlock[] = {
-    {BlockItem::kEnvelope, Overscan},
-    {BlockItem::kEnvelope, VerticalJitter},
-    {BlockItem::kEnvelope, HorizontalJitter},
+    BlockEnvelope(Overscan), BlockEnvelope(VerticalJitter), BlockEnvelope(HorizontalJitter)
 };
 
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     OwnControl(ID_CAMERA, "Selected Camera", "iPopChoice", "integer"),
     OwnControl(ID_CAMERA_RES, "Selected Camera Resolution", "sInfo", "string"),
     EnvelopeControl(ID_OVERSCAN, "Overscan Percentage", "percent-env", Overscan),

@@ -20,21 +20,16 @@ thread_local SinCosMemo tElevation LENTARA_FAST_TLS;
 enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians };
 
 constexpr ParamDesc kParams[] = {
-    {"ZoomFactor", 0.0},
-    {"HorizontalFOVradians", 6.283185307179586},
-    {"MaxVerticalFOVradians", 0.7853981633974483},
-    {"MinVerticalFOVradians", -0.7853981633974483},
+    {"ZoomFactor", 0.0}, {"HorizontalFOVradians", 6.283185307179586}, {"MaxVerticalFOVradians", 0.7853981633974483},
+    {"MinVerticalFOVradians", -0.7853981633974483}
 };
 
 constexpr BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, HorizontalFOVradians},
-    {BlockItem::kEnvelope, MaxVerticalFOVradians},
-    {BlockItem::kEnvelope, MinVerticalFOVradians},
+    BlockEnvelope(HorizontalFOVradians), BlockEnvelope(MaxVerticalFOVradians), BlockEnvelope(MinVerticalFOVradians)
 };
 
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     EnvelopeControl(ID_HFOV, "Horizontal FOV angle", "angle-env", HorizontalFOVradians),
     EnvelopeControl(ID_VFOV_MAX, "Upper Vertical FOV angle", "angle-env", MaxVerticalFOVradians),
     EnvelopeControl(ID_VFOV_MIN, "Lower Vertical FOV angle", "angle-env", MinVerticalFOVradians),

@@ -36,18 +36,12 @@ constexpr ParamDesc kParams[] = {
     {"SizeAxis", 0.0}, // starts at the zoom factor, see CameraPlugin
 };
 
-constexpr SettingDesc kSettings[] = {
-    {"sizeAxisChoice", 1},
-};
+constexpr SettingDesc kSettings[] = {{"sizeAxisChoice", 1}};
 
-constexpr BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, SizeAxis},
-    {BlockItem::kSetting, sizeAxisChoice},
-};
+constexpr BlockItem kBlock[] = {BlockEnvelope(SizeAxis), BlockSetting(sizeAxisChoice)};
 
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     EnvelopeControl(ID_ZOOM, "ZoomFactor", "zoomfactor-env", ZoomFactor),
 };
 

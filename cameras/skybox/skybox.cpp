@@ -20,17 +20,12 @@ unsigned char bCrossShape = 1;
 
 enum Setting { skyboxType };
 
-constexpr SettingDesc kSettings[] = {
-    {"skyboxType", kCrossShape},
-};
+constexpr SettingDesc kSettings[] = {{"skyboxType", kCrossShape}};
 
-constexpr BlockItem kBlock[] = {
-    {BlockItem::kSetting, skyboxType},
-};
+constexpr BlockItem kBlock[] = {BlockSetting(skyboxType)};
 
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     Thumbnail(ID_DIAGRAM),
     SettingControl(ID_TYPE, "Skybox Type", "iPopChoice", skyboxType),
 };

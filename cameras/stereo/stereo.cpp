@@ -28,27 +28,17 @@ constexpr ParamDesc kParams[] = {
     {"HorizontalShiftFactor", 1.0},
 };
 
-constexpr SettingDesc kSettings[] = {
-    {"convergenceItemIndex", 0},
-    {"showConvergencePlane", 0},
-};
+constexpr SettingDesc kSettings[] = {{"convergenceItemIndex", 0}, {"showConvergencePlane", 0}};
 
 constexpr BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, EyeSeparation},
-    {BlockItem::kEnvelope, ConvergenceLimit},
-    {BlockItem::kEnvelope, HorizontalScale},
-    {BlockItem::kEnvelope, HorizontalShiftFactor},
-    {BlockItem::kSetting, convergenceItemIndex},
-    {BlockItem::kSetting, showConvergencePlane},
-    {BlockItem::kReserved, 0},
-    {BlockItem::kReserved, 0},
-    {BlockItem::kReserved, 0},
+    BlockEnvelope(EyeSeparation), BlockEnvelope(ConvergenceLimit), BlockEnvelope(HorizontalScale),
+    BlockEnvelope(HorizontalShiftFactor), BlockSetting(convergenceItemIndex), BlockSetting(showConvergencePlane),
+    BlockReserved(), BlockReserved(), BlockReserved()
 };
 
 // The horizontal scale and shift have ids but no controls.
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     EnvelopeControl(ID_ZOOM, "ZoomFactor", "zoomfactor-env", ZoomFactor),
     EnvelopeControl(ID_EYE_SEPARATION, "Eye Separation", "distance-env", EyeSeparation),
     SettingControl(ID_CONVERGENCE_ITEM, "Convergence Item", "iPopChoice", convergenceItemIndex),

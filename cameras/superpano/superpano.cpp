@@ -31,34 +31,20 @@ enum Param {
 };
 
 constexpr ParamDesc kParams[] = {
-    {"ZoomFactor", 0.0},
-    {"HorizontalFOVradians", 6.283185307179586},
-    {"MaxVerticalFOVradians", 0.7853981633974483},
-    {"MinVerticalFOVradians", -0.7853981633974483},
-    {"HScalePos", 1.0},
-    {"VScalePos", 1.0},
-    {"HScaleNeg", 1.0},
-    {"VScaleNeg", 1.0},
-    {"HShift", 0.0},
-    {"VShift", 0.0},
+    {"ZoomFactor", 0.0}, {"HorizontalFOVradians", 6.283185307179586}, {"MaxVerticalFOVradians", 0.7853981633974483},
+    {"MinVerticalFOVradians", -0.7853981633974483}, {"HScalePos", 1.0}, {"VScalePos", 1.0}, {"HScaleNeg", 1.0},
+    {"VScaleNeg", 1.0}, {"HShift", 0.0}, {"VShift", 0.0}
 };
 
 // Stored scenes hold the shifts before the negative-side scales.
 constexpr BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, HorizontalFOVradians},
-    {BlockItem::kEnvelope, MaxVerticalFOVradians},
-    {BlockItem::kEnvelope, MinVerticalFOVradians},
-    {BlockItem::kEnvelope, HScalePos},
-    {BlockItem::kEnvelope, VScalePos},
-    {BlockItem::kEnvelope, HShift},
-    {BlockItem::kEnvelope, VShift},
-    {BlockItem::kEnvelope, HScaleNeg},
-    {BlockItem::kEnvelope, VScaleNeg},
+    BlockEnvelope(HorizontalFOVradians), BlockEnvelope(MaxVerticalFOVradians), BlockEnvelope(MinVerticalFOVradians),
+    BlockEnvelope(HScalePos), BlockEnvelope(VScalePos), BlockEnvelope(HShift), BlockEnvelope(VShift),
+    BlockEnvelope(HScaleNeg), BlockEnvelope(VScaleNeg)
 };
 
 constexpr ControlDesc kControls[] = {
-    Thumbnail(ID_LOGO),
-    VersionLine(ID_VERSION),
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     EnvelopeControl(ID_HFOV, "Horizontal FOV angle", "angle-env", HorizontalFOVradians),
     EnvelopeControl(ID_VFOV_MAX, "Upper Vertical FOV angle", "angle-env", MaxVerticalFOVradians),
     EnvelopeControl(ID_VFOV_MIN, "Lower Vertical FOV angle", "angle-env", MinVerticalFOVradians),
