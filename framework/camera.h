@@ -8,8 +8,9 @@
 //   static const CameraTypeDesc &Desc();   // its description
 //   explicit CameraPlugin(LWItemID item);  // defaults and envelopes
 //   int Evaluate(...) const override;      // the ray
-// and whichever hooks below it changes. The host callbacks (handler.h) call
-// the final class, so Evaluate costs no indirect call.
+// and whichever hooks below it changes (DescribedCamera<kDesc> at the end
+// supplies the first two). The host callbacks (handler.h) call the final
+// class, so Evaluate costs no indirect call.
 #pragma once
 
 #include <cstdint>

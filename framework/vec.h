@@ -83,17 +83,22 @@ inline bool FilmSideIsUsable(double side) {
 }
 inline bool FilmIsUsable(double width, double height) { return FilmSideIsUsable(width) && FilmSideIsUsable(height); }
 
+// +0 when every component is finite, NaN otherwise: x - x is +0 for every
+// finite x and NaN for an infinity or a NaN, and a sum with a NaN is NaN.
+inline double FiniteProbe(Vec3 a) { return (a.x - a.x) + (a.y - a.y) + (a.z - a.z); }
+
 // The one check of a ray before the host gets it: every member finite and
 // the direction not zero (a direction that overflowed on the way can come out
 // as zero; rounding up to infinity still counts as not zero). A ray whose
-// film normal is its direction passes no normal. One test for the finite
-// members (see AllFinite).
-template <class... FilmNormal>
-inline bool RayIsUsable(Vec3 pos, Vec3 dir, FilmNormal... filmNorm) {
-    const bool finite =
-        AllFinite(pos.x, pos.y, pos.z, dir.x, dir.y, dir.z, filmNorm.x..., filmNorm.y..., filmNorm.z...);
+// film normal is its direction passes no normal. The probes are summed per
+// vector, so the test is a short chain of additions, not one per member.
+inline bool RayIsUsableFromProbe(double probe, Vec3 dir) {
     const double size = std::fabs(dir.x) + std::fabs(dir.y) + std::fabs(dir.z);
-    return finite && size > 0.0;
+    return probe == 0.0 && size > 0.0;
+}
+inline bool RayIsUsable(Vec3 pos, Vec3 dir) { return RayIsUsableFromProbe(FiniteProbe(pos) + FiniteProbe(dir), dir); }
+inline bool RayIsUsable(Vec3 pos, Vec3 dir, Vec3 filmNorm) {
+    return RayIsUsableFromProbe((FiniteProbe(pos) + FiniteProbe(dir)) + FiniteProbe(filmNorm), dir);
 }
 // The same for a ray record another camera wrote.
 inline bool RayIsUsable(const LWCameraRay &r) { return RayIsUsable(Load(r.rayPos), Load(r.rayDir), Load(r.filmNorm)); }
