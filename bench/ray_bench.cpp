@@ -1,4 +1,4 @@
-// Ray evaluation speed of every camera type of the built module.
+// Ray evaluation speed of every camera type of the built modules.
 //
 // Each camera type is applied to a moving scene camera in the stand-in host
 // and its evaluate function is called straight through the handler record,
@@ -95,12 +95,13 @@ struct RefMotion {
 struct Env {
     Host host;
     Module &module;
+    Module &xrModule; // the immersive collection
     std::vector<FilmPoint> points; // scanline order, top row first
     double fraction[kSampleMask + 1];
     double lensX[kSampleMask + 1], lensY[kSampleMask + 1];
     LWItemID target = nullptr; // the scene camera the composites delegate to
 
-    Env() : module(host.loadModule(LENTARA_MODULE_PATH)) {
+    Env() : module(host.loadModule(LENTARA_MODULE_PATH)), xrModule(host.loadModule(LENTARA_XR_MODULE_PATH)) {
         points.resize(std::size_t(kWidth) * kHeight);
         for (int py = 0; py < kHeight; ++py)
             for (int px = 0; px < kWidth; ++px) {
@@ -322,6 +323,43 @@ inline int RefStereo(const RefPose &P, double zoom, double separation, double le
     return 1;
 }
 
+// Over-under, left eye on top.
+inline int RefSphericalStereo(const RefPose &P, double hf, double vf, double separation, double mergeFrom,
+                              double mergeTo, double convergence, double W, double H, double fx, double fy,
+                              LWCameraRay *ray) {
+    const bool left = fy > 0.0;
+    const double ye = left ? fy - 0.25 * H : fy + 0.25 * H;
+    const double a = (fx / (0.5 * W)) * hf * 0.5, e = (ye / (0.25 * H)) * vf * 0.5;
+    const double ae = std::fabs(e);
+    const double m = ae <= mergeFrom ? 1.0
+                     : ae >= mergeTo ? 0.0
+                                     : 0.5 + 0.5 * std::cos(kPi * (ae - mergeFrom) / (mergeTo - mergeFrom));
+    const double s = (left ? -0.5 : 0.5) * separation * m;
+    const double sa = std::sin(a), ca = std::cos(a), ce = std::cos(e);
+    const V3 d = Dir3{}.onAxes(P, {ce * sa, std::sin(e), ce * ca});
+    const V3 t = Add(Mul(ca, P.r), Mul(-sa, P.f));
+    const V3 D = convergence > 0.0 ? Unit(Add(Mul(convergence, d), Mul(-s, t))) : Unit(d);
+    Put(Add(P.p, Mul(s, t)), ray->rayPos);
+    Put(D, ray->rayDir);
+    Put(D, ray->filmNorm);
+    return 1;
+}
+
+// Off-axis eyes side by side, left eye left; `shift` = (separation / 2) / the
+// convergence distance, the film shift per unit of film distance.
+inline int RefStereoRig(const RefPose &P, double zoom, double separation, double shift, double lensFactor,
+                        double focus, double W, double H, double x, double y, double a, double b, LWCameraRay *ray) {
+    const bool left = x < 0.0;
+    const double k = left ? -1.0 : 1.0, xe = left ? x + 0.25 * W : x - 0.25 * W;
+    const double h = separation * 0.5, d = zoom * H * 0.5, r = d * lensFactor;
+    const V3 off = Add(Mul(a * r, P.r), Mul(b * r, P.u));
+    const V3 v = Add(Add(Mul(xe - k * shift * d, P.r), Mul(y, P.u)), Mul(d, P.f));
+    Put(Add(Add(P.p, Mul(k * h, P.r)), off), ray->rayPos);
+    Put(Focused(v, off, focus), ray->rayDir);
+    Put(P.f, ray->filmNorm);
+    return 1;
+}
+
 inline int RefSkybox(const LWCameraAccess &A, double x, double y, LWCameraRay *ray) {
     const double W = A.filmSize[0], H = A.filmSize[1];
     const int column = x <= W * -0.25 ? 1 : x <= 0.0 ? 2 : x <= W * 0.25 ? 3 : 4;
@@ -360,6 +398,49 @@ inline int RefSkybox(const LWCameraAccess &A, double x, double y, LWCameraRay *r
     return 1;
 }
 
+// Equidistant fisheye, the circle in the frame height, turned up by a tilt
+// whose cosine and sine are given.
+inline int RefDome(const RefPose &P, double fov, double cosTilt, double sinTilt, double H, double x, double y,
+                   LWCameraRay *ray) {
+    const double rho = std::sqrt(x * x + y * y) / (H / 2);
+    if (rho > 1.0) return 0;
+    const double theta = rho * (fov / 2), phi = std::atan2(y, x);
+    const V3 c = {std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi), std::cos(theta)};
+    const V3 t = {c.x, c.y * cosTilt + c.z * sinTilt, c.z * cosTilt - c.y * sinTilt};
+    const V3 d = Unit(Dir3{}.onAxes(P, t));
+    Put(P.p, ray->rayPos);
+    Put(d, ray->rayDir);
+    Put(d, ray->filmNorm);
+    return 1;
+}
+
+// Six pinhole faces in the horizontal cross, t = tan(pi/4 + overlap/2).
+inline int RefCubemap(const RefPose &P, double t, double W, double H, double x, double y, LWCameraRay *ray) {
+    const int column = x <= -W / 4 ? 0 : x <= 0.0 ? 1 : x <= W / 4 ? 2 : 3;
+    const int row = y > H / 6 ? 0 : y > -H / 6 ? 1 : 2;
+    // 0 front, 1 back, 2 right, 3 left, 4 up, 5 down; -1 empty
+    static const int faces[3][4] = {{-1, 4, -1, -1}, {3, 0, 2, 1}, {-1, 5, -1, -1}};
+    const int face = faces[row][column];
+    if (face < 0) return 0;
+    const double u = (x - (-W / 2 + W / 4 * (column + 0.5))) / (W / 8);
+    const double v = (y - (H / 2 - H / 3 * (row + 0.5))) / (H / 6);
+    const double a = u * t, b = v * t;
+    V3 c;
+    switch (face) {
+    case 0: c = {a, b, 1}; break;
+    case 1: c = {-a, b, -1}; break;
+    case 2: c = {1, b, -a}; break;
+    case 3: c = {-1, b, a}; break;
+    case 4: c = {a, 1, -b}; break;
+    default: c = {a, -1, b}; break;
+    }
+    const V3 d = Unit(Dir3{}.onAxes(P, Unit(c)));
+    Put(P.p, ray->rayPos);
+    Put(d, ray->rayDir);
+    Put(d, ray->filmNorm);
+    return 1;
+}
+
 // ---- the camera types ------------------------------------------------------------
 
 // A projection camera applied to its own moving scene camera, with the
@@ -375,12 +456,12 @@ struct ProjectionCase {
 
 std::vector<std::unique_ptr<ProjectionCase>> gCases;
 
-ProjectionCase *AddCase(const std::string &label, const std::string &server) {
+ProjectionCase *AddCase(const std::string &label, const std::string &server, Module *module = nullptr) {
     auto c = std::make_unique<ProjectionCase>();
     c->label = label;
     c->server = server;
     c->item = gEnv->AddMovingCamera(label);
-    c->cam = gEnv->host.setCameraType(c->item, gEnv->module, server);
+    c->cam = gEnv->host.setCameraType(c->item, module ? *module : gEnv->module, server);
     if (!c->cam) {
         std::fprintf(stderr, "cannot apply %s: %s\n", server.c_str(), gEnv->host.lastError().c_str());
         return nullptr;
@@ -438,6 +519,27 @@ void SetUpProjectionCases() {
         const LWCameraAccess access = c->cam->access();
         c->ref = [=](const RefPose &, double x, double y, double, double, LWCameraRay *r) {
             return RefSkybox(access, x, y, r);
+        };
+    }
+    // The immersive collection, with its defaults.
+    if (ProjectionCase *c = AddCase("Dome", "VantorDomeCam", &gEnv->xrModule))
+        c->ref = [=](const RefPose &P, double x, double y, double, double, LWCameraRay *r) {
+            return RefDome(P, kPi, 1.0, 0.0, H, x, y, r);
+        };
+    if (ProjectionCase *c = AddCase("Cubemap", "VantorCubemapCam", &gEnv->xrModule)) {
+        const double t = std::tan(kPi / 4);
+        c->ref = [=](const RefPose &P, double x, double y, double, double, LWCameraRay *r) {
+            return RefCubemap(P, t, W, H, x, y, r);
+        };
+    }
+    if (ProjectionCase *c = AddCase("SphericalStereo", "VantorSphericalStereoCam", &gEnv->xrModule))
+        c->ref = [=](const RefPose &P, double x, double y, double, double, LWCameraRay *r) {
+            return RefSphericalStereo(P, 2 * kPi, kPi, separation, kPi / 3, 5 * kPi / 12, 0.0, W, H, x, y, r);
+        };
+    if (ProjectionCase *c = AddCase("StereoRig", "VantorStereoRigCam", &gEnv->xrModule)) {
+        const double shift = 0.5 * separation / focus; // converging at the focus distance, its default
+        c->ref = [=](const RefPose &P, double x, double y, double lx, double ly, LWCameraRay *r) {
+            return RefStereoRig(P, zoom, separation, shift, lensOf(fStop), focus, W, H, x, y, lx, ly, r);
         };
     }
     (void)sc;
@@ -714,10 +816,11 @@ int main(int argc, char **argv) {
     if (!countInstructions) benchmark::Initialize(&argc, argv);
     Env env;
     gEnv = &env;
-    if (!env.module.ok()) {
-        std::fprintf(stderr, "module: %s\n", env.module.error().c_str());
-        return 1;
-    }
+    for (const Module *m : {&env.module, &env.xrModule})
+        if (!m->ok()) {
+            std::fprintf(stderr, "module %s: %s\n", m->path().c_str(), m->error().c_str());
+            return 1;
+        }
     // The composites' target first, so that it heads every camera list.
     LWItemID target = env.AddMovingCamera("Target");
     if (!env.host.setCameraType(target, env.module, "VantorPanoramicCam")) {

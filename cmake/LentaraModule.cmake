@@ -12,13 +12,24 @@
 # Calling it twice on one target is harmless: the second call does nothing.
 set(LENTARA_MODULE_SUPPORT_DIR ${CMAKE_CURRENT_LIST_DIR})
 
+# lentara_plugin_modules(<var>): every module target of the build, in the
+# order they were made (the collection, the immersive module, the timing
+# module). The package and the ray-grid smoke test take their module files
+# from it.
+function(lentara_plugin_modules var)
+  get_property(modules GLOBAL PROPERTY LENTARA_PLUGIN_MODULES)
+  set(${var} ${modules} PARENT_SCOPE)
+endfunction()
+
 function(lentara_plugin_module target base)
   cmake_parse_arguments(PARSE_ARGV 2 ARG "" "MACOS_ARCH" "")
   get_target_property(done ${target} LENTARA_PLUGIN_MODULE)
   if(done)
     return()
   endif()
-  set_target_properties(${target} PROPERTIES LENTARA_PLUGIN_MODULE ON
+  # LENTARA_PLUGIN_BASE: the packaging finds the other ABI's file by it.
+  set_property(GLOBAL APPEND PROPERTY LENTARA_PLUGIN_MODULES ${target})
+  set_target_properties(${target} PROPERTIES LENTARA_PLUGIN_MODULE ON LENTARA_PLUGIN_BASE ${base}
     PREFIX "" SUFFIX ".p" CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   target_sources(${target} PRIVATE ${LENTARA_MODULE_SUPPORT_DIR}/../module/entry.cpp)
   target_link_libraries(${target} PRIVATE lentara_framework)

@@ -9,22 +9,22 @@
 set(LENTARA_WIN32_BUILD_DIR "${PROJECT_SOURCE_DIR}/build/win32" CACHE PATH
     "Build tree of the 32-bit Windows preset whose modules go into the package")
 
-set(lentara_modules Vantor_Lentara)
-if(TARGET timing_camera)
-  list(APPEND lentara_modules timing_camera)
-endif()
+lentara_plugin_modules(lentara_modules)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   install(TARGETS ${lentara_modules} LIBRARY DESTINATION plugins/win64 RUNTIME DESTINATION plugins/win64
           COMPONENT plugins)
 
+  # The 32-bit files: the same targets in the other tree, at the same
+  # relative folders, named <base>32.p.
   set(other ${LENTARA_WIN32_BUILD_DIR})
-  set(files "${other}/module/Vantor_Lentara32.p")
-  if(TARGET timing_camera)
-    get_target_property(timing_dir timing_camera BINARY_DIR)
-    file(RELATIVE_PATH timing_rel ${PROJECT_BINARY_DIR} ${timing_dir})
-    list(APPEND files "${other}/${timing_rel}/timing_camera32.p")
-  endif()
+  set(files)
+  foreach(m IN LISTS lentara_modules)
+    get_target_property(dir ${m} BINARY_DIR)
+    get_target_property(base ${m} LENTARA_PLUGIN_BASE)
+    file(RELATIVE_PATH rel ${PROJECT_BINARY_DIR} ${dir})
+    list(APPEND files "${other}/${rel}/${base}32.p")
+  endforeach()
   install(CODE "
     if(NOT EXISTS \"${other}/CMakeCache.txt\")
       message(STATUS \"Configuring the 32-bit build in ${other}\")

@@ -149,6 +149,7 @@ struct CameraTypeDesc {
     PanelDesc panel = {nullptr, nullptr, nullptr};
     unsigned int flags = 0; // C_Flags result
     const SoleInstance *sole = nullptr;
+    const char *versionText = nullptr; // the panel's version line; null: this release's (kVersionText)
 
     template <std::size_t N>
     constexpr CameraTypeDesc Params(const ParamDesc (&p)[N], int zoom = -1) const {
@@ -185,6 +186,13 @@ struct CameraTypeDesc {
     constexpr CameraTypeDesc Flags(unsigned int f) const {
         CameraTypeDesc d = *this;
         d.flags = f;
+        return d;
+    }
+    // A version line of the type's own (a module released apart from the
+    // collection).
+    constexpr CameraTypeDesc Version(const char *text) const {
+        CameraTypeDesc d = *this;
+        d.versionText = text;
         return d;
     }
     constexpr CameraTypeDesc OneAtATime(const SoleInstance &rule) const {

@@ -44,6 +44,13 @@ inline bool FocusIsUsable(double focusDistance) { return focusDistance > 0.0 && 
 // lens sample would then be 0 * inf even at the centre) is a pinhole.
 inline double UsableLensRadius(double radius) { return std::isfinite(radius) ? radius : 0.0; }
 
+// Offset of lens sample (a, b) from the lens centre, in the lens plane spanned
+// by `right` and `up`, for a lens of radius filmDistance * lensFactor.
+inline Vec3 LensOffset(double lensFactor, double filmDistance, double a, double b, Vec3 right, Vec3 up) {
+    const double r = UsableLensRadius(filmDistance * lensFactor);
+    return (a * r) * right + (b * r) * up;
+}
+
 // Unit direction from a point offset by lensOffset (in the lens plane) toward
 // the point in focus on the pinhole ray v: that point lies at focusDistance
 // along v, the unit vector v / |v| scaled by the distance. Without a usable

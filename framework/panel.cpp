@@ -29,7 +29,7 @@ void *PanelGetCommon(CameraBase *cam, unsigned int vid, bool &handled) {
     switch (c->binding.kind) {
     case Binding::kVersion:
         handled = true;
-        return const_cast<char *>(kVersionText);
+        return const_cast<char *>(cam->desc.versionText ? cam->desc.versionText : kVersionText);
     case Binding::kEnvelope:
         handled = true;
         return cam->envelope[c->binding.index];

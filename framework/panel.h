@@ -24,6 +24,17 @@ LWXPanelHint HintFunc(F *f) {
     return reinterpret_cast<LWXPanelHint>(f);
 }
 
+// The entry functions of a popup with a fixed list of N names (the hint
+// XPTAG_POPFUNCS): any other index gives the empty text.
+template <const char *const *Names, int N>
+int PopupCount(void *) {
+    return N;
+}
+template <const char *const *Names, int N>
+const char *PopupName(void *, int index) {
+    return (index >= 0 && index < N) ? Names[index] : "";
+}
+
 // Builds the view panel: records the instance in gInstance, creates the panel
 // from the control table, applies the hints, describes the data with the
 // given callbacks and binds the instance. Null when the host has no panel.

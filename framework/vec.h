@@ -53,6 +53,21 @@ inline void SinCos(SinCosMemo &m, double x, double &s, double &c) {
     c = m.cos;
 }
 
+// Cosine and sine of the angle of film point (x, y) at radius r (its
+// distance from the centre): x / r and y / r where the radius is comfortably
+// representable, through atan2 at the centre and at extreme radii (where the
+// sign of a zero picks the angle).
+inline void FilmAngleCosSin(double x, double y, double r, double &cosA, double &sinA) {
+    if (r > 1e-140 && r < 1e140) {
+        cosA = x / r;
+        sinA = y / r;
+    } else {
+        const double a = std::atan2(y, x);
+        cosA = std::cos(a);
+        sinA = std::sin(a);
+    }
+}
+
 // Whether every value is finite, in one test: x - x is +0 for every finite x
 // and NaN for an infinity or a NaN, and a sum with a NaN in it is NaN.
 template <class... D>

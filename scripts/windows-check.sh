@@ -163,7 +163,7 @@ modules64=$(find "$WIN64" -name '*64.p' -not -path '*/CMakeFiles/*' -not -path '
 modules32=$(find "$WIN32" -name '*32.p' -not -path '*/CMakeFiles/*' -not -path '*/_CPack_Packages/*' | sort)
 for f in $modules64; do check_module $OBJDUMP64 "$f" pei-x86-64; done
 for f in $modules32; do check_module $OBJDUMP32 "$f" pei-i386; done
-for want in Vantor_Lentara64.p Vantor_Lentara32.p; do
+for want in Vantor_Lentara64.p Vantor_Lentara32.p Vantor_LentaraXR64.p Vantor_LentaraXR32.p; do
   echo "$modules64 $modules32" | grep -q "/$want" && pass "$want built" || fail "$want missing"
 done
 if [ -d timing ] && [ -f timing/CMakeLists.txt ]; then
@@ -177,7 +177,7 @@ fi
 # build under Wine, for every module both builds have.
 ref_args=()
 win_args=()
-for base in Vantor_Lentara timing_camera; do
+for base in Vantor_Lentara Vantor_LentaraXR timing_camera; do
   nat=$(find "$NATIVE" -name "$base.p" -not -path '*/CMakeFiles/*' -not -path '*/_CPack_Packages/*' | head -1)
   win=$(echo "$modules64" | tr ' ' '\n' | grep "/${base}64.p$" | head -1)
   if [ -n "$nat" ] && [ -n "$win" ]; then
@@ -223,10 +223,11 @@ if [ $PACKAGE -eq 1 ]; then
     listing=$(cd "$WIN64" && cmake -E tar tf "$zip")
     echo "$listing" | sed 's/^/    /'
     ok=1
-    for want in Vantor_Lentara64.p Vantor_Lentara32.p docs/user-guide.md LICENSE; do
+    for want in Vantor_Lentara64.p Vantor_Lentara32.p Vantor_LentaraXR64.p Vantor_LentaraXR32.p \
+                docs/user-guide.md LICENSE; do
       echo "$listing" | grep -q "/$want$" || { ok=0; log "package lacks $want"; }
     done
-    [ $ok -eq 1 ] && pass "release package holds both ABIs, the user guide and the licence" ||
+    [ $ok -eq 1 ] && pass "release package holds both modules in both ABIs, the user guide and the licence" ||
       fail "release package contents"
   else
     tail -20 "$WIN64.package.log"

@@ -183,6 +183,18 @@ const DemoRow kDemoRows[] = {
      [](CameraDesc &d) { d.params = {{"DomeTilt", Keyed::Of(M_PI / 6)}}; }},
     {"VantorCubemapCam", "six 90-degree faces in 3 x 2 blocks:\n+X -X +Y over -Y +Z -Z",
      [](CameraDesc &d) { d.settings = {{"Layout", SettingValue{false, 4, {}}}}; }},
+    {"VantorSphericalStereoCam", "360 x 180 degrees for each eye, left\nover right, eyes 25 cm apart",
+     [](CameraDesc &d) {
+         d.params = {{"EyeSeparation", Keyed::Of(0.25)}};
+         d.settings = {{"Layout", SettingValue{true, 0, "Over-under, left eye on top"}}};
+     }},
+    {"VantorStereoRigCam", "left eye | right eye, 25 cm apart,\noff-axis: the red ball at zero parallax",
+     [](CameraDesc &d) {
+         WideAperture(d);
+         d.params = {{"EyeSeparation", Keyed::Of(0.25)}, {"ConvergenceDistance", Keyed::Of(5.0)}};
+         d.settings = {{"Mode", SettingValue{true, 0, "Off-axis"}},
+                       {"Layout", SettingValue{true, 0, "Side by side, left eye left"}}};
+     }},
 };
 
 struct DemoSetup {

@@ -57,18 +57,8 @@ inline bool Evaluate(const FisheyeParams &p, const lentara::Pose &pose, double H
     const double len = std::sqrt(x * x + y * y);
     const double rho = (p.power == 1.0 ? len : std::pow(len, p.power)) * p.scale;
     if (!std::isfinite(rho)) return false;
-    // cosine and sine of the film point's angle: x / len and y / len where the
-    // radius is comfortably representable, through atan2 at the centre and at
-    // extreme radii (where the sign of a zero picks the angle)
     double cosT, sinT;
-    if (len > 1e-140 && len < 1e140) {
-        cosT = x / len;
-        sinT = y / len;
-    } else {
-        const double theta = std::atan2(y, x);
-        cosT = std::cos(theta);
-        sinT = std::sin(theta);
-    }
+    lentara::FilmAngleCosSin(x, y, len, cosT, sinT);
     const Vec3 v = (rho * cosT) * pose.right + (rho * sinT) * pose.up + d * pose.forward;
     if (!(Dot(v, v) > 0.0)) return false;
 

@@ -1,32 +1,40 @@
 // The module descriptor, the server table and the activation rules.
+#include <cstddef>
 #include <cstdint>
+#include <map>
 #include <set>
+#include <string>
 #include <vector>
 
-#include "tests/module/fixture.h"
+#include "tests/support/camera_types.h"
+#include "tests/support/module_fixture.h"
+#include "tests/support/module_records.h"
 
 namespace {
 
-const char *const kServerOrder[] = {
-    "VantorMultiCam",    "Vantor4UpCam",         "Vantor12UpCam",    "VantorStereoCam",
-    "VantorSkyboxCam",   "VantorPanoramicCam",   "VantorCylinderCam", "VantorPerspectiveCam",
-    "VantorFisheyeCam",  "VantorPerspectiveNoDOFCam", "VantorPerspectiveNoDOFNoMBCam", "VantorAdvPanCam",
-    "VantorOverscanCam",
+// Vantor_Lentara's camera types in table order, each with the user name its
+// three records carry.
+struct TypeRow {
+    const char *server, *user;
 };
-const char *const kUserNames[] = {
-    "Vantor Dual Camera",      "Vantor 4Up Camera",      "Vantor 12Up Camera",   "Vantor Stereo Camera",
-    "Vantor Skybox Camera",    "Vantor Panoramic Camera", "Vantor Cylinder Camera", "Vantor Perspective",
-    "Vantor Fisheye Camera",   "Vantor No DoF",          "Vantor No DoF No MB",  "Vantor SuperPano Camera",
-    "Vantor Overscan Camera",
+const TypeRow kTypes[] = {
+    {"VantorMultiCam", "Vantor Dual Camera"},
+    {"Vantor4UpCam", "Vantor 4Up Camera"},
+    {"Vantor12UpCam", "Vantor 12Up Camera"},
+    {"VantorStereoCam", "Vantor Stereo Camera"},
+    {"VantorSkyboxCam", "Vantor Skybox Camera"},
+    {"VantorPanoramicCam", "Vantor Panoramic Camera"},
+    {"VantorCylinderCam", "Vantor Cylinder Camera"},
+    {"VantorPerspectiveCam", "Vantor Perspective"},
+    {"VantorFisheyeCam", "Vantor Fisheye Camera"},
+    {"VantorPerspectiveNoDOFCam", "Vantor No DoF"},
+    {"VantorPerspectiveNoDOFNoMBCam", "Vantor No DoF No MB"},
+    {"VantorAdvPanCam", "Vantor SuperPano Camera"},
+    {"VantorOverscanCam", "Vantor Overscan Camera"},
 };
+constexpr std::size_t kTypeCount = sizeof kTypes / sizeof kTypes[0];
 
-// Handler record with its sub-records, as the host provides it.
-struct HandlerRecord {
-    LWInstanceFuncs inst{};
-    LWItemFuncs item{};
-    LWRenderFuncs rend{};
-    LWCameraHandler h{&inst, &item, &rend, nullptr, nullptr, nullptr, nullptr};
-};
+using testsupport::HandlerRecord;
 
 } // namespace
 
@@ -35,16 +43,7 @@ using ModuleTable = ModuleFixture;
 TEST_F(ModuleTable, DescriptorIdentifiesTheModule) {
     const ModuleDescriptor *d = module->descriptor();
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->sysSync, 0x04121994u);
-    EXPECT_EQ(d->sysVersion, 3u);
-    // The machine type of the platform built for.
-#if defined(_WIN32)
-    EXPECT_EQ(d->sysMachine, 0x300u);
-#elif defined(__APPLE__)
-    EXPECT_EQ(d->sysMachine, 0x400u);
-#else
-    EXPECT_EQ(d->sysMachine, 0x200u);
-#endif
+    testsupport::ExpectDescriptorHeader(d);
     // The module data block starts with the notice text.
     const auto *data = static_cast<const char *const *>(module->serverData());
     ASSERT_NE(data[0], nullptr);
@@ -57,31 +56,71 @@ TEST_F(ModuleTable, ThirtyNineRecordsInTableOrder) {
     const ServerRecord *rec = module->descriptor()->serverDefs;
     std::vector<const ServerRecord *> all;
     for (; rec->className; ++rec) all.push_back(rec);
-    ASSERT_EQ(all.size(), 39u);
+    // The module's own records, three to a type; a type kTypes lacks fails
+    // by name.
+    for (std::size_t row = 0; row * 3 < all.size(); ++row)
+        if (row >= kTypeCount) ADD_FAILURE() << all[row * 3]->name << " is in the table but has no row in kTypes";
+    ASSERT_EQ(all.size(), 3 * kTypeCount);
     std::set<std::string> names;
-    for (std::size_t row = 0; row < 13; ++row) {
+    std::map<std::string, std::size_t> rowOf;
+    for (std::size_t row = 0; row < kTypeCount; ++row) {
         const char *classes[] = {LWCAMERA_HCLASS, LWCAMERA_ICLASS, LWCAMERA_GCLASS};
         for (int k = 0; k < 3; ++k) {
             const ServerRecord *r = all[row * 3 + k];
             EXPECT_STREQ(r->className, classes[k]) << row;
-            EXPECT_STREQ(r->name, kServerOrder[row]) << row;
+            EXPECT_STREQ(r->name, kTypes[row].server) << row;
             ASSERT_NE(r->activate, nullptr);
             ASSERT_NE(r->tagInfo, nullptr);
             // Every list names the camera twice, US and UK English, then ends.
-            EXPECT_STREQ(r->tagInfo[0].string, kUserNames[row]);
+            EXPECT_STREQ(r->tagInfo[0].string, kTypes[row].user);
             EXPECT_EQ(r->tagInfo[0].tag, 0x409u);
-            EXPECT_STREQ(r->tagInfo[1].string, kUserNames[row]);
+            EXPECT_STREQ(r->tagInfo[1].string, kTypes[row].user);
             EXPECT_EQ(r->tagInfo[1].tag, 0x809u);
             EXPECT_EQ(r->tagInfo[2].string, nullptr);
             EXPECT_EQ(r->tagInfo[2].tag, 0u);
         }
-        names.insert(kServerOrder[row]);
+        names.insert(kTypes[row].server);
+        rowOf[kTypes[row].server] = row;
     }
-    EXPECT_EQ(names.size(), 13u);
+    EXPECT_EQ(names.size(), kTypeCount);
     // The three Perspective servers share one interface and one gizmo activation.
-    EXPECT_EQ(all[7 * 3 + 1]->activate, all[9 * 3 + 1]->activate);
-    EXPECT_EQ(all[7 * 3 + 2]->activate, all[10 * 3 + 2]->activate);
-    EXPECT_NE(all[7 * 3]->activate, all[9 * 3]->activate);
+    const std::size_t dof = rowOf["VantorPerspectiveCam"], noDof = rowOf["VantorPerspectiveNoDOFCam"],
+                      noMb = rowOf["VantorPerspectiveNoDOFNoMBCam"];
+    EXPECT_EQ(all[dof * 3 + 1]->activate, all[noDof * 3 + 1]->activate);
+    EXPECT_EQ(all[dof * 3 + 2]->activate, all[noMb * 3 + 2]->activate);
+    EXPECT_NE(all[dof * 3]->activate, all[noDof * 3]->activate);
+}
+
+// Every module of camera types the suites walk: each type has a handler, an
+// interface and a gizmo record in that order, under its name, with one user
+// name in US and UK English, and no name twice.
+TEST(ModuleTables, EveryListedModuleHasThreeRecordsPerType) {
+    ASSERT_FALSE(testsupport::CameraModules().empty());
+    standin::Host host;
+    for (const testsupport::ModuleFile &m : testsupport::CameraModules()) {
+        SCOPED_TRACE(m.target);
+        standin::Module &module = host.loadModule(m.path);
+        ASSERT_TRUE(module.ok()) << module.error();
+        const std::vector<standin::ServerInfo> &servers = module.servers();
+        ASSERT_FALSE(servers.empty());
+        ASSERT_EQ(servers.size() % 3, 0u);
+        std::set<std::string> names;
+        for (std::size_t at = 0; at < servers.size(); at += 3) {
+            const std::string &name = servers[at].name;
+            EXPECT_TRUE(names.insert(name).second) << name << " twice";
+            const char *classes[] = {LWCAMERA_HCLASS, LWCAMERA_ICLASS, LWCAMERA_GCLASS};
+            for (int k = 0; k < 3; ++k) {
+                const standin::ServerInfo &s = servers[at + k];
+                EXPECT_EQ(s.className, classes[k]) << name;
+                EXPECT_EQ(s.name, name);
+                EXPECT_NE(s.activate, nullptr) << name;
+                EXPECT_FALSE(s.userName().empty()) << name;
+                EXPECT_EQ(s.tag(SRVTAG_USERNAME | LANGID_UKENGLISH), s.userName()) << name;
+                EXPECT_EQ(s.userName(), servers[at].userName()) << name;
+            }
+        }
+        EXPECT_EQ(testsupport::HandlerServers(module).size(), names.size());
+    }
 }
 
 using Activation = ModuleFixture;

@@ -1,5 +1,5 @@
-// Evaluate must not touch the heap: every camera type of the module, the
-// composites delegating to a scene camera included, evaluated on one thread
+// Evaluate must not touch the heap: every camera type of the listed modules,
+// the composites delegating to a scene camera included, evaluated on one thread
 // and on two threads sharing the instance, with one exposure fraction for all
 // rays and with a new one per ray.
 #include <gtest/gtest.h>
@@ -11,21 +11,12 @@
 #include <vector>
 
 #include "standin/host.h"
-
-long AllocationCount();
+#include "tests/support/alloc_counter.h"
+#include "tests/support/camera_types.h"
 
 namespace {
 
 using namespace standin;
-
-// The camera-choice controls of the composite cameras.
-const std::map<std::string, std::vector<unsigned int>> kChoices = {
-    {"VantorMultiCam", {0x8006, 0x8007}},
-    {"Vantor4UpCam", {0x8006, 0x8007, 0x8008, 0x8009}},
-    {"Vantor12UpCam",
-     {0x8006, 0x8007, 0x8008, 0x8009, 0x800a, 0x800b, 0x800c, 0x800d, 0x800e, 0x800f, 0x8010, 0x8011}},
-    {"VantorOverscanCam", {0x8007}},
-};
 
 constexpr int kW = 96, kH = 54;
 
@@ -51,6 +42,9 @@ class EvaluateAllocations : public ::testing::TestWithParam<bool> {};
 
 TEST_P(EvaluateAllocations, EveryCameraTypeEvaluatesWithoutAllocating) {
     const bool perRay = GetParam();
+    // The types come from the modules' own server tables.
+    const std::vector<testsupport::CameraType> &types = testsupport::AllCameraTypes();
+    ASSERT_FALSE(types.empty());
     Host host;
     Module &module = host.loadModule(LENTARA_MODULE_PATH);
     ASSERT_TRUE(module.ok()) << module.error();
@@ -60,23 +54,28 @@ TEST_P(EvaluateAllocations, EveryCameraTypeEvaluatesWithoutAllocating) {
     host.scene().setMotionKeys(target, Motion::Heading, {{0.0, 0.0}, {1.0, 1.0}});
     ASSERT_NE(host.setCameraType(target, module, "VantorPanoramicCam"), nullptr) << host.lastError();
 
-    const std::vector<std::string> servers = module.names(LWCAMERA_HCLASS);
-    ASSERT_EQ(servers.size(), 13u);
-    for (const std::string &server : servers) {
-        SCOPED_TRACE(server);
+    std::map<std::string, Module *> modules = {{LENTARA_MODULE_PATH, &module}};
+    for (const testsupport::CameraType &type : types) {
+        const std::string &server = type.server;
+        SCOPED_TRACE(type.module + " " + server);
+        Module *&typeModule = modules[type.path];
+        if (!typeModule) typeModule = &host.loadModule(type.path);
+        ASSERT_TRUE(typeModule->ok()) << typeModule->error();
         LWItemID item = host.scene().addCamera(server + " item");
         host.scene().setMotionKeys(item, Motion::Y, {{0.0, 0.0}, {1.0, 1.0}});
         host.scene().setMotionKeys(item, Motion::Pitch, {{0.0, 0.0}, {1.0, 0.5}});
-        CameraInstance *cam = host.setCameraType(item, module, server);
+        CameraInstance *cam = host.setCameraType(item, *typeModule, server);
         ASSERT_NE(cam, nullptr) << host.lastError();
-        auto choices = kChoices.find(server);
-        if (choices != kChoices.end()) {
-            LWInterface ui{};
-            ASSERT_EQ(cam->activateInterface(ui), AFUNC_OK);
-            for (unsigned int id : choices->second) {
-                int first = 1; // the target
-                host.panels().set(ui.panel, id, &first);
-            }
+        // Every camera choice of a composite shows the target.
+        LWInterface ui{};
+        ASSERT_EQ(cam->activateInterface(ui), AFUNC_OK);
+        if (const PanelRecord *rec = ui.panel ? host.panels().record(ui.panel) : nullptr) {
+            const std::vector<PanelControl> controls = rec->controls;
+            for (const PanelControl &c : controls)
+                if (testsupport::IsCameraChoice(host, ui.panel, c.cid)) {
+                    int first = 1; // the target
+                    host.panels().set(ui.panel, c.cid, &first);
+                }
         }
         ASSERT_EQ(cam->initRender(LWINIT_RENDER), "");
         ASSERT_EQ(cam->newTime(2, host.frameInfo(2).start), "");

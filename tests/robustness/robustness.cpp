@@ -1,16 +1,29 @@
 #include "tests/robustness/robustness.h"
 
+#include "tests/support/camera_types.h"
+
 #include <cctype>
 #include <cmath>
 #include <cstring>
 
 namespace robustness {
 
+bool IsListedModule(const std::string &path) {
+    for (const testsupport::ModuleFile &m : testsupport::CameraModules())
+        if (m.path == path) return true;
+    return false;
+}
+
 std::vector<std::string> ModulePaths() {
-    std::vector<std::string> paths = {LENTARA_MODULE_PATH};
+    const std::vector<testsupport::ModuleFile> &listed = testsupport::CameraModules();
+    std::vector<std::string> paths;
+    if (!listed.empty()) paths.push_back(listed.front().path);
+    // The timing module keeps its place after the first module, so a module
+    // added to the list does not renumber the cases before it.
 #ifdef LENTARA_TIMING_MODULE_PATH
     paths.push_back(LENTARA_TIMING_MODULE_PATH);
 #endif
+    for (std::size_t i = 1; i < listed.size(); ++i) paths.push_back(listed[i].path);
     return paths;
 }
 
@@ -41,7 +54,7 @@ const std::vector<CameraType> &AllTypes() {
             for (const standin::ServerInfo &info : module.servers()) {
                 if (info.className != LWCAMERA_HCLASS) continue;
                 CameraType t{path, info.name};
-                t.mainModule = path == LENTARA_MODULE_PATH;
+                t.mainModule = IsListedModule(path);
                 host.clearLookupLog();
                 standin::CameraInstance first(host, module, info.name, camera);
                 t.usesEvaluators = host.lookupCount(LWCAMERAEVALUATIONFUNCS_GLOBAL) > 0;
@@ -71,11 +84,6 @@ std::string TypeName(const ::testing::TestParamInfo<CameraType> &info) {
 
 bool IsEnvelopeControl(const std::string &ctrlclass) {
     return ctrlclass.size() > 4 && ctrlclass.compare(ctrlclass.size() - 4, 4, "-env") == 0;
-}
-
-bool IsCameraChoice(standin::Host &host, LWXPanelID panel, unsigned int cid) {
-    if (host.panels().popupCount(panel, cid) < 1) return false;
-    return host.panels().popupName(panel, cid, 0) == "(none)";
 }
 
 std::vector<Ray> RenderGrid(standin::CameraInstance &cam) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "standin/host.h"
+#include "tests/support/camera_types.h"
 
 namespace robustness {
 
@@ -22,11 +23,12 @@ struct CameraType {
     bool composite = false;       // has a camera-choice popup
     bool singleInstance = false;  // a second instance is refused
     bool usesEvaluators = false;  // asks for the camera evaluation service
-    bool mainModule = false;      // one of Vantor_Lentara's types
+    bool mainModule = false;      // a type of a listed camera module, not the timing module's
 };
 inline void PrintTo(const CameraType &t, std::ostream *os) { *os << t.server; }
 
-// The built module files, Vantor_Lentara's first.
+// The built module files: the listed modules of camera types, and the timing
+// module second.
 std::vector<std::string> ModulePaths();
 
 // The scene every test starts from: camera moves, two more cameras to pick
@@ -38,7 +40,7 @@ const std::vector<CameraType> &AllTypes();
 std::string TypeName(const ::testing::TestParamInfo<CameraType> &info);
 
 bool IsEnvelopeControl(const std::string &ctrlclass);
-bool IsCameraChoice(standin::Host &host, LWXPanelID panel, unsigned int cid);
+using testsupport::IsCameraChoice;
 
 struct Ray {
     int code = 0;

@@ -16,6 +16,7 @@
 
 #include "composite/delegation.h" // kMaxTileNesting
 #include "standin/host.h"
+#include "tests/support/module_records.h"
 
 namespace {
 
@@ -118,15 +119,7 @@ protected:
 TEST_F(Timing, DescriptorAndTwoServersWithoutGizmo) {
     const ModuleDescriptor *d = timing.descriptor();
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->sysSync, MOD_SYSSYNC);
-    EXPECT_EQ(d->sysVersion, MOD_SYSVER);
-#if defined(_WIN32)
-    EXPECT_EQ(d->sysMachine, 0x300u);
-#elif defined(__APPLE__)
-    EXPECT_EQ(d->sysMachine, 0x400u);
-#else
-    EXPECT_EQ(d->sysMachine, 0x200u);
-#endif
+    testsupport::ExpectDescriptorHeader(d);
     const std::vector<ServerInfo> &s = timing.servers();
     ASSERT_EQ(s.size(), 2u);
     EXPECT_EQ(s[0].className, LWCAMERA_HCLASS);

@@ -1,0 +1,76 @@
+// cubemap.cpp -- the Cubemap camera: six exact 90-degree faces in the
+// layouts game engines and environment tools read ("VantorCubemapCam").
+#include "cameras/cubemap/cubemap.h"
+
+#include "cameras/cubemap/projection.h"
+#include "framework/handler.h"
+#include "framework/projection_camera.h"
+
+namespace CubemapCam {
+
+using namespace lentara;
+
+HostServices services;
+void *gInstance = nullptr;
+
+enum Param { FaceOverlap };
+enum Setting { LayoutSetting, FaceOrderSetting };
+
+constexpr ParamDesc kParams[] = {{"FaceOverlap", 0.0}};
+
+constexpr SettingDesc kSettings[] = {{"Layout", kHorizontalCross}, {"FaceOrder", kAxisOrder}};
+
+constexpr BlockItem kBlock[] = {BlockEnvelope(FaceOverlap), BlockSetting(LayoutSetting), BlockSetting(FaceOrderSetting)};
+
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
+    EnvelopeControl(ID_OVERLAP, "Face Overlap", "angle-env", FaceOverlap),
+    SettingControl(ID_LAYOUT, "Layout", "iPopChoice", LayoutSetting),
+    SettingControl(ID_ORDER, "Face Order", "iPopChoice", FaceOrderSetting),
+};
+
+// UTF-8: the multiplication sign and the minus sign.
+const char *const kLayoutNames[] = {"Horizontal cross 4\u00d73", "Vertical cross 3\u00d74", "Strip 6\u00d71",
+                                    "Strip 1\u00d76", "Blocks 3\u00d72"};
+const char *const kOrderNames[] = {"+X \u2212X +Y \u2212Y +Z \u2212Z", "Front Right Back Left Up Down"};
+
+// The face order matters to the strips and the blocks only.
+int kOrderEnable[kLayoutCount] = {0, 0, 1, 1, 1};
+char kOrderMessage[] = "Face order applies to the strips and the blocks.";
+
+LWXPanelHint InterfaceHint[] = {
+    HintWordU(XPTAG_FOCUS), HintWord(-1),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
+    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&PopupCount<kLayoutNames, kLayoutCount>),
+        HintFunc(&PopupName<kLayoutNames, kLayoutCount>),
+    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_ORDER), HintFunc(&PopupCount<kOrderNames, kFaceOrderCount>),
+        HintFunc(&PopupName<kOrderNames, kFaceOrderCount>),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_OVERLAP), HintWord(0),
+    HintWordU(XPTAG_SENS), HintWordU(ID_OVERLAP), HintWord(1),
+    HintWordU(XPTAG_ENABLE), HintWordU(ID_LAYOUT), kOrderMessage, HintWord(0), kOrderEnable,
+        HintWordU(ID_ORDER), HintWord(0),
+    HintWordU(XPTAG_END),
+};
+
+const CameraTypeDesc kDesc =
+    CameraType("VantorCubemapCam", "VantorCubemapCam v2.0", services, gInstance, kNeedsVParm)
+        .Params(kParams)
+        .Settings(kSettings)
+        .Block(kBlock)
+        .Panel<kControls>(InterfaceHint)
+        .Version("v2.0");
+
+class CameraPlugin final : public DescribedCamera<kDesc, ProjectionCamera<CubemapFrame, CubemapRayVector>> {
+public:
+    using DescribedCamera::DescribedCamera;
+
+protected:
+    CubemapFrame Prepare(double W, double H) const override {
+        return PrepareCubemap({value[FaceOverlap], setting[LayoutSetting], setting[FaceOrderSetting]}, W, H);
+    }
+};
+
+const CameraServers kServers = ServersOf<CameraPlugin>();
+
+} // namespace CubemapCam

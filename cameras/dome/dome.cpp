@@ -1,0 +1,71 @@
+// dome.cpp -- the Dome camera: fisheye lens models for fulldome masters and
+// real fisheye lenses ("VantorDomeCam").
+#include "cameras/dome/dome.h"
+
+#include "cameras/dome/projection.h"
+#include "framework/handler.h"
+#include "framework/projection_camera.h"
+
+namespace DomeCam {
+
+using namespace lentara;
+
+HostServices services;
+void *gInstance = nullptr;
+
+enum Param { FieldOfView, DomeTilt };
+enum Setting { LensSetting, FitSetting };
+
+constexpr ParamDesc kParams[] = {{"FieldOfView", kPi}, {"DomeTilt", 0.0}};
+
+constexpr SettingDesc kSettings[] = {{"Lens", kEquidistant}, {"Fit", kFitHeight}};
+
+constexpr BlockItem kBlock[] = {
+    BlockEnvelope(FieldOfView), BlockEnvelope(DomeTilt), BlockSetting(LensSetting), BlockSetting(FitSetting)
+};
+
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
+    EnvelopeControl(ID_FOV, "Field of View", "angle-env", FieldOfView),
+    EnvelopeControl(ID_TILT, "Dome Tilt", "angle-env", DomeTilt),
+    SettingControl(ID_LENS, "Lens", "iPopChoice", LensSetting),
+    SettingControl(ID_FIT, "Fit", "iPopChoice", FitSetting),
+};
+
+const char *const kLensNames[] = {"Equidistant", "Equisolid", "Stereographic", "Orthographic"};
+const char *const kFitNames[] = {"Circle in frame height", "Circle in frame width", "Circle through frame corners"};
+
+LWXPanelHint InterfaceHint[] = {
+    HintWordU(XPTAG_FOCUS), HintWord(-1),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
+    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LENS), HintFunc(&PopupCount<kLensNames, kLensCount>),
+        HintFunc(&PopupName<kLensNames, kLensCount>),
+    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_FIT), HintFunc(&PopupCount<kFitNames, kFitCount>),
+        HintFunc(&PopupName<kFitNames, kFitCount>),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
+    HintWordU(XPTAG_DIVADD), HintWordU(ID_TILT), HintWord(0),
+    HintWordU(XPTAG_SENS), HintWordU(ID_FOV), HintWord(1),
+    HintWordU(XPTAG_SENS), HintWordU(ID_TILT), HintWord(1),
+    HintWordU(XPTAG_END),
+};
+
+const CameraTypeDesc kDesc = CameraType("VantorDomeCam", "VantorDomeCam v2.0", services, gInstance, kNeedsVParm)
+                                 .Params(kParams)
+                                 .Settings(kSettings)
+                                 .Block(kBlock)
+                                 .Panel<kControls>(InterfaceHint)
+                                 .Version("v2.0");
+
+class CameraPlugin final : public DescribedCamera<kDesc, ProjectionCamera<DomeFrame, DomeDirection>> {
+public:
+    using DescribedCamera::DescribedCamera;
+
+protected:
+    DomeFrame Prepare(double W, double H) const override {
+        return PrepareDome({value[FieldOfView], value[DomeTilt], setting[LensSetting], setting[FitSetting]}, W, H);
+    }
+};
+
+const CameraServers kServers = ServersOf<CameraPlugin>();
+
+} // namespace DomeCam
