@@ -4,6 +4,7 @@
 // bindings and the scene block's save and load all derive from it.
 #pragma once
 
+#include <array>
 #include <cstddef>
 
 #include "framework/services.h"
@@ -182,6 +183,10 @@ struct CameraTypeDesc {
         d.controlCount = static_cast<int>(sizeof Controls / sizeof Controls[0]);
         d.panel = {panelTablesOf<Controls>.InterfaceCreate, panelTablesOf<Controls>.InterfaceXData, hints};
         return d;
+    }
+    template <const auto &Controls, std::size_t N>
+    constexpr CameraTypeDesc Panel(std::array<LWXPanelHint, N> &hints) const {
+        return Panel<Controls>(hints.data());
     }
     constexpr CameraTypeDesc Flags(unsigned int f) const {
         CameraTypeDesc d = *this;

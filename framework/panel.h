@@ -2,6 +2,7 @@
 // generic get/set binding, hint-word helpers and the logo.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -22,6 +23,36 @@ inline LWXPanelHint HintWordU(unsigned int v) {
 template <class F>
 LWXPanelHint HintFunc(F *f) {
     return reinterpret_cast<LWXPanelHint>(f);
+}
+
+// Hint words written as pieces: single words (HintWords) and runs of one tag
+// with one value over several controls (HintRun), joined in order by
+// PanelHints, which ends the list with XPTAG_END.
+template <class... W>
+std::array<LWXPanelHint, sizeof...(W)> HintWords(W... words) {
+    return {{static_cast<LWXPanelHint>(words)...}};
+}
+
+// (tag, id, value) for each id, in the order given.
+template <class... Ids>
+std::array<LWXPanelHint, 3 * sizeof...(Ids)> HintRun(unsigned int tag, long long value, Ids... ids) {
+    std::array<LWXPanelHint, 3 * sizeof...(Ids)> h{};
+    std::size_t n = 0;
+    for (unsigned int id : {static_cast<unsigned int>(ids)...}) {
+        h[n++] = HintWordU(tag);
+        h[n++] = HintWordU(id);
+        h[n++] = HintWord(value);
+    }
+    return h;
+}
+
+template <std::size_t... N>
+std::array<LWXPanelHint, (N + ... + 1)> PanelHints(const std::array<LWXPanelHint, N> &...pieces) {
+    std::array<LWXPanelHint, (N + ... + 1)> h{};
+    std::size_t n = 0;
+    ((std::copy(pieces.begin(), pieces.end(), h.begin() + n), n += N), ...);
+    h[n] = HintWordU(XPTAG_END);
+    return h;
 }
 
 // The entry functions of a popup with a fixed list of N names (the hint

@@ -38,20 +38,15 @@ const char *const kOrderNames[] = {"+X \u2212X +Y \u2212Y +Z \u2212Z", "Front Ri
 int kOrderEnable[kLayoutCount] = {0, 0, 1, 1, 1};
 char kOrderMessage[] = "Face order applies to the strips and the blocks.";
 
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    LENTARA_LOGO_HINTS(ID_LOGO, &services),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&PopupCount<kLayoutNames, kLayoutCount>),
-        HintFunc(&PopupName<kLayoutNames, kLayoutCount>),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_ORDER), HintFunc(&PopupCount<kOrderNames, kFaceOrderCount>),
-        HintFunc(&PopupName<kOrderNames, kFaceOrderCount>),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_OVERLAP), HintWord(0),
-    HintWordU(XPTAG_SENS), HintWordU(ID_OVERLAP), HintWord(1),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_LAYOUT), kOrderMessage, HintWord(0), kOrderEnable,
-        HintWordU(ID_ORDER), HintWord(0),
-    HintWordU(XPTAG_END),
-};
+auto InterfaceHint = PanelHints(
+    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), LENTARA_LOGO_HINTS(ID_LOGO, &services), HintWordU(XPTAG_POPFUNCS),
+        HintWordU(ID_LAYOUT), HintFunc(&PopupCount<kLayoutNames, kLayoutCount>),
+        HintFunc(&PopupName<kLayoutNames, kLayoutCount>), HintWordU(XPTAG_POPFUNCS), HintWordU(ID_ORDER),
+        HintFunc(&PopupCount<kOrderNames, kFaceOrderCount>), HintFunc(&PopupName<kOrderNames, kFaceOrderCount>)),
+    HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_OVERLAP),
+    HintRun(XPTAG_SENS, 1, ID_OVERLAP),
+    HintWords(HintWordU(XPTAG_ENABLE), HintWordU(ID_LAYOUT), kOrderMessage, HintWord(0), kOrderEnable,
+        HintWordU(ID_ORDER), HintWord(0)));
 
 const CameraTypeDesc kDesc =
     CameraType("VantorCubemapCam", "VantorCubemapCam v2.0", services, gInstance, kNeedsVParm)

@@ -45,20 +45,12 @@ const char *PanelPopName(void *, int index) {
     return (index >= 0 && index < 2) ? kSizeNames[index] : "";
 }
 
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_SIZE), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
-    LENTARA_LOGO_HINTS(ID_LOGO, &services),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_LENGTH), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_ANGLE_MIN), HintWord(0),
-    HintWordU(XPTAG_SENS), HintWordU(ID_LENGTH), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_ANGLE_MAX), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_ANGLE_MIN), HintWord(1),
-    LENTARA_ENABLES_NOTHING_HINT(ID_SIZE),
-    HintWordU(XPTAG_END),
-};
+auto InterfaceHint = PanelHints(
+    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), HintWordU(XPTAG_POPFUNCS), HintWordU(ID_SIZE),
+        HintFunc(&PanelPopCount), HintFunc(&PanelPopName), LENTARA_LOGO_HINTS(ID_LOGO, &services)),
+    HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_LENGTH, ID_ZOOM, ID_ANGLE_MIN),
+    HintRun(XPTAG_SENS, 1, ID_LENGTH, ID_ANGLE_MAX, ID_ANGLE_MIN),
+    HintWords(LENTARA_ENABLES_NOTHING_HINT(ID_SIZE)));
 
 const CameraTypeDesc kDesc =
     CameraType("VantorCylinderCam", "VantorCylinderCam Dec 11 2010 10:02:20", services, gInstance, kNeedsVParm)

@@ -35,19 +35,13 @@ constexpr ControlDesc kControls[] = {
 const char *const kLensNames[] = {"Equidistant", "Equisolid", "Stereographic", "Orthographic"};
 const char *const kFitNames[] = {"Circle in frame height", "Circle in frame width", "Circle through frame corners"};
 
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    LENTARA_LOGO_HINTS(ID_LOGO, &services),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LENS), HintFunc(&PopupCount<kLensNames, kLensCount>),
-        HintFunc(&PopupName<kLensNames, kLensCount>),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_FIT), HintFunc(&PopupCount<kFitNames, kFitCount>),
-        HintFunc(&PopupName<kFitNames, kFitCount>),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_TILT), HintWord(0),
-    HintWordU(XPTAG_SENS), HintWordU(ID_FOV), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_TILT), HintWord(1),
-    HintWordU(XPTAG_END),
-};
+auto InterfaceHint = PanelHints(
+    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), LENTARA_LOGO_HINTS(ID_LOGO, &services), HintWordU(XPTAG_POPFUNCS),
+        HintWordU(ID_LENS), HintFunc(&PopupCount<kLensNames, kLensCount>),
+        HintFunc(&PopupName<kLensNames, kLensCount>), HintWordU(XPTAG_POPFUNCS), HintWordU(ID_FIT),
+        HintFunc(&PopupCount<kFitNames, kFitCount>), HintFunc(&PopupName<kFitNames, kFitCount>)),
+    HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_TILT),
+    HintRun(XPTAG_SENS, 1, ID_FOV, ID_TILT));
 
 const CameraTypeDesc kDesc = CameraType("VantorDomeCam", "VantorDomeCam v2.0", services, gInstance, kNeedsVParm)
                                  .Params(kParams)

@@ -49,23 +49,16 @@ const char *PanelPopName(void *, int index) { return (index == 0 || index == 1) 
 int bckMap[] = {1, 0};
 char kAutoScaleMessage[] = "Turn 'Auto Distortion Scale' off\nto set manually.";
 
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_GRIDTYPE), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
-    LENTARA_LOGO_HINTS(ID_LOGO, &services),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_SCALE), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_PARALLEL), HintWord(0),
-    HintWordU(XPTAG_SENS), HintWordU(ID_POWER), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_SCALE), HintWord(1),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_PARALLEL), nullptr, HintWord(0), nullptr, HintWord(0),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_AUTOSCALE), kAutoScaleMessage, HintWord(0), bckMap,
-        HintWordU(ID_SCALE), HintWord(0),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_PREVIEW), nullptr, HintWord(0), nullptr, HintWordU(ID_GRIDTYPE),
-        HintWord(0),
-    HintWordU(XPTAG_END),
-};
+auto InterfaceHint = PanelHints(
+    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), HintWordU(XPTAG_POPFUNCS), HintWordU(ID_GRIDTYPE),
+        HintFunc(&PanelPopCount), HintFunc(&PanelPopName), LENTARA_LOGO_HINTS(ID_LOGO, &services)),
+    HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_ZOOM, ID_SCALE, ID_PARALLEL),
+    HintRun(XPTAG_SENS, 1, ID_POWER, ID_SCALE),
+    HintWords(HintWordU(XPTAG_ENABLE), HintWordU(ID_PARALLEL), nullptr, HintWord(0), nullptr, HintWord(0)),
+    HintWords(HintWordU(XPTAG_ENABLE), HintWordU(ID_AUTOSCALE), kAutoScaleMessage, HintWord(0), bckMap,
+        HintWordU(ID_SCALE), HintWord(0)),
+    HintWords(HintWordU(XPTAG_ENABLE), HintWordU(ID_PREVIEW), nullptr, HintWord(0), nullptr, HintWordU(ID_GRIDTYPE),
+        HintWord(0)));
 
 const CameraTypeDesc kDesc =
     CameraType("VantorFisheyeCam", "VantorFisheyeCam Dec 11 2010 10:02:19", services, gInstance, kNeedsVParm)

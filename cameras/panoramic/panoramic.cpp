@@ -36,20 +36,10 @@ constexpr ControlDesc kControls[] = {
     EnvelopeAlias(ID_ZOOM, ZoomFactor),
 };
 
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    LENTARA_LOGO_HINTS(ID_LOGO, &services),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_HFOV), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VFOV_MIN), HintWord(0),
-    HintWordU(XPTAG_SENS), HintWordU(ID_VFOV_MAX), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_VFOV_MIN), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_HFOV), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_VFOV_MAX), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_VFOV_MIN), HintWord(1),
-    HintWordU(XPTAG_END),
-};
+auto InterfaceHint = PanelHints(
+    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), LENTARA_LOGO_HINTS(ID_LOGO, &services)),
+    HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_HFOV, ID_ZOOM, ID_VFOV_MIN),
+    HintRun(XPTAG_SENS, 1, ID_VFOV_MAX, ID_VFOV_MIN, ID_HFOV, ID_VFOV_MAX, ID_VFOV_MIN));
 
 const CameraTypeDesc kDesc =
     CameraType("VantorPanoramicCam", "VantorPanoramicCam Dec 11 2010 10:02:20", services, gInstance, kNeedsVParm)

@@ -45,12 +45,9 @@ constexpr ControlDesc kControls[] = {
     EnvelopeControl(ID_ZOOM, "ZoomFactor", "zoomfactor-env", ZoomFactor),
 };
 
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    LENTARA_LOGO_HINTS(ID_LOGO, &services),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    HintWordU(XPTAG_END),
-};
+auto InterfaceHint = PanelHints(
+    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), LENTARA_LOGO_HINTS(ID_LOGO, &services)),
+    HintRun(XPTAG_DIVADD, 0, ID_VERSION));
 
 const CameraTypeDesc kDesc =
     CameraType("VantorPerspectiveCam", "VantorPerspectiveCam Dec 11 2010 10:02:17", services, gInstance, kNeedsVParm)

@@ -58,16 +58,13 @@ void PanelControlDrawFunc2(LWXPanelID, unsigned int, LWXPDrAreaID area, int w, i
     for (int i = 0; i < 5; ++i) df->drawLine(area, 0, lines[i][0], lines[i][1], lines[i][2], lines[i][3]);
 }
 
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    LENTARA_LOGO_HINTS(ID_LOGO, &services),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_DIAGRAM), HintWord(0), HintWordU(0x80000008u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_DIAGRAM), HintFunc(&PanelControlDrawFunc2),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_TYPE), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_TYPE), nullptr, HintWord(0), nullptr, HintWord(0),
-    HintWordU(XPTAG_END),
-};
+auto InterfaceHint = PanelHints(
+    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), LENTARA_LOGO_HINTS(ID_LOGO, &services), HintWordU(XPTAG_CTRLCFG),
+        HintWordU(ID_DIAGRAM), HintWord(0), HintWordU(0x80000008u), HintWordU(XPTAG_DRAWCBFUNC),
+        HintWordU(ID_DIAGRAM), HintFunc(&PanelControlDrawFunc2), HintWordU(XPTAG_POPFUNCS), HintWordU(ID_TYPE),
+        HintFunc(&PanelPopCount), HintFunc(&PanelPopName)),
+    HintRun(XPTAG_DIVADD, 0, ID_VERSION),
+    HintWords(HintWordU(XPTAG_ENABLE), HintWordU(ID_TYPE), nullptr, HintWord(0), nullptr, HintWord(0)));
 
 // The evaluation service is required though this camera never calls it.
 const CameraTypeDesc kDesc =

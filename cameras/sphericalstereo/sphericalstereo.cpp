@@ -55,16 +55,11 @@ const char *const kLayoutNames[kLayoutCount] = {"Over-under, left eye on top", "
 const EyeLayout kLayouts[kLayoutCount] = {EyeLayout::OverUnder, EyeLayout::SideBySide, EyeLayout::LeftOnly,
                                           EyeLayout::RightOnly};
 
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&PopupCount<kLayoutNames, kLayoutCount>),
-        HintFunc(&PopupName<kLayoutNames, kLayoutCount>),
-    LENTARA_LOGO_HINTS(ID_LOGO, &services),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_LAYOUT), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VFOV), HintWord(0),
-    HintWordU(XPTAG_END),
-};
+auto InterfaceHint = PanelHints(
+    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT),
+        HintFunc(&PopupCount<kLayoutNames, kLayoutCount>), HintFunc(&PopupName<kLayoutNames, kLayoutCount>),
+        LENTARA_LOGO_HINTS(ID_LOGO, &services)),
+    HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_LAYOUT, ID_VFOV));
 
 const CameraTypeDesc kDesc =
     CameraType("VantorSphericalStereoCam", "VantorSphericalStereoCam v2.0", services, gInstance, kNeedsVParm)

@@ -61,21 +61,13 @@ const char *PanelPopName(void *, int index) {
     return name ? name : "";
 }
 
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_CONVERGENCE_ITEM), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
-    LENTARA_LOGO_HINTS(ID_LOGO, &services),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_EYE_SEPARATION), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_HSHIFT), HintWord(0),
-    HintWordU(XPTAG_SENS), HintWordU(ID_CONVERGENCE_LIMIT), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_HSCALE), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_HSHIFT), HintWord(1),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_CONVERGENCE_ITEM), nullptr, HintWord(0), nullptr,
-        HintWordU(ID_CONVERGENCE_LIMIT), HintWordU(ID_SHOW_PLANE), HintWord(0),
-    HintWordU(XPTAG_END),
-};
+auto InterfaceHint = PanelHints(
+    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), HintWordU(XPTAG_POPFUNCS), HintWordU(ID_CONVERGENCE_ITEM),
+        HintFunc(&PanelPopCount), HintFunc(&PanelPopName), LENTARA_LOGO_HINTS(ID_LOGO, &services)),
+    HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_EYE_SEPARATION, ID_ZOOM, ID_HSHIFT),
+    HintRun(XPTAG_SENS, 1, ID_CONVERGENCE_LIMIT, ID_HSCALE, ID_HSHIFT),
+    HintWords(HintWordU(XPTAG_ENABLE), HintWordU(ID_CONVERGENCE_ITEM), nullptr, HintWord(0), nullptr,
+        HintWordU(ID_CONVERGENCE_LIMIT), HintWordU(ID_SHOW_PLANE), HintWord(0)));
 
 const CameraTypeDesc kDesc =
     CameraType("VantorStereoCam", "VantorStereoCam Dec 11 2010 10:02:18", services, gInstance, kNeedsVParm)

@@ -49,17 +49,12 @@ const char *const kLayoutNames[kLayoutCount] = {"Side by side, left eye left", "
 const EyeLayout kLayouts[kLayoutCount] = {EyeLayout::SideBySide, EyeLayout::OverUnder, EyeLayout::LeftOnly,
                                           EyeLayout::RightOnly};
 
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_MODE), HintFunc(&PopupCount<kModeNames, kModeCount>),
-        HintFunc(&PopupName<kModeNames, kModeCount>),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&PopupCount<kLayoutNames, kLayoutCount>),
-        HintFunc(&PopupName<kLayoutNames, kLayoutCount>),
-    LENTARA_LOGO_HINTS(ID_LOGO, &services),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_LAYOUT), HintWord(0),
-    HintWordU(XPTAG_END),
-};
+auto InterfaceHint = PanelHints(
+    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), HintWordU(XPTAG_POPFUNCS), HintWordU(ID_MODE),
+        HintFunc(&PopupCount<kModeNames, kModeCount>), HintFunc(&PopupName<kModeNames, kModeCount>),
+        HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&PopupCount<kLayoutNames, kLayoutCount>),
+        HintFunc(&PopupName<kLayoutNames, kLayoutCount>), LENTARA_LOGO_HINTS(ID_LOGO, &services)),
+    HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_LAYOUT));
 
 const CameraTypeDesc kDesc =
     CameraType("VantorStereoRigCam", "VantorStereoRigCam v2.0", services, gInstance, kNeedsVParm)

@@ -58,33 +58,15 @@ constexpr ControlDesc kControls[] = {
 };
 
 // The scales are limited to -500 % ... 500 %; the shifts are free.
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    LENTARA_LOGO_HINTS(ID_LOGO, &services),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_HFOV), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VFOV_MIN), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VSCALE_NEG), HintWord(0),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VSHIFT), HintWord(0),
-    HintWordU(XPTAG_SENS), HintWordU(ID_VFOV_MAX), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_VFOV_MIN), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_HFOV), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_HSCALE_POS), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_VSCALE_POS), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_HSCALE_NEG), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_VSCALE_NEG), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_HSHIFT), HintWord(1),
-    HintWordU(XPTAG_SENS), HintWordU(ID_VSHIFT), HintWord(1),
-    HintWordU(XPTAG_MAX), HintWordU(ID_HSCALE_POS), HintWord(5),
-    HintWordU(XPTAG_MAX), HintWordU(ID_VSCALE_POS), HintWord(5),
-    HintWordU(XPTAG_MIN), HintWordU(ID_HSCALE_POS), HintWord(-5),
-    HintWordU(XPTAG_MIN), HintWordU(ID_VSCALE_POS), HintWord(-5),
-    HintWordU(XPTAG_MAX), HintWordU(ID_HSCALE_NEG), HintWord(5),
-    HintWordU(XPTAG_MAX), HintWordU(ID_VSCALE_NEG), HintWord(5),
-    HintWordU(XPTAG_MIN), HintWordU(ID_HSCALE_NEG), HintWord(-5),
-    HintWordU(XPTAG_MIN), HintWordU(ID_VSCALE_NEG), HintWord(-5),
-    HintWordU(XPTAG_END),
-};
+auto InterfaceHint = PanelHints(
+    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), LENTARA_LOGO_HINTS(ID_LOGO, &services)),
+    HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_HFOV, ID_VFOV_MIN, ID_VSCALE_NEG, ID_VSHIFT),
+    HintRun(XPTAG_SENS, 1, ID_VFOV_MAX, ID_VFOV_MIN, ID_HFOV, ID_HSCALE_POS, ID_VSCALE_POS, ID_HSCALE_NEG,
+        ID_VSCALE_NEG, ID_HSHIFT, ID_VSHIFT),
+    HintRun(XPTAG_MAX, 5, ID_HSCALE_POS, ID_VSCALE_POS),
+    HintRun(XPTAG_MIN, -5, ID_HSCALE_POS, ID_VSCALE_POS),
+    HintRun(XPTAG_MAX, 5, ID_HSCALE_NEG, ID_VSCALE_NEG),
+    HintRun(XPTAG_MIN, -5, ID_HSCALE_NEG, ID_VSCALE_NEG));
 
 const CameraTypeDesc kDesc =
     CameraType("VantorAdvPanCam", "VantorAdvPanCam Dec 11 2010 10:02:20", services, gInstance, kNeedsVParm)
