@@ -130,8 +130,7 @@ struct SoleInstance {
 
 // A camera type's description, written with the setters below:
 //   const CameraTypeDesc kDesc = CameraType("Name", "Name Dec 11 2010 ...", services, gInstance, kNeedsVParm)
-//       .Params(kParams, ZoomFactor).Settings(kSettings).Block(kBlock)
-//       .Panel<kControls>(InterfaceHint).Flags(...);
+//       .Tables(kParams, kSettings, kBlock, ZoomFactor).Panel<kControls>(InterfaceHint).Flags(...);
 struct CameraTypeDesc {
     const char *serverName = nullptr;
     const char *describeText = nullptr;
@@ -175,6 +174,17 @@ struct CameraTypeDesc {
         d.block = b;
         d.blockCount = static_cast<int>(N);
         return d;
+    }
+    // The three tables at once: parameters (zoom: the "ZoomFactor" one, -1
+    // for none), integer settings and the scene block.
+    template <std::size_t P, std::size_t S, std::size_t B>
+    constexpr CameraTypeDesc Tables(const ParamDesc (&p)[P], const SettingDesc (&s)[S], const BlockItem (&b)[B],
+                                    int zoom = -1) const {
+        return Params(p, zoom).Settings(s).Block(b);
+    }
+    template <std::size_t P, std::size_t B>
+    constexpr CameraTypeDesc Tables(const ParamDesc (&p)[P], const BlockItem (&b)[B], int zoom = -1) const {
+        return Params(p, zoom).Block(b);
     }
     template <const auto &Controls>
     constexpr CameraTypeDesc Panel(LWXPanelHint *hints) const {

@@ -44,9 +44,7 @@ auto InterfaceHint = PanelHints(
     HintRun(XPTAG_SENS, 1, ID_FOV, ID_TILT));
 
 const CameraTypeDesc kDesc = CameraType("VantorDomeCam", "VantorDomeCam v2.0", services, gInstance, kNeedsVParm)
-                                 .Params(kParams)
-                                 .Settings(kSettings)
-                                 .Block(kBlock)
+                                 .Tables(kParams, kSettings, kBlock)
                                  .Panel<kControls>(InterfaceHint)
                                  .Version("v2.0");
 

@@ -5,7 +5,7 @@
 
 #include "cameras/fisheye/projection.h"
 #include "framework/handler.h"
-#include "framework/lens.h"
+#include "framework/lens_camera.h"
 
 namespace FisheyeCam {
 
@@ -62,25 +62,13 @@ auto InterfaceHint = PanelHints(
 
 const CameraTypeDesc kDesc =
     CameraType("VantorFisheyeCam", "VantorFisheyeCam Dec 11 2010 10:02:19", services, gInstance, kNeedsVParm)
-        .Params(kParams, ZoomFactor)
-        .Settings(kSettings)
-        .Block(kBlock)
+        .Tables(kParams, kSettings, kBlock, ZoomFactor)
         .Panel<kControls>(InterfaceHint)
         .Flags(1); // uses the lens position
 
-class CameraPlugin final : public DescribedCamera<kDesc> {
+class CameraPlugin final : public LensCamera<kDesc> {
 public:
-    LensReading lens;
-
-    explicit CameraPlugin(LWItemID item) : DescribedCamera(item) {
-        lens.ReadFStop(svc(), item);
-    }
-
-    void CopyFrom(const CameraBase &other) override {
-        SingleViewCamera::CopyFrom(other);
-        const auto &from = static_cast<const CameraPlugin &>(other);
-        lens = from.lens;
-    }
+    using LensCamera::LensCamera;
 
     // The envelopes at t; an automatic scale replaces the "FisheyeScale"
     // value, and its envelope shows it, once the film size is known.

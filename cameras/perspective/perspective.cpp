@@ -51,9 +51,7 @@ auto InterfaceHint = PanelHints(
 
 const CameraTypeDesc kDesc =
     CameraType("VantorPerspectiveCam", "VantorPerspectiveCam Dec 11 2010 10:02:17", services, gInstance, kNeedsVParm)
-        .Params(kParams, ZoomFactor)
-        .Settings(kSettings)
-        .Block(kBlock)
+        .Tables(kParams, kSettings, kBlock, ZoomFactor)
         .Panel<kControls>(InterfaceHint)
         .Flags(LWCAMTYPEF_SUPPORTSDOF);
 

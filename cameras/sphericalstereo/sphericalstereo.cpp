@@ -63,9 +63,7 @@ auto InterfaceHint = PanelHints(
 
 const CameraTypeDesc kDesc =
     CameraType("VantorSphericalStereoCam", "VantorSphericalStereoCam v2.0", services, gInstance, kNeedsVParm)
-        .Params(kParams)
-        .Settings(kSettings)
-        .Block(kBlock)
+        .Tables(kParams, kSettings, kBlock)
         .Panel<kControls>(InterfaceHint)
         .Version("v2.0");
 

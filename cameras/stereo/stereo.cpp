@@ -71,9 +71,7 @@ auto InterfaceHint = PanelHints(
 
 const CameraTypeDesc kDesc =
     CameraType("VantorStereoCam", "VantorStereoCam Dec 11 2010 10:02:18", services, gInstance, kNeedsVParm)
-        .Params(kParams, ZoomFactor)
-        .Settings(kSettings)
-        .Block(kBlock)
+        .Tables(kParams, kSettings, kBlock, ZoomFactor)
         .Panel<kControls>(InterfaceHint)
         .Flags(1); // uses the lens position
 

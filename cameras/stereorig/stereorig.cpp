@@ -4,7 +4,7 @@
 
 #include "cameras/stereorig/projection.h"
 #include "framework/handler.h"
-#include "framework/lens.h"
+#include "framework/lens_camera.h"
 
 namespace StereoRigCam {
 
@@ -58,21 +58,17 @@ auto InterfaceHint = PanelHints(
 
 const CameraTypeDesc kDesc =
     CameraType("VantorStereoRigCam", "VantorStereoRigCam v2.0", services, gInstance, kNeedsVParm)
-        .Params(kParams, ZoomFactor)
-        .Settings(kSettings)
-        .Block(kBlock)
+        .Tables(kParams, kSettings, kBlock, ZoomFactor)
         .Panel<kControls>(InterfaceHint)
         .Flags(1) // uses the lens position
         .Version("v2.0");
 
-class CameraPlugin final : public DescribedCamera<kDesc> {
+class CameraPlugin final : public LensCamera<kDesc> {
 public:
-    LensReading lens;
     StereoRig rig{}; // what every ray of the current values and lens shares
 
-    explicit CameraPlugin(LWItemID item) : DescribedCamera(item) {
+    explicit CameraPlugin(LWItemID item) : LensCamera(item) {
         HostServices &s = svc();
-        lens.ReadFStop(s, item);
         if (s.camerainfo) {
             const double now = s.CurrentTime();
             if (s.camerainfo->separation) SetValue(EyeSeparation, s.camerainfo->separation(item, now));
@@ -90,8 +86,7 @@ public:
     }
 
     void CopyFrom(const CameraBase &other) override {
-        SingleViewCamera::CopyFrom(other);
-        lens = static_cast<const CameraPlugin &>(other).lens;
+        LensCamera::CopyFrom(other);
         UpdateRig();
     }
 

@@ -70,23 +70,20 @@ auto InterfaceHint = PanelHints(
 
 const CameraTypeDesc kDesc =
     CameraType("VantorAdvPanCam", "VantorAdvPanCam Dec 11 2010 10:02:20", services, gInstance, kNeedsVParm)
-        .Params(kParams, ZoomFactor)
-        .Block(kBlock)
+        .Tables(kParams, kBlock, ZoomFactor)
         .Panel<kControls>(InterfaceHint);
 
-class CameraPlugin final : public DescribedCamera<kDesc> {
+class CameraPlugin final : public DirectionCamera<kDesc, CameraPlugin> {
 public:
-    using DescribedCamera::DescribedCamera;
+    using DirectionCamera::DirectionCamera;
 
-    int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const override {
+    Vec3 Direction(double fpx, double fpy, double W, double H) const {
         const SuperPanoParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
                                    value[MinVerticalFOVradians], value[HScalePos],
                                    value[VScalePos],           value[HScaleNeg],
                                    value[VScaleNeg],           value[HShift],
                                    value[VShift]};
-        return TraceDirection(fraction, access, ray,
-                              [&](double W, double H) { return CameraDirection(p, fpx, fpy, W, H, tElevation); });
+        return CameraDirection(p, fpx, fpy, W, H, tElevation);
     }
 };
 

@@ -1,0 +1,25 @@
+// lens_camera.h -- the base of the camera types with a thin lens read from
+// the host's camera item.
+#pragma once
+
+#include "framework/camera.h"
+#include "framework/lens.h"
+
+namespace lentara {
+
+// A camera described by D that reads the item's f-stop when it is made and
+// takes the lens along when copied.
+template <const CameraTypeDesc &D>
+class LensCamera : public DescribedCamera<D> {
+public:
+    LensReading lens;
+
+    explicit LensCamera(LWItemID item) : DescribedCamera<D>(item) { lens.ReadFStop(this->svc(), item); }
+
+    void CopyFrom(const CameraBase &other) override {
+        SingleViewCamera::CopyFrom(other);
+        lens = static_cast<const LensCamera &>(other).lens;
+    }
+};
+
+} // namespace lentara
