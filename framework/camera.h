@@ -168,20 +168,20 @@ public:
     explicit DescribedCamera(LWItemID item) : Base(D, item) {}
 };
 
-// A camera described by D whose ray depends on the film point alone: Type
-// (the final class) gives the direction in camera space,
-//   Vec3 Direction(double fpx, double fpy, double W, double H) const;
-// and the ray starts at the camera's position (see TraceDirection).
-template <const CameraTypeDesc &D, class Type>
-class DirectionCamera : public DescribedCamera<D> {
+// The camera class of a type described by D whose ray depends on the film
+// point alone: Direction gives it in camera space from the camera's values,
+// the film point and the film size; the ray starts at the camera's position
+// (see TraceDirection).
+//   using CameraPlugin = DirectionCamera<kDesc, Direction>;
+template <const CameraTypeDesc &D, Vec3 (*Direction)(const CameraBase &, double fpx, double fpy, double W, double H)>
+class DirectionCamera final : public DescribedCamera<D> {
 public:
     using DescribedCamera<D>::DescribedCamera;
 
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
                  const LWCameraAccess *access) const override {
-        const Type &self = static_cast<const Type &>(*this);
         return this->TraceDirection(fraction, access, ray,
-                                    [&](double W, double H) { return self.Direction(fpx, fpy, W, H); });
+                                    [&](double W, double H) { return Direction(*this, fpx, fpy, W, H); });
     }
 };
 

@@ -41,21 +41,18 @@ auto InterfaceHint = PanelHints(
     HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_HFOV, ID_ZOOM, ID_VFOV_MIN),
     HintRun(XPTAG_SENS, 1, ID_VFOV_MAX, ID_VFOV_MIN, ID_HFOV, ID_VFOV_MAX, ID_VFOV_MIN));
 
+// The direction in camera space of the film point on a W x H film.
+Vec3 Direction(const CameraBase &cam, double fpx, double fpy, double W, double H) {
+    const PanoramaParams p = {cam.value[HorizontalFOVradians], cam.value[MaxVerticalFOVradians],
+                              cam.value[MinVerticalFOVradians]};
+    return CameraDirection(p, fpx, fpy, W, H, tElevation);
+}
+
 const CameraTypeDesc kDesc =
     CameraType("VantorPanoramicCam", "VantorPanoramicCam Dec 11 2010 10:02:20", services, gInstance, kNeedsVParm)
-        .Tables(kParams, kBlock, ZoomFactor)
-        .Panel<kControls>(InterfaceHint);
+        .Tables(kParams, kBlock, ZoomFactor).Panel<kControls>(InterfaceHint);
 
-class CameraPlugin final : public DirectionCamera<kDesc, CameraPlugin> {
-public:
-    using DirectionCamera::DirectionCamera;
-
-    Vec3 Direction(double fpx, double fpy, double W, double H) const {
-        const PanoramaParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
-                                  value[MinVerticalFOVradians]};
-        return CameraDirection(p, fpx, fpy, W, H, tElevation);
-    }
-};
+using CameraPlugin = DirectionCamera<kDesc, Direction>;
 
 const CameraServers kServers = ServersOf<CameraPlugin>();
 

@@ -68,24 +68,19 @@ auto InterfaceHint = PanelHints(
     HintRun(XPTAG_MAX, 5, ID_HSCALE_NEG, ID_VSCALE_NEG),
     HintRun(XPTAG_MIN, -5, ID_HSCALE_NEG, ID_VSCALE_NEG));
 
+// The direction in camera space of the film point on a W x H film.
+Vec3 Direction(const CameraBase &cam, double fpx, double fpy, double W, double H) {
+    const SuperPanoParams p = {cam.value[HorizontalFOVradians], cam.value[MaxVerticalFOVradians],
+                               cam.value[MinVerticalFOVradians], cam.value[HScalePos], cam.value[VScalePos],
+                               cam.value[HScaleNeg], cam.value[VScaleNeg], cam.value[HShift], cam.value[VShift]};
+    return CameraDirection(p, fpx, fpy, W, H, tElevation);
+}
+
 const CameraTypeDesc kDesc =
     CameraType("VantorAdvPanCam", "VantorAdvPanCam Dec 11 2010 10:02:20", services, gInstance, kNeedsVParm)
-        .Tables(kParams, kBlock, ZoomFactor)
-        .Panel<kControls>(InterfaceHint);
+        .Tables(kParams, kBlock, ZoomFactor).Panel<kControls>(InterfaceHint);
 
-class CameraPlugin final : public DirectionCamera<kDesc, CameraPlugin> {
-public:
-    using DirectionCamera::DirectionCamera;
-
-    Vec3 Direction(double fpx, double fpy, double W, double H) const {
-        const SuperPanoParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
-                                   value[MinVerticalFOVradians], value[HScalePos],
-                                   value[VScalePos],           value[HScaleNeg],
-                                   value[VScaleNeg],           value[HShift],
-                                   value[VShift]};
-        return CameraDirection(p, fpx, fpy, W, H, tElevation);
-    }
-};
+using CameraPlugin = DirectionCamera<kDesc, Direction>;
 
 const CameraServers kServers = ServersOf<CameraPlugin>();
 
