@@ -21,6 +21,11 @@ extern const char kOnlyOneMulticam[];
 // The rule the three types' descriptions name: one at a time, no copies.
 extern const SoleInstance kOneMulticam;
 
+// A tile's camera-choice control; the type answers it itself.
+constexpr ControlDesc TileChoice(unsigned int id, const char *label, const char *dataLabel = nullptr) {
+    return OwnControl(id, label, "iPopChoice", "integer", dataLabel);
+}
+
 // The description every grid type starts from: the evaluation service, depth
 // of field handed on, one grid camera at a time and no copies.
 constexpr CameraTypeDesc GridCameraType(const char *serverName, const char *describeText, HostServices &services,

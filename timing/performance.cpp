@@ -19,8 +19,7 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 unsigned char bPerformancecamActive = 0;
-const char kOnlyOnePerformance[] = "Only one Performance Camera allowed in a scene";
-const SoleInstance kOnePerformance = {&bPerformancecamActive, kOnlyOnePerformance, false};
+const SoleInstance kOnePerformance = {&bPerformancecamActive, "Only one Performance Camera allowed in a scene", false};
 const char kPerformanceVersion[] = "v0.8 Dec  2 2010";
 
 // ---- parameter panel -------------------------------------------------------

@@ -24,10 +24,7 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 unsigned char bOverscanCamActive = 0;
-const char kOnlyOneOverscan[] = "Only one Overscan Camera allowed in a scene";
-const SoleInstance kOneOverscan = {&bOverscanCamActive, kOnlyOneOverscan, false};
-
-const char kNoResolution[] = "Width x Height";
+const SoleInstance kOneOverscan = {&bOverscanCamActive, "Only one Overscan Camera allowed in a scene", false};
 
 enum Param { Overscan, VerticalJitter, HorizontalJitter };
 
@@ -135,6 +132,7 @@ public:
 
     // The picked camera's resolution, and the resolution its widened film needs.
     void FormatResolutions() {
+        static constexpr char kNoResolution[] = "Width x Height";
         const Tile &tile = tiles[0];
         if (tile.tileChoice == 0 || !tile.tileItem) {
             std::snprintf(Camera1Resolution, sizeof Camera1Resolution, "%s", kNoResolution);

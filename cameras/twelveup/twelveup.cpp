@@ -15,12 +15,11 @@ namespace TwelveUpCam {
 using namespace lentara;
 
 constexpr ControlDesc Choice(unsigned int tile, const char *label) {
-    return OwnControl(ID_CAM_FIRST + tile, label, "iPopChoice", "integer");
+    return TileChoice(ID_CAM_FIRST + tile, label);
 }
 
 struct TwelveUp {
-    static constexpr char serverName[] = "Vantor12UpCam";
-    static constexpr char describeText[] = "Vantor12UpCam Dec 11 2010 10:02:14";
+    static constexpr char serverName[] = "Vantor12UpCam", describeText[] = "Vantor12UpCam Dec 11 2010 10:02:14";
     static constexpr const GridLayout &layout = kLayout;
     static constexpr unsigned int logoId = ID_LOGO, versionId = ID_VERSION, firstChoiceId = ID_CAM_FIRST;
     static constexpr ControlDesc controls[] = {
