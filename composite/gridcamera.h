@@ -58,29 +58,33 @@ public:
     }
 };
 
-// A grid camera type made from its data T:
-//   static constexpr char serverName[], describeText[];
-//   static constexpr const GridLayout &layout;
-//   static constexpr unsigned int logoId, versionId, firstChoiceId;
-//   static constexpr ControlDesc controls[];  // the panel, tile choices last
-// The type's host services, gInstance, hint words, description and camera
-// class are members of GridType<T>; GridType<T>::Servers() go in the
+// What makes one grid camera type besides its panel's controls.
+struct GridTypeInfo {
+    const char *serverName;
+    const char *describeText;
+    const GridLayout &layout;
+    unsigned int logoId, versionId, firstChoiceId;
+};
+
+// A grid camera type made from its data T and its panel's controls (tile
+// choices last). The type's host services, gInstance, hint words,
+// description and camera class are members of GridType; Servers() go in the
 // module's list.
-template <class T>
+template <const GridTypeInfo &T, const auto &Controls>
 struct GridType {
     class Camera;
     static inline HostServices services;
     static inline void *gInstance = nullptr;
     static inline auto InterfaceHint =
-        GridHints<Camera, &services, T::layout.TileCount()>(T::logoId, T::versionId, T::firstChoiceId);
+        GridHints<Camera, &services, T.layout.TileCount()>(T.logoId, T.versionId, T.firstChoiceId);
     static inline const CameraTypeDesc kDesc =
-        GridCameraType(T::serverName, T::describeText, services, gInstance)
-            .template Panel<T::controls>(InterfaceHint.data());
+        GridCameraType(T.serverName, T.describeText, services, gInstance)
+            .template Panel<Controls>(InterfaceHint.data());
 
-    class Camera final : public GridCameraOf<T::layout> {
+    class Camera final : public GridCameraOf<T.layout> {
     public:
         static const CameraTypeDesc &Desc() { return kDesc; }
-        explicit Camera(LWItemID item) : GridCameraOf<T::layout>(kDesc, T::firstChoiceId, item) {}
+        explicit Camera(LWItemID item) : GridCameraOf<T.layout>(kDesc, T.firstChoiceId, item) {}
     };
 
     static constexpr CameraServers Servers() { return ServersOf<Camera>(); }

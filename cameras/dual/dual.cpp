@@ -13,17 +13,15 @@ namespace MultiCam {
 
 using namespace lentara;
 
-struct Dual {
-    static constexpr char serverName[] = "VantorMultiCam", describeText[] = "VantorMultiCam Dec 11 2010 10:02:21";
-    static constexpr const GridLayout &layout = kLayout;
-    static constexpr unsigned int logoId = ID_LOGO, versionId = ID_VERSION, firstChoiceId = ID_LEFT;
-    static constexpr ControlDesc controls[] = {
-        Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
-        TileChoice(ID_LEFT, "Cam 1 (Left Side of Frame)", "Left Camera"),
-        TileChoice(ID_RIGHT, "Cam 2 (Right Side of Frame)", "Right Camera"),
-    };
+constexpr GridTypeInfo kInfo = {"VantorMultiCam", "VantorMultiCam Dec 11 2010 10:02:21", kLayout, ID_LOGO, ID_VERSION,
+                                 ID_LEFT};
+
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
+    TileChoice(ID_LEFT, "Cam 1 (Left Side of Frame)", "Left Camera"),
+    TileChoice(ID_RIGHT, "Cam 2 (Right Side of Frame)", "Right Camera"),
 };
 
-const CameraServers kServers = GridType<Dual>::Servers();
+const CameraServers kServers = GridType<kInfo, kControls>::Servers();
 
 } // namespace MultiCam

@@ -13,17 +13,16 @@ namespace FourUpCam {
 
 using namespace lentara;
 
-struct FourUp {
-    static constexpr char serverName[] = "Vantor4UpCam", describeText[] = "Vantor4UpCam Dec 11 2010 10:02:16";
-    static constexpr const GridLayout &layout = kLayout;
-    static constexpr unsigned int logoId = ID_LOGO, versionId = ID_VERSION, firstChoiceId = ID_CAM_1_1;
-    static constexpr ControlDesc controls[] = {
-        Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
-        TileChoice(ID_CAM_1_1, "1-1 Camera"), TileChoice(ID_CAM_1_2, "1-2 Camera"),
-        TileChoice(ID_CAM_2_1, "2-1 Camera"), TileChoice(ID_CAM_2_2, "2-2 Camera"),
-    };
+constexpr GridTypeInfo kInfo = {"Vantor4UpCam", "Vantor4UpCam Dec 11 2010 10:02:16", kLayout, ID_LOGO, ID_VERSION,
+                                 ID_CAM_1_1};
+
+// The choices as the tiles lie, bottom row first.
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
+    TileChoice(ID_CAM_1_1, "1-1 Camera"), TileChoice(ID_CAM_1_2, "1-2 Camera"),
+    TileChoice(ID_CAM_2_1, "2-1 Camera"), TileChoice(ID_CAM_2_2, "2-2 Camera"),
 };
 
-const CameraServers kServers = GridType<FourUp>::Servers();
+const CameraServers kServers = GridType<kInfo, kControls>::Servers();
 
 } // namespace FourUpCam

@@ -18,18 +18,16 @@ constexpr ControlDesc Choice(unsigned int tile, const char *label) {
     return TileChoice(ID_CAM_FIRST + tile, label);
 }
 
-struct TwelveUp {
-    static constexpr char serverName[] = "Vantor12UpCam", describeText[] = "Vantor12UpCam Dec 11 2010 10:02:14";
-    static constexpr const GridLayout &layout = kLayout;
-    static constexpr unsigned int logoId = ID_LOGO, versionId = ID_VERSION, firstChoiceId = ID_CAM_FIRST;
-    static constexpr ControlDesc controls[] = {
-        Thumbnail(ID_LOGO),          VersionLine(ID_VERSION),
-        Choice(0, "1-1 Camera"),     Choice(1, "1-2 Camera"),  Choice(2, "1-3 Camera"),  Choice(3, "1-4 Camera"),
-        Choice(4, "2-1 Camera"),     Choice(5, "2-2 Camera"),  Choice(6, "2-3 Camera"),  Choice(7, "2-4 Camera"),
-        Choice(8, "3-1 Camera"),     Choice(9, "3-2 Camera"),  Choice(10, "3-3 Camera"), Choice(11, "3-4 Camera"),
-    };
+constexpr GridTypeInfo kInfo = {"Vantor12UpCam", "Vantor12UpCam Dec 11 2010 10:02:14", kLayout, ID_LOGO, ID_VERSION,
+                                 ID_CAM_FIRST};
+
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO),          VersionLine(ID_VERSION),
+    Choice(0, "1-1 Camera"),     Choice(1, "1-2 Camera"),  Choice(2, "1-3 Camera"),  Choice(3, "1-4 Camera"),
+    Choice(4, "2-1 Camera"),     Choice(5, "2-2 Camera"),  Choice(6, "2-3 Camera"),  Choice(7, "2-4 Camera"),
+    Choice(8, "3-1 Camera"),     Choice(9, "3-2 Camera"),  Choice(10, "3-3 Camera"), Choice(11, "3-4 Camera"),
 };
 
-const CameraServers kServers = GridType<TwelveUp>::Servers();
+const CameraServers kServers = GridType<kInfo, kControls>::Servers();
 
 } // namespace TwelveUpCam
