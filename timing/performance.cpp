@@ -16,10 +16,11 @@ namespace PerformanceCam {
 
 using namespace lentara;
 
-HostServices services;
-void *gInstance = nullptr;
 unsigned char bPerformancecamActive = 0;
 const SoleInstance kOnePerformance = {&bPerformancecamActive, "Only one Performance Camera allowed in a scene", false};
+
+HostServices services;
+void *gInstance = nullptr;
 const char kPerformanceVersion[] = "v0.8 Dec  2 2010";
 
 // ---- parameter panel -------------------------------------------------------

@@ -13,14 +13,14 @@ namespace MultiCam {
 
 using namespace lentara;
 
-constexpr GridTypeInfo kInfo = {"VantorMultiCam", "VantorMultiCam Dec 11 2010 10:02:21", kLayout, ID_LOGO, ID_VERSION,
-                                 ID_LEFT};
-
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     TileChoice(ID_LEFT, "Cam 1 (Left Side of Frame)", "Left Camera"),
     TileChoice(ID_RIGHT, "Cam 2 (Right Side of Frame)", "Right Camera"),
 };
+
+constexpr GridTypeInfo kInfo = {"VantorMultiCam", "VantorMultiCam Dec 11 2010 10:02:21", kLayout, ID_LOGO, ID_VERSION,
+                                 ID_LEFT};
 
 const CameraServers kServers = GridType<kInfo, kControls>::Servers();
 
