@@ -359,7 +359,11 @@ bool MemoryLoadState::takeBE(int size, std::uint64_t &out) {
     return true;
 }
 
-template <typename T> int MemoryLoadState::readSigned(T *out, int n, int size) {
+// Up to n integers: in ASCII the words of one line, each read by parse
+// (false ends the run); in binary big-endian fields of `size` bytes, each
+// turned into a value by fromBits.
+template <typename T, typename Parse, typename FromBits>
+int MemoryLoadState::readIntegers(T *out, int n, int size, Parse parse, FromBits fromBits) {
     if (!out || n <= 0) return 0;
     if (state_.ioMode == LWIO_ASCII) {
         std::string text;
@@ -368,9 +372,8 @@ template <typename T> int MemoryLoadState::readSigned(T *out, int n, int size) {
         int got = 0;
         for (const auto &w : words) {
             if (got >= n) break;
-            long long v;
-            if (!parseSigned(w, std::numeric_limits<T>::min(), std::numeric_limits<T>::max(), v)) break;
-            out[got++] = static_cast<T>(v);
+            if (!parse(w, out[got])) break;
+            ++got;
         }
         return got;
     }
@@ -378,35 +381,33 @@ template <typename T> int MemoryLoadState::readSigned(T *out, int n, int size) {
     for (; got < n; ++got) {
         std::uint64_t bits;
         if (!takeBE(size, bits)) break;
-        // Sign-extend from the stored width.
-        std::int64_t v = static_cast<std::int64_t>(bits << (64 - 8 * size)) >> (64 - 8 * size);
-        out[got] = static_cast<T>(v);
+        out[got] = fromBits(bits);
     }
     return got;
 }
 
+template <typename T> int MemoryLoadState::readSigned(T *out, int n, int size) {
+    auto parse = [](const std::string &w, T &to) {
+        long long v;
+        if (!parseSigned(w, std::numeric_limits<T>::min(), std::numeric_limits<T>::max(), v)) return false;
+        to = static_cast<T>(v);
+        return true;
+    };
+    // Sign-extend from the stored width.
+    auto fromBits = [size](std::uint64_t bits) {
+        return static_cast<T>(static_cast<std::int64_t>(bits << (64 - 8 * size)) >> (64 - 8 * size));
+    };
+    return readIntegers(out, n, size, parse, fromBits);
+}
+
 template <typename T> int MemoryLoadState::readUnsigned(T *out, int n, int size) {
-    if (!out || n <= 0) return 0;
-    if (state_.ioMode == LWIO_ASCII) {
-        std::string text;
-        if (!nextLine(text)) return 0;
-        auto words = splitWords(text);
-        int got = 0;
-        for (const auto &w : words) {
-            if (got >= n) break;
-            unsigned long long v;
-            if (!parseHex(w, std::numeric_limits<T>::max(), v)) break;
-            out[got++] = static_cast<T>(v);
-        }
-        return got;
-    }
-    int got = 0;
-    for (; got < n; ++got) {
-        std::uint64_t bits;
-        if (!takeBE(size, bits)) break;
-        out[got] = static_cast<T>(bits);
-    }
-    return got;
+    auto parse = [](const std::string &w, T &to) {
+        unsigned long long v;
+        if (!parseHex(w, std::numeric_limits<T>::max(), v)) return false;
+        to = static_cast<T>(v);
+        return true;
+    };
+    return readIntegers(out, n, size, parse, [](std::uint64_t bits) { return static_cast<T>(bits); });
 }
 
 int MemoryLoadState::read(void *d, char *buf, int len) {
