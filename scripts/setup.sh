@@ -4,10 +4,9 @@
 set -eu
 PKGS="build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
 libopenimageio-dev openimageio-tools libtbb-dev libfreetype-dev fonts-dejavu-core nlohmann-json3-dev libcli11-dev"
-missing=""
-for p in $PKGS; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
+. "$(dirname "$0")/packages.sh"
+# shellcheck disable=SC2086
+missing=$(missing_packages $PKGS)
 if [ -n "$missing" ]; then
   echo "setup: installing$missing"
   export DEBIAN_FRONTEND=noninteractive

@@ -51,10 +51,9 @@ run() {  # run <description> <command...>: a failing step ends the check
 # ---- tools -----------------------------------------------------------------
 PKGS="cmake ninja-build g++ clang binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64"
-missing=""
-for p in $PKGS; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
+. scripts/packages.sh
+# shellcheck disable=SC2086
+missing=$(missing_packages $PKGS)
 if [ -n "$missing" ]; then
   log "installing$missing"
   export DEBIAN_FRONTEND=noninteractive
