@@ -359,11 +359,11 @@ bool MemoryLoadState::takeBE(int size, std::uint64_t &out) {
     return true;
 }
 
-// Up to n integers: in ASCII the words of one line, each read by parse
+// Up to n values: in ASCII the words of one line, each read by parse
 // (false ends the run); in binary big-endian fields of `size` bytes, each
 // turned into a value by fromBits.
 template <typename T, typename Parse, typename FromBits>
-int MemoryLoadState::readIntegers(T *out, int n, int size, Parse parse, FromBits fromBits) {
+int MemoryLoadState::readValues(T *out, int n, int size, Parse parse, FromBits fromBits) {
     if (!out || n <= 0) return 0;
     if (state_.ioMode == LWIO_ASCII) {
         std::string text;
@@ -397,7 +397,7 @@ template <typename T> int MemoryLoadState::readSigned(T *out, int n, int size) {
     auto fromBits = [size](std::uint64_t bits) {
         return static_cast<T>(static_cast<std::int64_t>(bits << (64 - 8 * size)) >> (64 - 8 * size));
     };
-    return readIntegers(out, n, size, parse, fromBits);
+    return readValues(out, n, size, parse, fromBits);
 }
 
 template <typename T> int MemoryLoadState::readUnsigned(T *out, int n, int size) {
@@ -407,7 +407,7 @@ template <typename T> int MemoryLoadState::readUnsigned(T *out, int n, int size)
         to = static_cast<T>(v);
         return true;
     };
-    return readIntegers(out, n, size, parse, [](std::uint64_t bits) { return static_cast<T>(bits); });
+    return readValues(out, n, size, parse, [](std::uint64_t bits) { return static_cast<T>(bits); });
 }
 
 int MemoryLoadState::read(void *d, char *buf, int len) {
@@ -442,51 +442,30 @@ int MemoryLoadState::readU1(void *d, unsigned char *v, int n) { return loader(d)
 int MemoryLoadState::readU2(void *d, unsigned short *v, int n) { return loader(d)->readUnsigned(v, n, 2); }
 int MemoryLoadState::readU4(void *d, unsigned int *v, int n) { return loader(d)->readUnsigned(v, n, 4); }
 
+// Words as reals; binary fields hold the IEEE bits.
 int MemoryLoadState::readFP(void *d, float *v, int n) {
-    auto *s = loader(d);
-    if (!v || n <= 0) return 0;
-    if (s->state_.ioMode == LWIO_ASCII) {
-        std::string text;
-        if (!s->nextLine(text)) return 0;
-        int got = 0;
-        for (const auto &w : splitWords(text)) {
-            double x;
-            if (got >= n || !parseReal(w, x)) break;
-            v[got++] = static_cast<float>(x);
-        }
-        return got;
-    }
-    int got = 0;
-    for (; got < n; ++got) {
-        std::uint64_t bits;
-        if (!s->takeBE(4, bits)) break;
-        std::uint32_t b32 = static_cast<std::uint32_t>(bits);
-        std::memcpy(&v[got], &b32, 4);
-    }
-    return got;
+    auto parse = [](const std::string &w, float &to) {
+        double x;
+        if (!parseReal(w, x)) return false;
+        to = static_cast<float>(x);
+        return true;
+    };
+    auto fromBits = [](std::uint64_t bits) {
+        const std::uint32_t b32 = static_cast<std::uint32_t>(bits);
+        float f;
+        std::memcpy(&f, &b32, 4);
+        return f;
+    };
+    return loader(d)->readValues(v, n, 4, parse, fromBits);
 }
 
 int MemoryLoadState::readDP(void *d, double *v, int n) {
-    auto *s = loader(d);
-    if (!v || n <= 0) return 0;
-    if (s->state_.ioMode == LWIO_ASCII) {
-        std::string text;
-        if (!s->nextLine(text)) return 0;
-        int got = 0;
-        for (const auto &w : splitWords(text)) {
-            double x;
-            if (got >= n || !parseReal(w, x)) break;
-            v[got++] = x;
-        }
-        return got;
-    }
-    int got = 0;
-    for (; got < n; ++got) {
-        std::uint64_t bits;
-        if (!s->takeBE(8, bits)) break;
-        std::memcpy(&v[got], &bits, 8);
-    }
-    return got;
+    auto fromBits = [](std::uint64_t bits) {
+        double x;
+        std::memcpy(&x, &bits, 8);
+        return x;
+    };
+    return loader(d)->readValues(v, n, 8, [](const std::string &w, double &to) { return parseReal(w, to); }, fromBits);
 }
 
 int MemoryLoadState::readStr(void *d, char *buf, int max) {

@@ -99,7 +99,7 @@ private:
     bool peekLine(std::string &out) const;  // text mode, does not consume
     bool takeBE(int size, std::uint64_t &out);
     template <typename T, typename Parse, typename FromBits>
-    int readIntegers(T *out, int n, int size, Parse parse, FromBits fromBits);
+    int readValues(T *out, int n, int size, Parse parse, FromBits fromBits);
     template <typename T> int readSigned(T *out, int n, int size);
     template <typename T> int readUnsigned(T *out, int n, int size);
 
