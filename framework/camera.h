@@ -172,7 +172,7 @@ public:
 // point alone: Direction gives it in camera space from the camera's values,
 // the film point and the film size; the ray starts at the camera's position
 // (see TraceDirection).
-//   using CameraPlugin = DirectionCamera<kDesc, Direction>;
+//   const CameraServers kServers = ServersOf<DirectionCamera<kDesc, Direction>>();
 template <const CameraTypeDesc &D, Vec3 (*Direction)(const CameraBase &, double fpx, double fpy, double W, double H)>
 class DirectionCamera final : public DescribedCamera<D> {
 public:

@@ -19,6 +19,13 @@ thread_local SinCosMemo tElevation LENTARA_FAST_TLS;
 
 enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians };
 
+// The direction in camera space of the film point on a W x H film.
+Vec3 Direction(const CameraBase &cam, double fpx, double fpy, double W, double H) {
+    const PanoramaParams p = {cam.value[HorizontalFOVradians], cam.value[MaxVerticalFOVradians],
+                              cam.value[MinVerticalFOVradians]};
+    return CameraDirection(p, fpx, fpy, W, H, tElevation);
+}
+
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0}, {"HorizontalFOVradians", 6.283185307179586}, {"MaxVerticalFOVradians", 0.7853981633974483},
     {"MinVerticalFOVradians", -0.7853981633974483}
@@ -41,19 +48,10 @@ auto InterfaceHint = PanelHints(
     HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_HFOV, ID_ZOOM, ID_VFOV_MIN),
     HintRun(XPTAG_SENS, 1, ID_VFOV_MAX, ID_VFOV_MIN, ID_HFOV, ID_VFOV_MAX, ID_VFOV_MIN));
 
-// The direction in camera space of the film point on a W x H film.
-Vec3 Direction(const CameraBase &cam, double fpx, double fpy, double W, double H) {
-    const PanoramaParams p = {cam.value[HorizontalFOVradians], cam.value[MaxVerticalFOVradians],
-                              cam.value[MinVerticalFOVradians]};
-    return CameraDirection(p, fpx, fpy, W, H, tElevation);
-}
-
 const CameraTypeDesc kDesc =
     CameraType("VantorPanoramicCam", "VantorPanoramicCam Dec 11 2010 10:02:20", services, gInstance, kNeedsVParm)
         .Tables(kParams, kBlock, ZoomFactor).Panel<kControls>(InterfaceHint);
 
-using CameraPlugin = DirectionCamera<kDesc, Direction>;
-
-const CameraServers kServers = ServersOf<CameraPlugin>();
+const CameraServers kServers = ServersOf<DirectionCamera<kDesc, Direction>>();
 
 } // namespace PanoramicCam

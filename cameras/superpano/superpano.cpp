@@ -30,6 +30,14 @@ enum Param {
     VShift,
 };
 
+// The direction in camera space of the film point on a W x H film.
+Vec3 Direction(const CameraBase &cam, double fpx, double fpy, double W, double H) {
+    const SuperPanoParams p = {cam.value[HorizontalFOVradians], cam.value[MaxVerticalFOVradians],
+                               cam.value[MinVerticalFOVradians], cam.value[HScalePos], cam.value[VScalePos],
+                               cam.value[HScaleNeg], cam.value[VScaleNeg], cam.value[HShift], cam.value[VShift]};
+    return CameraDirection(p, fpx, fpy, W, H, tElevation);
+}
+
 constexpr ParamDesc kParams[] = {
     {"ZoomFactor", 0.0}, {"HorizontalFOVradians", 6.283185307179586}, {"MaxVerticalFOVradians", 0.7853981633974483},
     {"MinVerticalFOVradians", -0.7853981633974483}, {"HScalePos", 1.0}, {"VScalePos", 1.0}, {"HScaleNeg", 1.0},
@@ -68,20 +76,10 @@ auto InterfaceHint = PanelHints(
     HintRun(XPTAG_MAX, 5, ID_HSCALE_NEG, ID_VSCALE_NEG),
     HintRun(XPTAG_MIN, -5, ID_HSCALE_NEG, ID_VSCALE_NEG));
 
-// The direction in camera space of the film point on a W x H film.
-Vec3 Direction(const CameraBase &cam, double fpx, double fpy, double W, double H) {
-    const SuperPanoParams p = {cam.value[HorizontalFOVradians], cam.value[MaxVerticalFOVradians],
-                               cam.value[MinVerticalFOVradians], cam.value[HScalePos], cam.value[VScalePos],
-                               cam.value[HScaleNeg], cam.value[VScaleNeg], cam.value[HShift], cam.value[VShift]};
-    return CameraDirection(p, fpx, fpy, W, H, tElevation);
-}
-
 const CameraTypeDesc kDesc =
     CameraType("VantorAdvPanCam", "VantorAdvPanCam Dec 11 2010 10:02:20", services, gInstance, kNeedsVParm)
         .Tables(kParams, kBlock, ZoomFactor).Panel<kControls>(InterfaceHint);
 
-using CameraPlugin = DirectionCamera<kDesc, Direction>;
-
-const CameraServers kServers = ServersOf<CameraPlugin>();
+const CameraServers kServers = ServersOf<DirectionCamera<kDesc, Direction>>();
 
 } // namespace AdvPanCam
