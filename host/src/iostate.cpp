@@ -212,40 +212,40 @@ void MemorySaveState::writeU4(void *d, const unsigned int *v, int n) {
     writeInts(s, s->state_.ioMode, v, n, 4, false, &MemorySaveState::line, &MemorySaveState::bytesBE);
 }
 
-void MemorySaveState::writeFP(void *d, const float *v, int n) {
-    auto *s = saver(d);
-    if (s->state_.ioMode == LWIO_ASCII) {
+namespace {
+
+// Reals: in ASCII one line of "%.17g" words, in binary the IEEE bits
+// big-endian (Bits: the unsigned integer of the real's width).
+template <typename Bits, typename Real>
+void writeReals(MemorySaveState *s, int ioMode, const Real *v, int n,
+                void (MemorySaveState::*line)(const std::string &),
+                void (MemorySaveState::*bytesBE)(std::uint64_t, int)) {
+    if (ioMode == LWIO_ASCII) {
         std::string text;
         for (int i = 0; v && i < n; ++i) {
             if (i) text += ' ';
             text += fmt("%.17g", static_cast<double>(v[i]));
         }
-        s->line(text);
+        (s->*line)(text);
         return;
     }
     for (int i = 0; v && i < n; ++i) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &v[i], 4);
-        s->bytesBE(bits, 4);
+        Bits bits;
+        std::memcpy(&bits, &v[i], sizeof bits);
+        (s->*bytesBE)(bits, static_cast<int>(sizeof bits));
     }
+}
+
+} // namespace
+
+void MemorySaveState::writeFP(void *d, const float *v, int n) {
+    auto *s = saver(d);
+    writeReals<std::uint32_t>(s, s->state_.ioMode, v, n, &MemorySaveState::line, &MemorySaveState::bytesBE);
 }
 
 void MemorySaveState::writeDP(void *d, const double *v, int n) {
     auto *s = saver(d);
-    if (s->state_.ioMode == LWIO_ASCII) {
-        std::string text;
-        for (int i = 0; v && i < n; ++i) {
-            if (i) text += ' ';
-            text += fmt("%.17g", v[i]);
-        }
-        s->line(text);
-        return;
-    }
-    for (int i = 0; v && i < n; ++i) {
-        std::uint64_t bits;
-        std::memcpy(&bits, &v[i], 8);
-        s->bytesBE(bits, 8);
-    }
+    writeReals<std::uint64_t>(s, s->state_.ioMode, v, n, &MemorySaveState::line, &MemorySaveState::bytesBE);
 }
 
 void MemorySaveState::writeStr(void *d, const char *str) {
