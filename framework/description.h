@@ -77,6 +77,17 @@ constexpr ControlDesc SettingControl(unsigned int id, const char *label, const c
                                      const char *dataLabel = nullptr) {
     return {id, label, controlClass, "integer", dataLabel, {Binding::kSetting, setting}};
 }
+// The usual kinds of setting control: a checkbox and a popup choice.
+constexpr ControlDesc BooleanControl(unsigned int id, const char *label, int setting) {
+    return SettingControl(id, label, "iBoolean", setting);
+}
+constexpr ControlDesc PopupControl(unsigned int id, const char *label, int setting) {
+    return SettingControl(id, label, "iPopChoice", setting);
+}
+// The zoom factor's control as the host's own camera panel shows it.
+constexpr ControlDesc ZoomControl(unsigned int id, int param) {
+    return EnvelopeControl(id, "ZoomFactor", "zoomfactor-env", param);
+}
 constexpr ControlDesc OwnControl(unsigned int id, const char *label, const char *controlClass, const char *dataType,
                                  const char *dataLabel = nullptr) {
     return {id, label, controlClass, dataType, dataLabel, {Binding::kOwn, 0}};

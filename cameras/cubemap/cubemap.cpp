@@ -25,8 +25,8 @@ constexpr BlockItem kBlock[] = {BlockEnvelope(FaceOverlap), BlockSetting(LayoutS
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     EnvelopeControl(ID_OVERLAP, "Face Overlap", "angle-env", FaceOverlap),
-    SettingControl(ID_LAYOUT, "Layout", "iPopChoice", LayoutSetting),
-    SettingControl(ID_ORDER, "Face Order", "iPopChoice", FaceOrderSetting),
+    PopupControl(ID_LAYOUT, "Layout", LayoutSetting),
+    PopupControl(ID_ORDER, "Face Order", FaceOrderSetting),
 };
 
 // UTF-8: the multiplication sign and the minus sign.

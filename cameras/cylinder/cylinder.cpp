@@ -30,7 +30,7 @@ constexpr BlockItem kBlock[] = {
 
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
-    SettingControl(ID_SIZE, "Size", "iPopChoice", SizeMode),
+    PopupControl(ID_SIZE, "Size", SizeMode),
     EnvelopeControl(ID_LENGTH, "", "distance-env", HorizontalFOVradians),
     EnvelopeControl(ID_ANGLE_MAX, "Maximum FOV Angle", "angle-env", MaxVerticalFOVradians, "Upper FOV Angle"),
     EnvelopeControl(ID_ANGLE_MIN, "Minimum FOV Angle", "angle-env", MinVerticalFOVradians, "Lower FOV Angle"),

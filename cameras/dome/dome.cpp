@@ -28,8 +28,8 @@ constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     EnvelopeControl(ID_FOV, "Field of View", "angle-env", FieldOfView),
     EnvelopeControl(ID_TILT, "Dome Tilt", "angle-env", DomeTilt),
-    SettingControl(ID_LENS, "Lens", "iPopChoice", LensSetting),
-    SettingControl(ID_FIT, "Fit", "iPopChoice", FitSetting),
+    PopupControl(ID_LENS, "Lens", LensSetting),
+    PopupControl(ID_FIT, "Fit", FitSetting),
 };
 
 const char *const kLensNames[] = {"Equidistant", "Equisolid", "Stereographic", "Orthographic"};

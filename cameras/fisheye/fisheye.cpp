@@ -31,12 +31,12 @@ constexpr BlockItem kBlock[] = {
 // The grid type is chosen by a popup the panel has no control for.
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
-    EnvelopeControl(ID_ZOOM, "ZoomFactor", "zoomfactor-env", ZoomFactor),
+    ZoomControl(ID_ZOOM, ZoomFactor),
     EnvelopeControl(ID_POWER, "Distortion Power", "float-env", FisheyePower),
-    SettingControl(ID_AUTOSCALE, "Auto Distortion Scale", "iBoolean", autoDistortionScale),
+    BooleanControl(ID_AUTOSCALE, "Auto Distortion Scale", autoDistortionScale),
     EnvelopeControl(ID_SCALE, "Distortion Scale", "float-env", FisheyeScale),
-    SettingControl(ID_PARALLEL, "Parallel Film Normals", "iBoolean", parallelFilmNormals),
-    SettingControl(ID_PREVIEW, "Preview in Camera View", "iBoolean", previewInCameraView),
+    BooleanControl(ID_PARALLEL, "Parallel Film Normals", parallelFilmNormals),
+    BooleanControl(ID_PREVIEW, "Preview in Camera View", previewInCameraView),
     SettingAlias(ID_GRIDTYPE, gridType),
 };
 

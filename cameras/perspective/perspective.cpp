@@ -42,7 +42,7 @@ constexpr BlockItem kBlock[] = {BlockEnvelope(SizeAxis), BlockSetting(sizeAxisCh
 
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
-    EnvelopeControl(ID_ZOOM, "ZoomFactor", "zoomfactor-env", ZoomFactor),
+    ZoomControl(ID_ZOOM, ZoomFactor),
 };
 
 auto InterfaceHint = PanelHints(

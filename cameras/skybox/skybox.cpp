@@ -27,7 +27,7 @@ constexpr BlockItem kBlock[] = {BlockSetting(skyboxType)};
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     Thumbnail(ID_DIAGRAM),
-    SettingControl(ID_TYPE, "Skybox Type", "iPopChoice", skyboxType),
+    PopupControl(ID_TYPE, "Skybox Type", skyboxType),
 };
 
 const char *const kTypeNames[] = {"Unfolded to Cross Shape", "Unfolded to Alternate Shape"};

@@ -39,7 +39,7 @@ constexpr BlockItem kBlock[] = {
 
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
-    SettingControl(ID_LAYOUT, "Layout", "iPopChoice", Layout),
+    PopupControl(ID_LAYOUT, "Layout", Layout),
     EnvelopeControl(ID_HFOV, "Horizontal FOV", "angle-env", HorizontalFOVradians),
     EnvelopeControl(ID_VFOV, "Vertical FOV", "angle-env", VerticalFOVradians),
     EnvelopeControl(ID_EYE_SEPARATION, "Eye Separation", "distance-env", EyeSeparation),

@@ -39,11 +39,11 @@ constexpr BlockItem kBlock[] = {
 // The horizontal scale and shift have ids but no controls.
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
-    EnvelopeControl(ID_ZOOM, "ZoomFactor", "zoomfactor-env", ZoomFactor),
+    ZoomControl(ID_ZOOM, ZoomFactor),
     EnvelopeControl(ID_EYE_SEPARATION, "Eye Separation", "distance-env", EyeSeparation),
-    SettingControl(ID_CONVERGENCE_ITEM, "Convergence Item", "iPopChoice", convergenceItemIndex),
+    PopupControl(ID_CONVERGENCE_ITEM, "Convergence Item", convergenceItemIndex),
     EnvelopeControl(ID_CONVERGENCE_LIMIT, "Convergence Limit", "distance-env", ConvergenceLimit),
-    SettingControl(ID_SHOW_PLANE, "Show Convergence Plane", "iBoolean", showConvergencePlane),
+    BooleanControl(ID_SHOW_PLANE, "Show Convergence Plane", showConvergencePlane),
     EnvelopeAlias(ID_HSCALE, HorizontalScale),
     EnvelopeAlias(ID_HSHIFT, HorizontalShiftFactor),
 };

@@ -33,8 +33,8 @@ constexpr BlockItem kBlock[] = {
 
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
-    SettingControl(ID_MODE, "Mode", "iPopChoice", Mode),
-    SettingControl(ID_LAYOUT, "Layout", "iPopChoice", Layout),
+    PopupControl(ID_MODE, "Mode", Mode),
+    PopupControl(ID_LAYOUT, "Layout", Layout),
     EnvelopeControl(ID_ZOOM, "Zoom Factor", "zoomfactor-env", ZoomFactor),
     EnvelopeControl(ID_EYE_SEPARATION, "Eye Separation", "distance-env", EyeSeparation),
     EnvelopeControl(ID_CONVERGENCE, "Convergence Distance", "distance-env", ConvergenceDistance),
