@@ -349,6 +349,19 @@ bool MemoryLoadState::nextLine(std::string &out) {
     return true;
 }
 
+void MemoryLoadState::skipBlockRest() {
+    int level = 1;
+    std::string text;
+    while (level > 0 && peekLine(text)) {
+        std::size_t e = data_.find('\n', pos_);
+        pos_ = e == std::string::npos ? data_.size() : e + 1;
+        if (text == "}")
+            --level;
+        else if (text.compare(0, 2, "{ ") == 0)
+            ++level;
+    }
+}
+
 bool MemoryLoadState::takeBE(int size, std::uint64_t &out) {
     std::size_t lim = limit();
     if (pos_ > lim || lim - pos_ < static_cast<std::size_t>(size)) return false;
@@ -523,15 +536,7 @@ LWID MemoryLoadState::findBlk(void *d, const LWBlockIdent *list) {
                 return id;
             }
             // Skip the unwanted block with everything nested in it.
-            int level = 1;
-            while (level > 0 && s->peekLine(text)) {
-                std::size_t e = s->data_.find('\n', s->pos_);
-                s->pos_ = e == std::string::npos ? s->data_.size() : e + 1;
-                if (text == "}")
-                    --level;
-                else if (text.compare(0, 2, "{ ") == 0)
-                    ++level;
-            }
+            s->skipBlockRest();
         }
         return 0;
     }
@@ -561,16 +566,7 @@ void MemoryLoadState::endBlk(void *d) {
     auto *s = loader(d);
     if (s->ends_.empty()) return;
     if (s->state_.ioMode == LWIO_ASCII) {
-        int level = 1;
-        std::string text;
-        while (level > 0 && s->peekLine(text)) {
-            std::size_t e = s->data_.find('\n', s->pos_);
-            s->pos_ = e == std::string::npos ? s->data_.size() : e + 1;
-            if (text == "}")
-                --level;
-            else if (text.compare(0, 2, "{ ") == 0)
-                ++level;
-        }
+        s->skipBlockRest();
     } else {
         std::size_t end = s->ends_.back();
         if (end > s->data_.size()) end = s->data_.size();

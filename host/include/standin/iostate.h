@@ -97,6 +97,7 @@ private:
     std::size_t limit() const;             // end of the innermost open block
     bool nextLine(std::string &out);        // text mode
     bool peekLine(std::string &out) const;  // text mode, does not consume
+    void skipBlockRest();                    // text mode: past the "}" that closes the current block
     bool takeBE(int size, std::uint64_t &out);
     template <typename T, typename Parse, typename FromBits>
     int readValues(T *out, int n, int size, Parse parse, FromBits fromBits);
