@@ -107,7 +107,7 @@ big_time = min(run(lentara_cmd(pano8k, "big.exr", "skybox", "4096x3072", 2)) for
 best = {k: min(v) for k, v in times.items()}
 median = {k: statistics.median(v) for k, v in times.items()}
 ffv = subprocess.run(["ffmpeg", "-version"], capture_output=True, text=True).stdout.split()[2]
-cpu = next(l.split(":", 1)[1].strip() for l in open("/proc/cpuinfo") if l.startswith("model name"))
+model = next(l.split(":", 1)[1].strip() for l in open("/proc/cpuinfo") if l.startswith("model name"))
 
 lines = []
 w = lines.append
@@ -116,7 +116,7 @@ w("")
 w(f"`lentara reproject` beside ffmpeg's `v360` filter (ffmpeg {ffv}, Debian), both reading the same synthetic")
 w("4096 x 2048 half-float OpenEXR panorama (`bench/make_panorama`) and writing half-float OpenEXR (ZIP), one")
 w("sample per pixel. Wall time of the whole command, start-up and file reading and writing included, best of")
-w(f"{reps} runs (median in brackets); runs of both tools interleaved in random order on {cpu}, {os.cpu_count()} cores,")
+w(f"{reps} runs (median in brackets); runs of both tools interleaved in random order on {model}, {os.cpu_count()} cores,")
 w(f"shared with other jobs: load average {' '.join(load_before)} before, {' '.join(load_after)} after.")
 w("")
 w("- *skybox*: lentara's VantorSkyboxCam cross at 2048 x 1536 (six 512 x 512 faces and six empty cells);")

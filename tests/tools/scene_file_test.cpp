@@ -2,6 +2,10 @@
 // writing and reading again changes nothing.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "tools/scene_file.h"
@@ -148,6 +152,21 @@ TEST(SceneFile, BadValuesNameTheKeyAndTheReason) {
 
 TEST(SceneFile, MissingFileIsAnInputError) {
     EXPECT_THROW(LoadScene("/nonexistent/scene.json"), InputError);
+}
+
+TEST(SceneFile, EnvironmentImageLiesBesideTheSceneFile) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("lentara-env-scene-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "s.json") << R"({"environment": {"file": "sky.exr", "rotation": [90, 0, 0], "intensity": 2},
+                                         "items": [{"name": "C", "kind": "camera"}]})";
+    const SceneDesc s = LoadScene((dir / "s.json").string());
+    EXPECT_EQ(s.environment.file, (dir / "sky.exr").string());
+    EXPECT_EQ(s.environment.rotation[0], 90.0);
+    EXPECT_EQ(s.environment.intensity, 2.0);
+    EXPECT_NE(ErrorOf(R"({"environment": {"intensity": -1}, "items": [{"name": "C", "kind": "camera"}]})")
+                  .find("environment.intensity: must be 0 or more"),
+              std::string::npos);
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace
