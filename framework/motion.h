@@ -180,6 +180,10 @@ inline thread_local FractionCache<Pose> tPoseCache LENTARA_FAST_TLS;
 inline thread_local FractionCache<char> tPoseLastMiss LENTARA_FAST_TLS;
 } // namespace detail
 
+// The panoramic types' elevation: scanlines repeat it ray after ray (it
+// follows film y alone).
+inline thread_local SinCosMemo tPanoramaElevation LENTARA_FAST_TLS;
+
 // The frame pose for one exposure fraction. Evaluate runs on many host
 // threads at once, so the cache of the last fraction is kept per thread and
 // nothing in the instance is written; without samples the access record

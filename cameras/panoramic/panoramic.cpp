@@ -12,18 +12,13 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-namespace {
-// Scanlines repeat the elevation ray after ray (it follows film y alone).
-thread_local SinCosMemo tElevation LENTARA_FAST_TLS;
-} // namespace
-
 enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians };
 
 // The direction in camera space of the film point on a W x H film.
 Vec3 Direction(const CameraBase &cam, double fpx, double fpy, double W, double H) {
     const PanoramaParams p = {cam.value[HorizontalFOVradians], cam.value[MaxVerticalFOVradians],
                               cam.value[MinVerticalFOVradians]};
-    return CameraDirection(p, fpx, fpy, W, H, tElevation);
+    return CameraDirection(p, fpx, fpy, W, H, tPanoramaElevation);
 }
 
 constexpr ParamDesc kParams[] = {

@@ -12,11 +12,6 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-namespace {
-// Scanlines repeat the elevation ray after ray (it follows film y alone).
-thread_local SinCosMemo tElevation LENTARA_FAST_TLS;
-} // namespace
-
 enum Param {
     ZoomFactor,
     HorizontalFOVradians,
@@ -35,7 +30,7 @@ Vec3 Direction(const CameraBase &cam, double fpx, double fpy, double W, double H
     const SuperPanoParams p = {cam.value[HorizontalFOVradians], cam.value[MaxVerticalFOVradians],
                                cam.value[MinVerticalFOVradians], cam.value[HScalePos], cam.value[VScalePos],
                                cam.value[HScaleNeg], cam.value[VScaleNeg], cam.value[HShift], cam.value[VShift]};
-    return CameraDirection(p, fpx, fpy, W, H, tElevation);
+    return CameraDirection(p, fpx, fpy, W, H, tPanoramaElevation);
 }
 
 constexpr ParamDesc kParams[] = {
