@@ -98,22 +98,10 @@ bool parseReal(const std::string &w, double &out) {
 // ---------------------------------------------------------------- saving
 
 MemorySaveState::MemorySaveState(int ioMode) {
-    state_.ioMode = ioMode == LWIO_BINARY ? LWIO_BINARY : LWIO_ASCII;
-    state_.writeData = this;
-    state_.write = write;
-    state_.writeI1 = writeI1;
-    state_.writeI2 = writeI2;
-    state_.writeI4 = writeI4;
-    state_.writeU1 = writeU1;
-    state_.writeU2 = writeU2;
-    state_.writeU4 = writeU4;
-    state_.writeFP = writeFP;
-    state_.writeStr = writeStr;
-    state_.writeID = writeID;
-    state_.beginBlk = beginBlk;
-    state_.endBlk = endBlk;
-    state_.depth = depthFn;
-    state_.writeDP = writeDP;
+    // In the record's field order.
+    state_ = LWSaveState{ioMode == LWIO_BINARY ? LWIO_BINARY : LWIO_ASCII,
+                         this, write, writeI1, writeI2, writeI4, writeU1, writeU2, writeU4, writeFP, writeStr,
+                         writeID, beginBlk, endBlk, depthFn, writeDP};
 }
 
 void MemorySaveState::clear() {
@@ -306,22 +294,10 @@ MemoryLoadState::MemoryLoadState(const std::string &bytes, int ioMode) : data_(b
 MemoryLoadState::MemoryLoadState(const MemorySaveState &saved) : data_(saved.bytes()) { init(saved.ioMode()); }
 
 void MemoryLoadState::init(int ioMode) {
-    state_.ioMode = ioMode == LWIO_BINARY ? LWIO_BINARY : LWIO_ASCII;
-    state_.readData = this;
-    state_.read = read;
-    state_.readI1 = readI1;
-    state_.readI2 = readI2;
-    state_.readI4 = readI4;
-    state_.readU1 = readU1;
-    state_.readU2 = readU2;
-    state_.readU4 = readU4;
-    state_.readFP = readFP;
-    state_.readStr = readStr;
-    state_.readID = readID;
-    state_.findBlk = findBlk;
-    state_.endBlk = endBlk;
-    state_.depth = depthFn;
-    state_.readDP = readDP;
+    // In the record's field order.
+    state_ = LWLoadState{ioMode == LWIO_BINARY ? LWIO_BINARY : LWIO_ASCII,
+                         this, read, readI1, readI2, readI4, readU1, readU2, readU4, readFP, readStr, readID,
+                         findBlk, endBlk, depthFn, readDP};
 }
 
 static MemoryLoadState *loader(void *d) { return static_cast<MemoryLoadState *>(d); }
