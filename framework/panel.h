@@ -66,6 +66,13 @@ const char *PopupName(void *, int index) {
     return (index >= 0 && index < N) ? Names[index] : "";
 }
 
+// The hint words (XPTAG_POPFUNCS) of a popup with a fixed list of names.
+template <const char *const *Names, int N>
+std::array<LWXPanelHint, 4> PopupHints(unsigned int id) {
+    return {{HintWordU(XPTAG_POPFUNCS), HintWordU(id), HintFunc(&PopupCount<Names, N>),
+             HintFunc(&PopupName<Names, N>)}};
+}
+
 // Builds the view panel: records the instance in gInstance, creates the panel
 // from the control table, applies the hints, describes the data with the
 // given callbacks and binds the instance. Null when the host has no panel.

@@ -39,10 +39,9 @@ int kOrderEnable[kLayoutCount] = {0, 0, 1, 1, 1};
 char kOrderMessage[] = "Face order applies to the strips and the blocks.";
 
 auto InterfaceHint = PanelHints(
-    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), LENTARA_LOGO_HINTS(ID_LOGO, &services), HintWordU(XPTAG_POPFUNCS),
-        HintWordU(ID_LAYOUT), HintFunc(&PopupCount<kLayoutNames, kLayoutCount>),
-        HintFunc(&PopupName<kLayoutNames, kLayoutCount>), HintWordU(XPTAG_POPFUNCS), HintWordU(ID_ORDER),
-        HintFunc(&PopupCount<kOrderNames, kFaceOrderCount>), HintFunc(&PopupName<kOrderNames, kFaceOrderCount>)),
+    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), LENTARA_LOGO_HINTS(ID_LOGO, &services)),
+    PopupHints<kLayoutNames, kLayoutCount>(ID_LAYOUT),
+    PopupHints<kOrderNames, kFaceOrderCount>(ID_ORDER),
     HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_OVERLAP),
     HintRun(XPTAG_SENS, 1, ID_OVERLAP),
     HintWords(HintWordU(XPTAG_ENABLE), HintWordU(ID_LAYOUT), kOrderMessage, HintWord(0), kOrderEnable,

@@ -36,10 +36,9 @@ const char *const kLensNames[] = {"Equidistant", "Equisolid", "Stereographic", "
 const char *const kFitNames[] = {"Circle in frame height", "Circle in frame width", "Circle through frame corners"};
 
 auto InterfaceHint = PanelHints(
-    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), LENTARA_LOGO_HINTS(ID_LOGO, &services), HintWordU(XPTAG_POPFUNCS),
-        HintWordU(ID_LENS), HintFunc(&PopupCount<kLensNames, kLensCount>),
-        HintFunc(&PopupName<kLensNames, kLensCount>), HintWordU(XPTAG_POPFUNCS), HintWordU(ID_FIT),
-        HintFunc(&PopupCount<kFitNames, kFitCount>), HintFunc(&PopupName<kFitNames, kFitCount>)),
+    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), LENTARA_LOGO_HINTS(ID_LOGO, &services)),
+    PopupHints<kLensNames, kLensCount>(ID_LENS),
+    PopupHints<kFitNames, kFitCount>(ID_FIT),
     HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_TILT),
     HintRun(XPTAG_SENS, 1, ID_FOV, ID_TILT));
 

@@ -56,9 +56,9 @@ const EyeLayout kLayouts[kLayoutCount] = {EyeLayout::OverUnder, EyeLayout::SideB
                                           EyeLayout::RightOnly};
 
 auto InterfaceHint = PanelHints(
-    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT),
-        HintFunc(&PopupCount<kLayoutNames, kLayoutCount>), HintFunc(&PopupName<kLayoutNames, kLayoutCount>),
-        LENTARA_LOGO_HINTS(ID_LOGO, &services)),
+    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1)),
+    PopupHints<kLayoutNames, kLayoutCount>(ID_LAYOUT),
+    HintWords(LENTARA_LOGO_HINTS(ID_LOGO, &services)),
     HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_LAYOUT, ID_VFOV));
 
 const CameraTypeDesc kDesc =

@@ -50,10 +50,10 @@ const EyeLayout kLayouts[kLayoutCount] = {EyeLayout::SideBySide, EyeLayout::Over
                                           EyeLayout::RightOnly};
 
 auto InterfaceHint = PanelHints(
-    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1), HintWordU(XPTAG_POPFUNCS), HintWordU(ID_MODE),
-        HintFunc(&PopupCount<kModeNames, kModeCount>), HintFunc(&PopupName<kModeNames, kModeCount>),
-        HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LAYOUT), HintFunc(&PopupCount<kLayoutNames, kLayoutCount>),
-        HintFunc(&PopupName<kLayoutNames, kLayoutCount>), LENTARA_LOGO_HINTS(ID_LOGO, &services)),
+    HintWords(HintWordU(XPTAG_FOCUS), HintWord(-1)),
+    PopupHints<kModeNames, kModeCount>(ID_MODE),
+    PopupHints<kLayoutNames, kLayoutCount>(ID_LAYOUT),
+    HintWords(LENTARA_LOGO_HINTS(ID_LOGO, &services)),
     HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_LAYOUT));
 
 const CameraTypeDesc kDesc =
