@@ -7,6 +7,13 @@
 
 namespace lentara {
 
+// The description a lens camera type starts from: it uses the lens position
+// (C_Flags 1) and the host's envelopes.
+constexpr CameraTypeDesc LensCameraType(const char *serverName, const char *describeText, HostServices &services,
+                                        void *&gInstance) {
+    return CameraType(serverName, describeText, services, gInstance, kNeedsVParm).Flags(1);
+}
+
 // A camera described by D that reads the item's f-stop when it is made and
 // takes the lens along when copied.
 template <const CameraTypeDesc &D>

@@ -49,8 +49,7 @@ auto InterfaceHint = PanelHints(
 
 const CameraTypeDesc kDesc =
     CameraType("VantorCubemapCam", "VantorCubemapCam v2.0", services, gInstance, kNeedsVParm)
-        .Tables(kParams, kSettings, kBlock)
-        .Panel<kControls>(InterfaceHint)
+        .Tables(kParams, kSettings, kBlock).Panel<kControls>(InterfaceHint)
         .Version("v2.0");
 
 class CameraPlugin final : public DescribedCamera<kDesc, ProjectionCamera<CubemapFrame, CubemapRayVector>> {

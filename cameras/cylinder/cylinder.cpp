@@ -54,8 +54,7 @@ auto InterfaceHint = PanelHints(
 
 const CameraTypeDesc kDesc =
     CameraType("VantorCylinderCam", "VantorCylinderCam Dec 11 2010 10:02:20", services, gInstance, kNeedsVParm)
-        .Tables(kParams, kSettings, kBlock, ZoomFactor)
-        .Panel<kControls>(InterfaceHint);
+        .Tables(kParams, kSettings, kBlock, ZoomFactor).Panel<kControls>(InterfaceHint);
 
 class CameraPlugin final : public DescribedCamera<kDesc> {
 public:

@@ -43,8 +43,7 @@ auto InterfaceHint = PanelHints(
     HintRun(XPTAG_SENS, 1, ID_FOV, ID_TILT));
 
 const CameraTypeDesc kDesc = CameraType("VantorDomeCam", "VantorDomeCam v2.0", services, gInstance, kNeedsVParm)
-                                 .Tables(kParams, kSettings, kBlock)
-                                 .Panel<kControls>(InterfaceHint)
+                                 .Tables(kParams, kSettings, kBlock).Panel<kControls>(InterfaceHint)
                                  .Version("v2.0");
 
 class CameraPlugin final : public DescribedCamera<kDesc, ProjectionCamera<DomeFrame, DomeDirection>> {

@@ -61,10 +61,8 @@ auto InterfaceHint = PanelHints(
         HintWord(0)));
 
 const CameraTypeDesc kDesc =
-    CameraType("VantorFisheyeCam", "VantorFisheyeCam Dec 11 2010 10:02:19", services, gInstance, kNeedsVParm)
-        .Tables(kParams, kSettings, kBlock, ZoomFactor)
-        .Panel<kControls>(InterfaceHint)
-        .Flags(1); // uses the lens position
+    LensCameraType("VantorFisheyeCam", "VantorFisheyeCam Dec 11 2010 10:02:19", services, gInstance)
+        .Tables(kParams, kSettings, kBlock, ZoomFactor).Panel<kControls>(InterfaceHint);
 
 class CameraPlugin final : public LensCamera<kDesc> {
 public:

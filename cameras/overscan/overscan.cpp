@@ -49,8 +49,7 @@ extern LWXPanelHint InterfaceHint[];
 
 const CameraTypeDesc kDesc = CameraType("VantorOverscanCam", "VantorOverscanCam Dec 11 2010 18:08:43", services,
                                         gInstance, kNeedsVParm | kFetchCameraEval)
-                                   .Tables(kParams, kEnvelopeBlock)
-                                   .Panel<kControls>(InterfaceHint)
+                                   .Tables(kParams, kEnvelopeBlock).Panel<kControls>(InterfaceHint)
                                    .Flags(LWCAMTYPEF_SUPPORTSDOF)
                                    .OneAtATime(kOneOverscan);
 

@@ -51,8 +51,7 @@ auto InterfaceHint = PanelHints(
 
 const CameraTypeDesc kDesc =
     CameraType("VantorPerspectiveCam", "VantorPerspectiveCam Dec 11 2010 10:02:17", services, gInstance, kNeedsVParm)
-        .Tables(kParams, kSettings, kBlock, ZoomFactor)
-        .Panel<kControls>(InterfaceHint)
+        .Tables(kParams, kSettings, kBlock, ZoomFactor).Panel<kControls>(InterfaceHint)
         .Flags(LWCAMTYPEF_SUPPORTSDOF);
 
 class CameraPlugin final : public DescribedCamera<kDesc> {

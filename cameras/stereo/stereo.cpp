@@ -8,7 +8,7 @@
 
 #include "cameras/stereo/projection.h"
 #include "framework/handler.h"
-#include "framework/lens.h"
+#include "framework/lens_camera.h"
 
 namespace StereoCam {
 
@@ -70,10 +70,8 @@ auto InterfaceHint = PanelHints(
         HintWordU(ID_CONVERGENCE_LIMIT), HintWordU(ID_SHOW_PLANE), HintWord(0)));
 
 const CameraTypeDesc kDesc =
-    CameraType("VantorStereoCam", "VantorStereoCam Dec 11 2010 10:02:18", services, gInstance, kNeedsVParm)
-        .Tables(kParams, kSettings, kBlock, ZoomFactor)
-        .Panel<kControls>(InterfaceHint)
-        .Flags(1); // uses the lens position
+    LensCameraType("VantorStereoCam", "VantorStereoCam Dec 11 2010 10:02:18", services, gInstance)
+        .Tables(kParams, kSettings, kBlock, ZoomFactor).Panel<kControls>(InterfaceHint);
 
 class CameraPlugin final : public DescribedCamera<kDesc> {
 public:

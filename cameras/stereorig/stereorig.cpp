@@ -57,10 +57,8 @@ auto InterfaceHint = PanelHints(
     HintRun(XPTAG_DIVADD, 0, ID_VERSION, ID_LAYOUT));
 
 const CameraTypeDesc kDesc =
-    CameraType("VantorStereoRigCam", "VantorStereoRigCam v2.0", services, gInstance, kNeedsVParm)
-        .Tables(kParams, kSettings, kBlock, ZoomFactor)
-        .Panel<kControls>(InterfaceHint)
-        .Flags(1) // uses the lens position
+    LensCameraType("VantorStereoRigCam", "VantorStereoRigCam v2.0", services, gInstance)
+        .Tables(kParams, kSettings, kBlock, ZoomFactor).Panel<kControls>(InterfaceHint)
         .Version("v2.0");
 
 class CameraPlugin final : public LensCamera<kDesc> {
