@@ -31,6 +31,10 @@
 #include <string>
 #include <vector>
 
+#include "cameras/dual/dual.h"
+#include "cameras/fourup/fourup.h"
+#include "cameras/overscan/overscan.h"
+#include "cameras/twelveup/twelveup.h"
 #include "standin/host.h"
 
 #if defined(__has_include)
@@ -606,12 +610,13 @@ void SetUpCompositeCases() {
         c->carrier = gEnv->AddMovingCamera(std::string(label) + "Carrier");
         gComposites.push_back(std::move(c));
     };
-    add("Dual", "VantorMultiCam", {0x8006, 0x8007});
-    add("4Up", "Vantor4UpCam", {0x8006, 0x8007, 0x8008, 0x8009});
+    add("Dual", "VantorMultiCam", {MultiCam::ID_LEFT, MultiCam::ID_RIGHT});
+    add("4Up", "Vantor4UpCam",
+        {FourUpCam::ID_CAM_1_1, FourUpCam::ID_CAM_1_2, FourUpCam::ID_CAM_2_1, FourUpCam::ID_CAM_2_2});
     std::vector<unsigned int> twelve;
-    for (unsigned int i = 0; i < 12; ++i) twelve.push_back(0x8006 + i);
+    for (unsigned int i = 0; i < 12; ++i) twelve.push_back(TwelveUpCam::ID_CAM_FIRST + i);
     add("12Up", "Vantor12UpCam", twelve);
-    add("Overscan", "VantorOverscanCam", {0x8007});
+    add("Overscan", "VantorOverscanCam", {OverscanCam::ID_CAMERA});
 }
 
 void RegisterAll() {

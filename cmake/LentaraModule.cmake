@@ -6,6 +6,9 @@
 #   macOS    a <base>.plugin bundle for one architecture (default x86_64)
 #            exporting only `_mod_descrip`;
 #   other    <base>.p with a version script that keeps only `_mod_descrip`.
+# Every module gets the shared entry (module/entry.cpp: descriptor, startup,
+# shutdown, server table); the target supplies `lentara::kModule`, its list
+# of camera types.
 # Calling it twice on one target is harmless: the second call does nothing.
 set(LENTARA_MODULE_SUPPORT_DIR ${CMAKE_CURRENT_LIST_DIR})
 
@@ -17,6 +20,8 @@ function(lentara_plugin_module target base)
   endif()
   set_target_properties(${target} PROPERTIES LENTARA_PLUGIN_MODULE ON
     PREFIX "" SUFFIX ".p" CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  target_sources(${target} PRIVATE ${LENTARA_MODULE_SUPPORT_DIR}/../module/entry.cpp)
+  target_link_libraries(${target} PRIVATE lentara_framework)
 
   if(WIN32)
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)

@@ -9,16 +9,6 @@ const char kNoCameraName[] = "(none)";
 
 namespace {
 
-// The n-th (from 0) scene camera other than the carrier, or null.
-LWItemID NthOtherCamera(const LWItemInfo *ii, LWItemID carrier, int n) {
-    if (!ii || !ii->first || !ii->next || n < 0) return nullptr;
-    for (LWItemID cam = ii->first(LWI_CAMERA, nullptr); cam; cam = ii->next(cam)) {
-        if (cam == carrier) continue;
-        if (n-- == 0) return cam;
-    }
-    return nullptr;
-}
-
 const LWCameraEvaluationFuncs *Service(const HostServices &svc) { return svc.camevalfuncs; }
 
 void DestroyEvaluator(const HostServices &svc, Tile &tile) {
@@ -35,25 +25,14 @@ LWCameraEvaluatorID CreateEvaluator(const HostServices &svc, LWItemID item) {
 
 } // namespace
 
-int CameraListCount(const HostServices &svc, LWItemID carrier) {
-    const LWItemInfo *ii = svc.iteminfo;
-    if (!ii || !ii->first || !ii->next) return 1;
-    int count = 1;
-    for (LWItemID cam = ii->first(LWI_CAMERA, nullptr); cam; cam = ii->next(cam))
-        if (cam != carrier) ++count;
-    return count;
-}
+int CameraListCount(const HostServices &svc, LWItemID carrier) { return 1 + CountItems(svc, carrier); }
 
 const char *CameraListName(const HostServices &svc, LWItemID carrier, int index) {
     if (index <= 0 || !svc.iteminfo || !svc.iteminfo->name) return kNoCameraName;
-    LWItemID cam = NthOtherCamera(svc.iteminfo, carrier, index - 1);
+    LWItemID cam = getItemByIndex(svc, carrier, index - 1);
     if (!cam) return kNoCameraName;
     const char *name = svc.iteminfo->name(cam);
     return name ? name : kNoCameraName;
-}
-
-LWItemID getItemByIndex(const HostServices &svc, LWItemID carrier, int position) {
-    return NthOtherCamera(svc.iteminfo, carrier, position);
 }
 
 void PickCamera(const HostServices &svc, LWItemID carrier, Tile &tile, int value) {

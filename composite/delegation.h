@@ -10,7 +10,8 @@
 //   - the evaluator life over the host's render protocol (panel pick, render
 //     initialisation, new time, new frame, preview, clean up, destroy);
 //   - the scene block of the stored choices;
-//   - creation of a camera type of which at most one instance may exist;
+//   - (creation of a type of which at most one instance may exist is the
+//     framework's: CreateOneAtATime in framework/handler.h);
 //   - the guards that stop composite cameras showing each other from calling
 //     one another without end.
 // All functions take the namespace's own HostServices.
@@ -20,7 +21,8 @@
 #include <cstdint>
 #include <new>
 
-#include "framework/motion.h" // LENTARA_FAST_TLS
+#include "framework/handler.h" // CreateOneAtATime, DestroyOneAtATime
+#include "framework/motion.h"  // LENTARA_FAST_TLS
 #include "framework/services.h"
 #include "framework/vec.h"
 #include "module/lwhost.h"
@@ -47,21 +49,7 @@ int CameraListCount(const HostServices &svc, LWItemID carrier);
 // service; otherwise the host's name of that camera.
 const char *CameraListName(const HostServices &svc, LWItemID carrier, int index);
 // The camera at a zero-based position after "(none)" (callers pass the choice
-// minus 1), or null for a negative position or one past the end.
-LWItemID getItemByIndex(const HostServices &svc, LWItemID carrier, int position);
-
-// Popup callbacks of one namespace: the carrier is the item of the instance
-// whose panel was built last. Cam derives from CameraBase.
-template <class Cam, HostServices *Svc, void **GInstance>
-int PanelPopCount(void *) {
-    const Cam *cam = static_cast<const Cam *>(*GInstance);
-    return CameraListCount(*Svc, cam ? cam->item : nullptr);
-}
-template <class Cam, HostServices *Svc, void **GInstance>
-const char *PanelPopName(void *, int index) {
-    const Cam *cam = static_cast<const Cam *>(*GInstance);
-    return CameraListName(*Svc, cam ? cam->item : nullptr, index);
-}
+// minus 1) is getItemByIndex(svc, carrier, position) (framework/services.h).
 
 // ---- evaluator life --------------------------------------------------------
 
@@ -91,19 +79,6 @@ void CleanUpTiles(const HostServices &svc, const Tile *tiles, int count);
 
 // Destroys every evaluator and forgets it.
 void DestroyTiles(const HostServices &svc, Tile *tiles, int count);
-
-// Whether a ray a tile camera wrote can go to the host: finite, and with a
-// direction that is not zero (the host's own ray can overflow to one for film
-// points far off the film). The members are read one at a time on purpose:
-// the tile camera has just stored them one by one, and a 16-byte load across
-// two of those stores is not forwarded from them but waits for them to reach
-// the cache, which costs more than the instructions a packed test saves.
-inline bool RayIsUsable(const LWCameraRay &r) {
-    for (int i = 0; i < 3; ++i)
-        if (!std::isfinite(r.rayPos[i]) || !std::isfinite(r.rayDir[i]) || !std::isfinite(r.filmNorm[i]))
-            return false;
-    return r.rayDir[0] != 0.0 || r.rayDir[1] != 0.0 || r.rayDir[2] != 0.0;
-}
 
 // ---- cameras showing each other -------------------------------------------
 // The host runs a tile's camera item with that item's own camera type, which
@@ -173,7 +148,8 @@ inline const LWCameraEvaluationFuncs *TileServiceFor(const HostServices &svc, co
 }
 
 // What goes to the host for the service's result: a ray the tile camera wrote
-// with members that are not finite is no ray.
+// that is not usable (RayIsUsable: the host's own ray can overflow to a zero
+// direction for film points far off the film) is no ray.
 inline int TileRayResult(int result, const LWCameraRay &ray) {
     return (result != LWCAMTYPEEVAL_NO_RAY && !RayIsUsable(ray)) ? LWCAMTYPEEVAL_NO_RAY : result;
 }
@@ -202,39 +178,5 @@ inline int EvaluateTile(const HostServices &svc, const Tile &tile, double fpx, d
 // pick or render initialisation no tile has a camera.
 void SaveChoices(const LWSaveState *save, const Tile *tiles, int count);
 void LoadChoices(const HostServices &svc, const LWLoadState *load, Tile *tiles, int count);
-
-// ---- one instance at a time ------------------------------------------------
-
-// Creates a Cam for the context item unless `active` is set, in which case
-// `message` goes to the error out-parameter and there is no instance.
-template <class Cam>
-LWInstance CreateOneAtATime(unsigned char &active, const char *message, void *context, LWError *error) noexcept {
-    if (active) {
-        if (error) *error = message;
-        return nullptr;
-    }
-    try {
-        Cam *cam = new Cam(static_cast<LWItemID>(context));
-        active = 1;
-        return cam;
-    } catch (const std::bad_alloc &) {
-        if (error) *error = "Out of memory";
-    } catch (...) {
-        if (error) *error = "Could not create the camera";
-    }
-    return nullptr;
-}
-
-// Frees the instance (the destructor releases what it owns) and clears the
-// flag; a null instance is ignored.
-template <class Cam>
-void DestroyOneAtATime(unsigned char &active, LWInstance inst) noexcept {
-    if (!inst) return;
-    try {
-        delete static_cast<Cam *>(inst);
-    } catch (...) {
-    }
-    active = 0;
-}
 
 } // namespace lentara

@@ -16,7 +16,7 @@ struct GridLayout {
     const double *columnShifts; // columns factors of W, added to film x (0 adds +0)
     const double *rowEdges;     // rows - 1 factors of H: film y <= H * edge lies below the edge
     const double *rowShifts;    // rows factors of H, added to film y (0 adds +0)
-    int TileCount() const { return columns * rows; }
+    constexpr int TileCount() const { return columns * rows; }
 };
 
 struct GridPoint {

@@ -87,14 +87,4 @@ void Gizmo_move(LWInstance, LWToolEvent *) {}
 void Gizmo_up(LWInstance, LWToolEvent *) {}
 void Gizmo_event(LWInstance, int) {}
 
-LWGizmoFuncs GizmoTable(void (*draw)(LWInstance, LWCustomObjAccess *)) {
-    return {Gizmo_done,  draw,
-            Gizmo_help,  nullptr,
-            nullptr,     Gizmo_handle,
-            Gizmo_start, Gizmo_adjust,
-            Gizmo_down,  Gizmo_move,
-            Gizmo_up,    Gizmo_event,
-            nullptr};
-}
-
 } // namespace lentara

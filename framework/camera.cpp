@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "framework/panel.h"
+
 namespace lentara {
 
 const char kVersionText[] = "v1.5 Dec 11 2010";
@@ -130,6 +132,13 @@ void CameraBase::Load(const LWLoadState *load) {
     }
 }
 
+void *CameraBase::PanelValue(unsigned int vid) {
+    bool handled;
+    return PanelGetCommon(this, vid, handled);
+}
+
+void CameraBase::PanelChange(unsigned int vid, void *v) { PanelSetCommon(this, vid, v); }
+
 void CameraBase::CopyCommon(const CameraBase &from) {
     cameraAccess = from.cameraAccess;
     frameInfo = from.frameInfo;
@@ -149,7 +158,9 @@ bool CameraBase::NewFrameRecords(const LWFrameInfo *frame, const LWCameraAccess 
     if (frameSeen && std::memcmp(frame, &frameInfo, sizeof frameInfo) == 0 &&
         std::memcmp(access, &cameraAccess, sizeof cameraAccess) == 0)
         return false;
-    get_vpValues(frame->start);
+    // The common evaluation: a type's extension runs once the records are
+    // stored, from its own frame set-up.
+    CameraBase::get_vpValues(frame->start);
     std::memcpy(&frameInfo, frame, sizeof frameInfo);
     std::memcpy(&cameraAccess, access, sizeof cameraAccess);
     frameSeen = true;

@@ -1,65 +1,26 @@
-// camera.h -- what every camera type shares: its description table, the
-// instance state common to all types, enveloped parameters, scene blocks and
-// the frame set-up with motion sampling.
+// camera.h -- the contract of a camera type: the hooks a type may provide
+// (virtual, each overridden with `override`), the instance state common to
+// all types, enveloped parameters, scene blocks and the frame set-up with
+// motion sampling.
+//
+// A camera type is a `final` class derived from CameraBase (or
+// SingleViewCamera) with
+//   static const CameraTypeDesc &Desc();   // its description
+//   explicit CameraPlugin(LWItemID item);  // defaults and envelopes
+//   int Evaluate(...) const override;      // the ray
+// and whichever hooks below it changes (DescribedCamera<kDesc> at the end
+// supplies the first two). The host callbacks (handler.h) call the final
+// class, so Evaluate costs no indirect call.
 #pragma once
 
 #include <cstdint>
 
+#include "framework/description.h"
 #include "framework/motion.h"
 #include "framework/services.h"
 #include "module/lwhost.h"
 
 namespace lentara {
-
-constexpr int kMaxParams = 24;
-constexpr int kMaxSettings = 24;
-
-// One enveloped parameter: channel name (also the value field's name),
-// default, the panel control that edits it (0 for none) and whether the scene
-// block holds it.
-struct ParamDesc {
-    const char *channel;
-    double defaultValue;
-    unsigned int panelId;
-    bool saved;
-};
-
-// One plain 32-bit setting (popup choice, switch).
-struct SettingDesc {
-    const char *name;
-    int defaultValue;
-    unsigned int panelId;
-};
-
-// One entry of a scene block, in save order. A reserved entry is a 32-bit
-// word written as 0 and skipped on load (index unused).
-struct BlockItem {
-    enum Kind { kEnvelope, kSetting, kReserved } kind;
-    int index;
-};
-
-struct PanelDesc {
-    LWXPanelControl *controls;  // InterfaceCreate
-    LWXPanelDataDesc *data;     // InterfaceXData
-    LWXPanelHint *hints;        // InterfaceHint
-    unsigned int versionId;     // the "Version" line
-    unsigned int zoomAliasId;   // an id that yields the ZoomFactor envelope, 0 for none
-};
-
-struct CameraTypeDesc {
-    const char *serverName;
-    const char *describeText;
-    HostServices *services;
-    const ParamDesc *params;
-    int paramCount;
-    int zoomParam; // index of the "ZoomFactor" parameter, -1 for none
-    const SettingDesc *settings;
-    int settingCount;
-    const BlockItem *block;
-    int blockCount;
-    PanelDesc panel;
-    unsigned int flags; // C_Flags result
-};
 
 // The fixed panel version line and build stamp of this release.
 extern const char kVersionText[];
@@ -69,12 +30,11 @@ extern const char kVersionText[];
 LWVParmID create_vpenv(const HostServices &svc, int type, const char *name, LWChanGroupID group,
                        const char *owner, double *initial);
 
-// State common to every camera instance. Each camera namespace derives its
-// own CameraPlugin from it and adds its own fields.
+// State common to every camera instance, and the hooks.
 class CameraBase {
 public:
     CameraBase(const CameraTypeDesc &desc, LWItemID item);
-    ~CameraBase();
+    virtual ~CameraBase();
     CameraBase(const CameraBase &) = delete;
     CameraBase &operator=(const CameraBase &) = delete;
 
@@ -90,14 +50,51 @@ public:
     std::int32_t setting[kMaxSettings];
     bool frameSeen = false; // a frame has been set up since creation or copy
 
-    // Evaluates every envelope at the time into its value field.
-    void get_vpValues(double time);
+    // ---- hooks -------------------------------------------------------------
+
+    // The ray for a film and lens point at an exposure fraction (the per-ray
+    // path: no allocation, no lock, no write to shared state).
+    virtual int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
+                         const LWCameraAccess *access) const = 0;
+    // Evaluates every envelope at the time into its value field; a type whose
+    // values depend on others extends it (NewTime and the type's own frame
+    // set-up call it).
+    virtual void get_vpValues(double time);
+    virtual LWError InitRender(int mode) {
+        renderMode = mode;
+        return nullptr;
+    }
+    virtual void CleanUpRender() {}
+    virtual LWError NewTime(LWFrame frame, LWTime time) {
+        currentFrame = frame;
+        currentTime = time;
+        get_vpValues(time);
+        return nullptr;
+    }
+    virtual LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+        NewFrameRecords(frame, access);
+        return nullptr;
+    }
+    virtual int Preview(double, double, LWDMatrix4, const LWCameraAccess *) { return 0; }
+    // Takes over another instance of the same type.
+    virtual void CopyFrom(const CameraBase &from) { CopyCommon(from); }
+    // Writes and reads the scene block in the type's save order.
+    virtual void Save(const LWSaveState *save) const;
+    virtual void Load(const LWLoadState *load);
+    // Panel get and set of one id: the description's bindings (PanelGetCommon,
+    // PanelSetCommon) unless the type answers more.
+    virtual void *PanelValue(unsigned int vid);
+    virtual void PanelChange(unsigned int vid, void *value);
+    // The panel built for this instance (null when none could be made).
+    virtual void PanelCreated(LWXPanelID) {}
+    // Draws the viewport gizmo; the usual camera draws nothing.
+    virtual void DrawGizmo(LWCustomObjAccess &) const {}
+
+    // ---- helpers -----------------------------------------------------------
+
     // Sets a parameter's value field and its envelope's plain value (which a
     // keyed envelope ignores).
     void SetValue(int index, double v);
-    // Writes and reads the scene block in the type's save order.
-    void Save(const LWSaveState *save) const;
-    void Load(const LWLoadState *load);
     // A scratch envelope standing in for parameter i's record when the host
     // could not make the parameter's envelope: set up like that envelope but
     // in no channel group, holding the parameter's value. Null when none can
@@ -117,25 +114,6 @@ public:
     const double *FilmOf(const LWCameraAccess *access) const {
         return (!frameSeen && access) ? access->filmSize : cameraAccess.filmSize;
     }
-
-    // The usual render callbacks; camera types hide them where they differ.
-    LWError InitRender(int mode) {
-        renderMode = mode;
-        return nullptr;
-    }
-    void CleanUpRender() {}
-    LWError NewTime(LWFrame frame, LWTime time) {
-        currentFrame = frame;
-        currentTime = time;
-        get_vpValues(time);
-        return nullptr;
-    }
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
-        NewFrameRecords(frame, access);
-        return nullptr;
-    }
-    int Preview(double, double, LWDMatrix4, const LWCameraAccess *) { return 0; }
-    void CopyFrom(const CameraBase &from) { CopyCommon(from); }
 };
 
 // Base of the single-view cameras: adds the motion samples of the camera item.
@@ -147,11 +125,11 @@ public:
     // Frame set-up with motion sampling; true when the records changed or the
     // samples were made anew (see CameraBase::NewFrameRecords).
     bool NewFrame(const LWFrameInfo *frame, const LWCameraAccess *access);
-    void CopyFrom(const SingleViewCamera &from) {
+    void CopyFrom(const CameraBase &from) override {
         CopyCommon(from);
         samples.CleanUp();
     }
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override {
         NewFrame(frame, access);
         return nullptr;
     }
@@ -160,11 +138,34 @@ public:
     const Pose &PoseAt(double fraction, const LWCameraAccess *access, Pose &scratch) const {
         return PoseForFraction(samples, fraction, access, scratch);
     }
+    // The ray of a projection that gives a camera-space direction from the
+    // film point and film size alone (localDirection(W, H)): that direction
+    // first, as its trigonometry needs no pose, then the pose at the fraction
+    // and the ray from the camera's position along the normalised world
+    // direction.
+    template <class LocalDirection>
+    int TraceDirection(double fraction, const LWCameraAccess *access, LWCameraRay *ray,
+                       LocalDirection localDirection) const {
+        if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
+        const Vec3 local = localDirection(access->filmSize[0], access->filmSize[1]);
+        Pose scratch;
+        const Pose &pose = PoseAt(fraction, access, scratch);
+        return WriteRay(ray, pose.position, WorldDirectionNormalised(pose, local));
+    }
     // By value, for paths off the per-ray one.
     Pose PoseAt(double fraction, const LWCameraAccess *access) const {
-        Pose scratch;
-        return PoseAt(fraction, access, scratch);
+        return PoseForFraction(samples, fraction, access);
     }
+};
+
+// The base of a camera class described by D: its Desc() and the constructor
+// from the camera item.
+//   class CameraPlugin final : public DescribedCamera<kDesc> { ... };
+template <const CameraTypeDesc &D, class Base = SingleViewCamera>
+class DescribedCamera : public Base {
+public:
+    static const CameraTypeDesc &Desc() { return D; }
+    explicit DescribedCamera(LWItemID item) : Base(D, item) {}
 };
 
 } // namespace lentara

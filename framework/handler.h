@@ -1,23 +1,13 @@
 // handler.h -- the host callbacks of a camera type, generated once for every
-// camera namespace from its CameraPlugin class, and the activation functions.
-//
-// A CameraPlugin class provides:
-//   static const lentara::CameraTypeDesc &Desc();
-//   CameraPlugin(LWItemID item);                       // defaults and envelopes
-//   LWError NewTime(LWFrame, LWTime);                  // optional (CameraBase has one)
-//   LWError NewFrame(const LWFrameInfo*, const LWCameraAccess*);
-//   int Evaluate(double fpx, double fpy, double lpx, double lpy, double frac,
-//                LWCameraRay*, const LWCameraAccess*) const;
-//   int Preview(double lpx, double lpy, LWDMatrix4, const LWCameraAccess*);
-//   LWError InitRender(int mode); void CleanUpRender();
-//   void CopyFrom(const CameraPlugin&); void Save(const LWSaveState*) const;
-//   void Load(const LWLoadState*);
-// CameraBase and SingleViewCamera supply the usual versions of most of these.
+// camera class from its description and hooks (framework/camera.h), and the
+// activation functions.
 #pragma once
 
 #include <new>
+#include <type_traits>
 
 #include "framework/camera.h"
+#include "framework/camera_servers.h"
 #include "framework/panel.h"
 
 namespace lentara {
@@ -53,107 +43,6 @@ struct HandlerTable {
     unsigned int (*flags)(LWInstance);
 };
 
-template <class Cam>
-struct Callbacks {
-    static Cam *Self(LWInstance inst) { return static_cast<Cam *>(inst); }
-
-    static LWInstance C_Create(void *, void *context, LWError *error) noexcept {
-        try {
-            return new Cam(static_cast<LWItemID>(context));
-        } catch (const std::bad_alloc &) {
-            if (error) *error = kOutOfMemory;
-        } catch (...) {
-            if (error) *error = "Could not create the camera";
-        }
-        return nullptr;
-    }
-    static void C_Destroy(LWInstance inst) noexcept {
-        Guarded(0, [&] {
-            delete Self(inst);
-            return 0;
-        });
-    }
-    static LWError C_Copy(LWInstance to, LWInstance from) noexcept {
-        if (!to || !from) return kCouldNotCopy;
-        return Guarded(kCouldNotCopy, [&]() -> LWError {
-            if (to != from) Self(to)->CopyFrom(*Self(from));
-            return nullptr;
-        });
-    }
-    static LWError C_Load(LWInstance inst, const LWLoadState *load) noexcept {
-        return Guarded<LWError>(nullptr, [&]() -> LWError {
-            if (inst) Self(inst)->Load(load);
-            return nullptr;
-        });
-    }
-    static LWError C_Save(LWInstance inst, const LWSaveState *save) noexcept {
-        return Guarded<LWError>(nullptr, [&]() -> LWError {
-            if (inst) Self(inst)->Save(save);
-            return nullptr;
-        });
-    }
-    static const char *C_Describe(LWInstance) noexcept { return Cam::Desc().describeText; }
-    static LWError C_InitRender(LWInstance inst, int mode) noexcept {
-        return Guarded<LWError>(nullptr, [&]() -> LWError { return inst ? Self(inst)->InitRender(mode) : nullptr; });
-    }
-    static void C_CleanUp(LWInstance inst) noexcept {
-        Guarded(0, [&] {
-            if (inst) Self(inst)->CleanUpRender();
-            return 0;
-        });
-    }
-    static LWError C_NewTime(LWInstance inst, LWFrame frame, LWTime time) noexcept {
-        return Guarded<LWError>(kOutOfMemory,
-                                [&]() -> LWError { return inst ? Self(inst)->NewTime(frame, time) : nullptr; });
-    }
-    static LWError C_NewFrame(LWInstance inst, const LWFrameInfo *fi, const LWCameraAccess *ca) noexcept {
-        return Guarded<LWError>(kOutOfMemory,
-                                [&]() -> LWError { return inst ? Self(inst)->NewFrameCallback(fi, ca) : nullptr; });
-    }
-    static int C_Preview(LWInstance inst, double lpx, double lpy, LWDMatrix4 m, const LWCameraAccess *ca) noexcept {
-        return Guarded(0, [&] { return (inst && m) ? Self(inst)->Preview(lpx, lpy, m, ca) : 0; });
-    }
-    static int C_Evaluate(LWInstance inst, double fpx, double fpy, double lpx, double lpy, double frac,
-                          LWCameraRay *ray, const LWCameraAccess *ca) noexcept {
-        if (!inst || !ray) return LWCAMTYPEEVAL_NO_RAY;
-        return Guarded(0, [&] { return static_cast<const Cam *>(inst)->Evaluate(fpx, fpy, lpx, lpy, frac, ray, ca); });
-    }
-    static unsigned int C_Flags(LWInstance) noexcept { return Cam::Desc().flags; }
-
-    static HandlerTable Table() {
-        return {C_Create,     C_Destroy,   C_Copy,    C_Load,    C_Save,     C_Describe, C_InitRender,
-                C_CleanUp,    C_NewTime,   C_Preview, C_NewFrame, C_Evaluate, C_Flags};
-    }
-};
-
-// The panel binding of a camera type whose controls are all common ones
-// (version line, envelopes, 32-bit settings): unknown ids give null, and set
-// always answers 1.
-template <class Cam>
-void *PanelGetFor(void *inst, unsigned int vid) {
-    if (!inst) return nullptr;
-    bool handled;
-    return PanelGetCommon(static_cast<Cam *>(inst), vid, handled);
-}
-template <class Cam>
-int PanelSetFor(void *inst, unsigned int vid, void *value) {
-    if (inst) PanelSetCommon(static_cast<Cam *>(inst), vid, value);
-    return 1;
-}
-
-// Handler and interface activations of a camera type from its tables.
-template <class Cam>
-int ActivateCameraHandler(int version, GlobalFunc *global, void *local, void *serverData, unsigned needs) {
-    return ActivateHandler(version, global, local, serverData, *Cam::Desc().services, needs,
-                           Callbacks<Cam>::Table());
-}
-template <class Cam>
-int ActivateCameraInterface(int version, GlobalFunc *global, void *local, void *serverData, void *&gInstance,
-                            LWXPanelGetFunc *get = PanelGetFor<Cam>, LWXPanelSetFunc *set = PanelSetFor<Cam>) {
-    return ActivateInterface(version, global, local, serverData, *Cam::Desc().services, Cam::Desc().panel,
-                             gInstance, get, set);
-}
-
 // Handler activation: version and service checks, then the record is filled.
 int ActivateHandler(int version, GlobalFunc *global, void *local, void *serverData, HostServices &svc,
                     unsigned needs, const HandlerTable &table);
@@ -181,6 +70,179 @@ void Gizmo_move(LWInstance, LWToolEvent *);
 void Gizmo_up(LWInstance, LWToolEvent *);
 void Gizmo_event(LWInstance, int);
 // A table in the host's order with the given draw function and the inert rest.
-LWGizmoFuncs GizmoTable(void (*draw)(LWInstance, LWCustomObjAccess *) = Gizmo_draw);
+constexpr LWGizmoFuncs GizmoTable(void (*draw)(LWInstance, LWCustomObjAccess *) = Gizmo_draw) {
+    return {Gizmo_done,  draw,         Gizmo_help,  nullptr,    nullptr,  Gizmo_handle, Gizmo_start,
+            Gizmo_adjust, Gizmo_down, Gizmo_move, Gizmo_up, Gizmo_event, nullptr};
+}
+
+
+// ---- creation and destruction ---------------------------------------------
+
+// A Cam for the context item; null with the reason in the error out-parameter
+// when it cannot be made.
+template <class Cam>
+LWInstance CreateInstance(void *context, LWError *error) noexcept {
+    try {
+        return new Cam(static_cast<LWItemID>(context));
+    } catch (const std::bad_alloc &) {
+        if (error) *error = kOutOfMemory;
+    } catch (...) {
+        if (error) *error = "Could not create the camera";
+    }
+    return nullptr;
+}
+
+// The same unless `active` is set, in which case `message` goes to the error
+// out-parameter and there is no instance; a made instance sets it.
+template <class Cam>
+LWInstance CreateOneAtATime(unsigned char &active, const char *message, void *context, LWError *error) noexcept {
+    if (active) {
+        if (error) *error = message;
+        return nullptr;
+    }
+    LWInstance inst = CreateInstance<Cam>(context, error);
+    if (inst) active = 1;
+    return inst;
+}
+
+// Frees the instance (the destructor releases what it owns); a null instance
+// is ignored.
+template <class Cam>
+void DestroyInstance(LWInstance inst) noexcept {
+    Guarded(0, [&] {
+        delete static_cast<Cam *>(inst);
+        return 0;
+    });
+}
+
+// The same, clearing the flag of a type made one at a time.
+template <class Cam>
+void DestroyOneAtATime(unsigned char &active, LWInstance inst) noexcept {
+    if (!inst) return;
+    DestroyInstance<Cam>(inst);
+    active = 0;
+}
+
+template <class Cam>
+struct Callbacks {
+    static_assert(std::is_final<Cam>::value, "a camera class is final, so that its calls are direct");
+    static_assert(std::is_base_of<CameraBase, Cam>::value, "a camera class derives from CameraBase");
+
+    static Cam *Self(LWInstance inst) { return static_cast<Cam *>(inst); }
+    static const CameraTypeDesc &Desc() { return Cam::Desc(); }
+
+    static LWInstance C_Create(void *, void *context, LWError *error) noexcept {
+        const SoleInstance *sole = Desc().sole;
+        return sole ? CreateOneAtATime<Cam>(*sole->active, sole->message, context, error)
+                    : CreateInstance<Cam>(context, error);
+    }
+    // A late panel callback must not find the freed instance in gInstance.
+    static void C_Destroy(LWInstance inst) noexcept {
+        if (!inst) return;
+        if (*Desc().gInstance == inst) *Desc().gInstance = nullptr;
+        const SoleInstance *sole = Desc().sole;
+        if (sole)
+            DestroyOneAtATime<Cam>(*sole->active, inst);
+        else
+            DestroyInstance<Cam>(inst);
+    }
+    static LWError C_Copy(LWInstance to, LWInstance from) noexcept {
+        if (Desc().sole && Desc().sole->refuseCopy) return Desc().sole->message;
+        if (!to || !from) return kCouldNotCopy;
+        return Guarded(kCouldNotCopy, [&]() -> LWError {
+            if (to != from) Self(to)->CopyFrom(*Self(from));
+            return nullptr;
+        });
+    }
+    static LWError C_Load(LWInstance inst, const LWLoadState *load) noexcept {
+        return Guarded<LWError>(nullptr, [&]() -> LWError {
+            if (inst) Self(inst)->Load(load);
+            return nullptr;
+        });
+    }
+    static LWError C_Save(LWInstance inst, const LWSaveState *save) noexcept {
+        return Guarded<LWError>(nullptr, [&]() -> LWError {
+            if (inst) Self(inst)->Save(save);
+            return nullptr;
+        });
+    }
+    static const char *C_Describe(LWInstance) noexcept { return Desc().describeText; }
+    static LWError C_InitRender(LWInstance inst, int mode) noexcept {
+        return Guarded<LWError>(nullptr, [&]() -> LWError { return inst ? Self(inst)->InitRender(mode) : nullptr; });
+    }
+    static void C_CleanUp(LWInstance inst) noexcept {
+        Guarded(0, [&] {
+            if (inst) Self(inst)->CleanUpRender();
+            return 0;
+        });
+    }
+    static LWError C_NewTime(LWInstance inst, LWFrame frame, LWTime time) noexcept {
+        return Guarded<LWError>(kOutOfMemory,
+                                [&]() -> LWError { return inst ? Self(inst)->NewTime(frame, time) : nullptr; });
+    }
+    static LWError C_NewFrame(LWInstance inst, const LWFrameInfo *fi, const LWCameraAccess *ca) noexcept {
+        return Guarded<LWError>(kOutOfMemory,
+                                [&]() -> LWError { return inst ? Self(inst)->NewFrameCallback(fi, ca) : nullptr; });
+    }
+    static int C_Preview(LWInstance inst, double lpx, double lpy, LWDMatrix4 m, const LWCameraAccess *ca) noexcept {
+        return Guarded(0, [&] { return (inst && m) ? Self(inst)->Preview(lpx, lpy, m, ca) : 0; });
+    }
+    static int C_Evaluate(LWInstance inst, double fpx, double fpy, double lpx, double lpy, double frac,
+                          LWCameraRay *ray, const LWCameraAccess *ca) noexcept {
+        if (!inst || !ray) return LWCAMTYPEEVAL_NO_RAY;
+        return Guarded(0, [&] { return static_cast<const Cam *>(inst)->Evaluate(fpx, fpy, lpx, lpy, frac, ray, ca); });
+    }
+    static unsigned int C_Flags(LWInstance) noexcept { return Desc().flags; }
+
+    static HandlerTable Table() {
+        return {C_Create,     C_Destroy,   C_Copy,    C_Load,    C_Save,     C_Describe, C_InitRender,
+                C_CleanUp,    C_NewTime,   C_Preview, C_NewFrame, C_Evaluate, C_Flags};
+    }
+
+    // ---- panel -------------------------------------------------------------
+    static void *PanelGet(void *inst, unsigned int vid) {
+        return inst ? Guarded<void *>(nullptr, [&] { return Self(inst)->PanelValue(vid); }) : nullptr;
+    }
+    static int PanelSet(void *inst, unsigned int vid, void *value) {
+        if (inst) Guarded(0, [&] {
+            Self(inst)->PanelChange(vid, value);
+            return 0;
+        });
+        return 1;
+    }
+    static void GizmoDraw(LWInstance inst, LWCustomObjAccess *coa) {
+        if (!inst || !coa) return;
+        Guarded(0, [&] {
+            static_cast<const Cam *>(inst)->DrawGizmo(*coa);
+            return 0;
+        });
+    }
+    static inline LWGizmoFuncs gizmoFuncs = GizmoTable(GizmoDraw);
+
+    // ---- activations -------------------------------------------------------
+    static int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
+        return ActivateHandler(version, global, local, serverData, *Desc().services, Desc().needs, Table());
+    }
+    static int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
+        const int rc = ActivateInterface(version, global, local, serverData, *Desc().services, Desc().panel,
+                                         *Desc().gInstance, PanelGet, PanelSet);
+        auto *ui = static_cast<LWInterface *>(local);
+        if (rc == AFUNC_OK && ui && ui->inst) Guarded(0, [&] {
+            Self(ui->inst)->PanelCreated(ui->panel);
+            return 0;
+        });
+        return rc;
+    }
+    static int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
+        return ActivateGizmo(version, global, local, serverData, *Desc().services, &gizmoFuncs);
+    }
+    static constexpr CameraServers Servers() { return {CameraHandler, CameraInterface, CameraGizmo}; }
+};
+
+// The servers of a camera class: handler, interface and gizmo activations.
+template <class Cam>
+constexpr CameraServers ServersOf() {
+    return Callbacks<Cam>::Servers();
+}
 
 } // namespace lentara

@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "framework/services.h"
 #include "framework/vec.h"
 
 namespace lentara {
@@ -15,6 +16,25 @@ inline double LensFactorFor(double fStop) {
     const double f = 0.5 / fStop;
     return std::isfinite(f) ? f : 0.0;
 }
+
+// The thin lens as the host's camera item sets it.
+struct LensReading {
+    double lensFactor = 0.0;
+    double focusDistance = 0.0; // unknown until the first frame: focused at infinity
+
+    // The lens factor from the item's f-stop now (at creation).
+    void ReadFStop(HostServices &s, LWItemID item) {
+        if (s.camerainfo && s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(item, s.CurrentTime()));
+    }
+    // Both, at a frame set-up: read on every call, also when nothing else
+    // changed.
+    void ReadForFrame(HostServices &s, LWItemID camera) {
+        if (!s.camerainfo) return;
+        const double now = s.CurrentTime();
+        if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(camera, now));
+        if (s.camerainfo->focalDistance) focusDistance = s.camerainfo->focalDistance(camera, now);
+    }
+};
 
 // A focus distance the lens can focus at.
 inline bool FocusIsUsable(double focusDistance) { return focusDistance > 0.0 && std::isfinite(focusDistance); }

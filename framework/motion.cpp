@@ -9,9 +9,6 @@ namespace lentara {
 
 namespace {
 std::atomic<std::uint64_t> gNextGeneration{1};
-
-thread_local FractionCache<Pose> tCache LENTARA_FAST_TLS;
-thread_local Pose tAccessPose LENTARA_FAST_TLS = {};
 } // namespace
 
 unsigned SampleCountFor(unsigned motionSteps) { return (motionSteps >= 3 && motionSteps <= 199) ? motionSteps : 2; }
@@ -67,22 +64,6 @@ void MotionSamples::CleanUp() {
 Pose MotionSamples::Sample(unsigned k) const {
     return {Load(&samplePositions[3 * k]), Load(&sampleRights[3 * k]), Load(&sampleUps[3 * k]),
             Load(&sampleForwards[3 * k])};
-}
-
-const Pose &PoseForFraction(const MotionSamples &samples, double fraction, const LWCameraAccess *access) {
-    if (samples.Empty()) {
-        if (access)
-            tAccessPose = PoseFromAccess(*access);
-        else
-            tAccessPose = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-        return tAccessPose;
-    }
-    FractionCache<Pose> &c = tCache;
-    if (!c.Holds(samples, fraction)) {
-        samples.InterpolateInto(fraction, c.value);
-        c.Mark(samples, fraction);
-    }
-    return c.value;
 }
 
 } // namespace lentara

@@ -18,12 +18,8 @@ struct Pose {
 };
 
 // World direction of a camera-space direction d on the pose axes, normalised.
-inline Vec3 WorldDirection(const Pose &pose, Vec3 d) {
-    const Vec3 D = {d.x * pose.right.x + d.y * pose.up.x + d.z * pose.forward.x,
-                    d.x * pose.right.y + d.y * pose.up.y + d.z * pose.forward.y,
-                    d.x * pose.right.z + d.y * pose.up.z + d.z * pose.forward.z};
-    const double len = std::sqrt(D.x * D.x + D.y * D.y + D.z * D.z);
-    return {D.x / len, D.y / len, D.z / len};
+inline Vec3 WorldDirectionNormalised(const Pose &pose, Vec3 d) {
+    return Normalize(WorldDirectionUnnormalised(pose.right, pose.up, pose.forward, d));
 }
 
 // The pose that the host's camera access record describes (rows of toWorld
@@ -179,18 +175,15 @@ inline void KeepOnRepeat(FractionCache<T> &cache, FractionCache<char> &lastMiss,
     cache.Mark(samples, f);
 }
 
-// The frame pose for one exposure fraction. Evaluate runs on many host
-// threads at once, so the cache of the last fraction is kept per thread and
-// nothing in the instance is written; without samples the access record
-// passed with the call gives the pose.
-const Pose &PoseForFraction(const MotionSamples &samples, double fraction, const LWCameraAccess *access);
-
 namespace detail {
 inline thread_local FractionCache<Pose> tPoseCache LENTARA_FAST_TLS;
 inline thread_local FractionCache<char> tPoseLastMiss LENTARA_FAST_TLS;
 } // namespace detail
 
-// The same pose for the evaluate path, inline: a cache hit costs no call and
+// The frame pose for one exposure fraction. Evaluate runs on many host
+// threads at once, so the cache of the last fraction is kept per thread and
+// nothing in the instance is written; without samples the access record
+// passed with the call gives the pose. Inline: a cache hit costs no call and
 // no copy (the cached pose is returned), a miss interpolates into `scratch`
 // (a local of the caller) and returns that.  A pose is kept in the per-thread
 // cache only once its fraction comes twice in a row, so a stream with a new
@@ -206,6 +199,12 @@ inline const Pose &PoseForFraction(const MotionSamples &samples, double fraction
     samples.InterpolateInto(fraction, scratch);
     KeepOnRepeat(c, detail::tPoseLastMiss, samples, fraction, scratch);
     return scratch;
+}
+
+// The same pose by value, for paths off the per-ray one.
+inline Pose PoseForFraction(const MotionSamples &samples, double fraction, const LWCameraAccess *access) {
+    Pose scratch;
+    return PoseForFraction(samples, fraction, access, scratch);
 }
 
 } // namespace lentara

@@ -23,26 +23,29 @@ LWXPanelID CreateParameterPanel(HostServices &svc, const PanelDesc &desc, void *
 }
 
 void *PanelGetCommon(CameraBase *cam, unsigned int vid, bool &handled) {
-    handled = true;
-    const CameraTypeDesc &d = cam->desc;
-    if (vid == d.panel.versionId) return const_cast<char *>(kVersionText);
-    if (d.panel.zoomAliasId != 0 && vid == d.panel.zoomAliasId && d.zoomParam >= 0) return cam->envelope[d.zoomParam];
-    for (int i = 0; i < d.paramCount; ++i)
-        if (d.params[i].panelId != 0 && d.params[i].panelId == vid) return cam->envelope[i];
-    for (int i = 0; i < d.settingCount; ++i)
-        if (d.settings[i].panelId != 0 && d.settings[i].panelId == vid) return &cam->setting[i];
     handled = false;
-    return nullptr;
+    const ControlDesc *c = cam->desc.Control(vid);
+    if (!c) return nullptr;
+    switch (c->binding.kind) {
+    case Binding::kVersion:
+        handled = true;
+        return const_cast<char *>(kVersionText);
+    case Binding::kEnvelope:
+        handled = true;
+        return cam->envelope[c->binding.index];
+    case Binding::kSetting:
+        handled = true;
+        return &cam->setting[c->binding.index];
+    default:
+        return nullptr;
+    }
 }
 
 bool PanelSetCommon(CameraBase *cam, unsigned int vid, void *value) {
-    const CameraTypeDesc &d = cam->desc;
-    for (int i = 0; i < d.settingCount; ++i)
-        if (d.settings[i].panelId != 0 && d.settings[i].panelId == vid) {
-            if (value) cam->setting[i] = *static_cast<const int *>(value);
-            return true;
-        }
-    return false;
+    const ControlDesc *c = cam->desc.Control(vid);
+    if (!c || c->binding.kind != Binding::kSetting) return false;
+    if (value) cam->setting[c->binding.index] = *static_cast<const int *>(value);
+    return true;
 }
 
 namespace {

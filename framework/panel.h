@@ -51,4 +51,14 @@ void PanelControlDrawFunc(LWXPanelID, unsigned int, LWXPDrAreaID area, int w, in
     DrawLogo(*Svc, area, w, h);
 }
 
+// The hint words of the logo thumbnail every panel shows: its size and its
+// draw callback, bound to one namespace's services (a HostServices *).
+#define LENTARA_LOGO_HINTS(id, services)                                                                    \
+    HintWordU(XPTAG_CTRLCFG), HintWordU(id), HintWord(0), HintWordU(0x80000001u), HintWordU(XPTAG_DRAWCBFUNC), \
+        HintWordU(id), HintFunc(&PanelControlDrawFunc<services>)
+
+// The hint words of a control whose value enables no other control.
+#define LENTARA_ENABLES_NOTHING_HINT(id)                                                                    \
+    HintWordU(XPTAG_ENABLE), HintWordU(id), HintWord(0), HintWord(0), HintWord(0), HintWord(0)
+
 } // namespace lentara

@@ -15,6 +15,25 @@ double HostServices::CurrentTime() {
     return t ? t->time : 0.0;
 }
 
+LWItemID getItemByIndex(const HostServices &svc, LWItemID skip, int position, LWItemType type) {
+    const LWItemInfo *ii = svc.iteminfo;
+    if (!ii || !ii->first || !ii->next || position < 0) return nullptr;
+    for (LWItemID id = ii->first(type, nullptr); id; id = ii->next(id)) {
+        if (id == skip) continue;
+        if (position-- == 0) return id;
+    }
+    return nullptr;
+}
+
+int CountItems(const HostServices &svc, LWItemID skip, LWItemType type) {
+    const LWItemInfo *ii = svc.iteminfo;
+    if (!ii || !ii->first || !ii->next) return 0;
+    int count = 0;
+    for (LWItemID id = ii->first(type, nullptr); id; id = ii->next(id))
+        if (id != skip) ++count;
+    return count;
+}
+
 void StoreGlobal(HostServices &svc, GlobalFunc *global, void *serverData) {
     if (serverData) static_cast<ModuleData *>(serverData)->global = global;
     svc.pGlobal = global;

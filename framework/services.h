@@ -40,6 +40,14 @@ struct ModuleData {
     GlobalFunc *global;
 };
 
+// The one walk of the host's item list: the item at a zero-based position
+// among the items of a type (cameras by default), passing over `skip`; null
+// for a negative position, one past the end, or without the item service.
+LWItemID getItemByIndex(const HostServices &svc, LWItemID skip, int position, LWItemType type = LWI_CAMERA);
+// How many items of the type there are, not counting `skip` (0 without the
+// item service).
+int CountItems(const HostServices &svc, LWItemID skip, LWItemType type = LWI_CAMERA);
+
 // Saves the lookup function in the module data block and in svc.pGlobal.
 void StoreGlobal(HostServices &svc, GlobalFunc *global, void *serverData);
 

@@ -28,6 +28,13 @@ inline Vec3 Normalize(Vec3 a) {
     const double len = std::sqrt(Dot(a, a));
     return {a.x / len, a.y / len, a.z / len};
 }
+// World direction of a camera-space direction d on the camera's right, up
+// and forward axes, as it comes (not normalised).
+inline Vec3 WorldDirectionUnnormalised(Vec3 right, Vec3 up, Vec3 forward, Vec3 d) {
+    return {d.x * right.x + d.y * up.x + d.z * forward.x, d.x * right.y + d.y * up.y + d.z * forward.y,
+            d.x * right.z + d.y * up.z + d.z * forward.z};
+}
+
 inline bool IsFinite(Vec3 a) { return std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.z); }
 
 // The sine and cosine of the last argument one thread asked for: projections
@@ -61,34 +68,49 @@ inline bool FilmSideIsUsable(double side) {
 }
 inline bool FilmIsUsable(double width, double height) { return FilmSideIsUsable(width) && FilmSideIsUsable(height); }
 
-// Writes origin, direction and film normal when all are finite and the
-// direction is not zero (a direction that overflowed on the way can come out
-// as zero) and returns 1; otherwise leaves the record untouched and returns 0
-// (no ray).
-inline int WriteRay(LWCameraRay *ray, Vec3 pos, Vec3 dir, Vec3 filmNorm) {
-    if (!IsFinite(pos) || !IsFinite(dir) || !IsFinite(filmNorm)) return LWCAMTYPEEVAL_NO_RAY;
-    if (dir.x == 0.0 && dir.y == 0.0 && dir.z == 0.0) return LWCAMTYPEEVAL_NO_RAY;
+// +0 when every component is finite, NaN otherwise: x - x is +0 for every
+// finite x and NaN for an infinity or a NaN, and a sum with a NaN is NaN.
+inline double FiniteProbe(Vec3 a) { return (a.x - a.x) + (a.y - a.y) + (a.z - a.z); }
+
+// The one check of a ray before the host gets it: every member finite and
+// the direction not zero (a direction that overflowed on the way can come out
+// as zero; rounding up to infinity still counts as not zero). A ray whose
+// film normal is its direction passes no normal. The probes are summed per
+// vector, so the test is a short chain of additions, not one per member.
+inline bool RayIsUsableFromProbe(double probe, Vec3 dir) {
+    const double size = std::fabs(dir.x) + std::fabs(dir.y) + std::fabs(dir.z);
+    return probe == 0.0 && size > 0.0;
+}
+inline bool RayIsUsable(Vec3 pos, Vec3 dir) { return RayIsUsableFromProbe(FiniteProbe(pos) + FiniteProbe(dir), dir); }
+inline bool RayIsUsable(Vec3 pos, Vec3 dir, Vec3 filmNorm) {
+    return RayIsUsableFromProbe((FiniteProbe(pos) + FiniteProbe(dir)) + FiniteProbe(filmNorm), dir);
+}
+// The same for a ray record another camera wrote.
+inline bool RayIsUsable(const LWCameraRay &r) { return RayIsUsable(Load(r.rayPos), Load(r.rayDir), Load(r.filmNorm)); }
+
+// The same check for a ray whose direction and film normal are widened from
+// single precision: the sum of their magnitudes cannot overflow a double, so
+// for them finite and (direction) not zero is one range test on that sum.
+inline bool RayIsUsableSinglePrecision(Vec3 pos, Vec3 dir, Vec3 filmNorm) {
+    const double dirSize = std::fabs(dir.x) + std::fabs(dir.y) + std::fabs(dir.z);
+    const double normalSize = std::fabs(filmNorm.x) + std::fabs(filmNorm.y) + std::fabs(filmNorm.z);
+    const double total = (dirSize + normalSize) + ((pos.x - pos.x) + (pos.y - pos.y) + (pos.z - pos.z));
+    return dirSize > 0.0 && total <= std::numeric_limits<double>::max();
+}
+
+// Writes origin, direction and film normal when `usable` (the ray's check)
+// and returns 1; otherwise leaves the record untouched and returns 0 (no ray).
+inline int WriteCheckedRay(LWCameraRay *ray, bool usable, Vec3 pos, Vec3 dir, Vec3 filmNorm) {
+    if (!usable) return LWCAMTYPEEVAL_NO_RAY;
     Store(pos, ray->rayPos);
     Store(dir, ray->rayDir);
     Store(filmNorm, ray->filmNorm);
     return LWCAMTYPEEVAL_RAY;
 }
-
-// The same for a ray whose film normal is its direction, with the checks in
-// one test: x - x is +0 for every finite x and NaN for an infinity or a NaN,
-// so the sum of those differences is zero exactly when all six members are
-// finite, and the sum of the direction's magnitudes is then above zero
-// exactly when the direction is not zero (rounding up to infinity still
-// counts as not zero).
-inline int WriteRay(LWCameraRay *ray, Vec3 pos, Vec3 dir) {
-    const double probe = ((pos.x - pos.x) + (pos.y - pos.y) + (pos.z - pos.z)) +
-                         ((dir.x - dir.x) + (dir.y - dir.y) + (dir.z - dir.z));
-    const double size = std::fabs(dir.x) + std::fabs(dir.y) + std::fabs(dir.z);
-    if (!(probe == 0.0 && size > 0.0)) return LWCAMTYPEEVAL_NO_RAY;
-    Store(pos, ray->rayPos);
-    Store(dir, ray->rayDir);
-    Store(dir, ray->filmNorm);
-    return LWCAMTYPEEVAL_RAY;
+inline int WriteRay(LWCameraRay *ray, Vec3 pos, Vec3 dir, Vec3 filmNorm) {
+    return WriteCheckedRay(ray, RayIsUsable(pos, dir, filmNorm), pos, dir, filmNorm);
 }
+// A ray whose film normal is its direction.
+inline int WriteRay(LWCameraRay *ray, Vec3 pos, Vec3 dir) { return WriteCheckedRay(ray, RayIsUsable(pos, dir), pos, dir, dir); }
 
 } // namespace lentara

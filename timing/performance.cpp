@@ -8,7 +8,7 @@
 // At most one Performance camera exists at a time.
 #include "timing/performance.h"
 
-#include "composite/delegation.h"
+#include "composite/composite.h"
 #include "framework/handler.h"
 #include "timing/stats.h"
 
@@ -20,121 +20,59 @@ HostServices services;
 void *gInstance = nullptr;
 unsigned char bPerformancecamActive = 0;
 const char kOnlyOnePerformance[] = "Only one Performance Camera allowed in a scene";
+const SoleInstance kOnePerformance = {&bPerformancecamActive, kOnlyOnePerformance, false};
 const char kPerformanceVersion[] = "v0.8 Dec  2 2010";
-
-enum : unsigned int {
-    ID_LOGO = 0x8000,
-    ID_VERSION = 0x8002,
-    ID_CAMERA = 0x8006,
-    ID_NUMCALLS = 0x8007,
-    ID_TOTALTIME = 0x8008,
-    ID_AVERAGETIME = 0x8009,
-};
 
 // ---- parameter panel -------------------------------------------------------
 
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_CAMERA, "Camera to Test", "iPopChoice"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_CAMERA, "Camera to Test", "integer"},
-    {0, nullptr, nullptr},
+// The version line is this module's own, so the type answers it itself.
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO),
+    OwnControl(ID_VERSION, "Version", "sInfo", "string"),
+    OwnControl(ID_CAMERA, "Camera to Test", "iPopChoice", "integer"),
 };
 
 extern LWXPanelHint InterfaceHint[];
 
 // ---- results panel ---------------------------------------------------------
 
-LWXPanelControl InterfaceCreate2[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_NUMCALLS, "Number of Calls", "sInfo"},
-    {ID_TOTALTIME, "Total time", "sInfo"},
-    {ID_AVERAGETIME, "Average time per call", "sInfo"},
-    {0, nullptr, nullptr},
+constexpr ControlDesc kResultControls[] = {
+    Thumbnail(ID_LOGO),
+    OwnControl(ID_NUMCALLS, "Number of Calls", "sInfo", "string"),
+    OwnControl(ID_TOTALTIME, "Total time", "sInfo", "string"),
+    OwnControl(ID_AVERAGETIME, "Average time per call", "sInfo", "string"),
 };
-
-LWXPanelDataDesc InterfaceXData2[] = {
-    {ID_NUMCALLS, "Number of Calls", "string"},
-    {ID_TOTALTIME, "Total time", "string"},
-    {ID_AVERAGETIME, "Average time per call", "string"},
-    {0, nullptr, nullptr},
-};
+auto &resultTables = panelTablesOf<kResultControls>;
 
 extern LWXPanelHint InterfaceHint2[];
 
-// The version line is answered by PanelGet itself (this module has its own),
-// so the common binding is given no version id.
-const CameraTypeDesc kDesc = {
-    "PerformanceCamera",
-    "PerformanceCamera Dec  2 2010 13:16:08",
-    &services,
-    nullptr,
-    0,
-    -1,
-    nullptr,
-    0,
-    nullptr,
-    0,
-    {InterfaceCreate, InterfaceXData, InterfaceHint, 0, 0},
-    LWCAMTYPEF_SUPPORTSDOF,
-};
+const CameraTypeDesc kDesc = CameraType("PerformanceCamera", "PerformanceCamera Dec  2 2010 13:16:08", services,
+                                        gInstance, kNeedsCameraEval | kPanelsEverywhere)
+                                   .Panel<kControls>(InterfaceHint)
+                                   .Flags(LWCAMTYPEF_SUPPORTSDOF)
+                                   .OneAtATime(kOnePerformance);
 
-class CameraPlugin : public CameraBase {
+class CameraPlugin final : public CompositeCamera {
 public:
     static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID self) : CameraBase(kDesc, self) {
+    // One tile: the camera under test, chosen by ID_CAMERA.
+    explicit CameraPlugin(LWItemID self) : CompositeCamera(kDesc, 1, ID_CAMERA, self) {
         ResetTimings(BackToBack, kBackToBackMinStart);
         BackToBack.averageTicks = 0.0;
         texts.chNumCalls[0] = texts.chTotalTime[0] = texts.chAverageTime[0] = '\0';
     }
-    ~CameraPlugin() {
-        DestroyResultsPanel();
-        DestroyTiles(svc(), &tile, 1);
-    }
+    ~CameraPlugin() override { DestroyResultsPanel(); }
 
-    // The camera under test: tileItem is the picked camera, tileEvaluator its
-    // evaluator.
-    Tile tile;
     // Evaluations of the camera under test; written by every render thread.
     mutable SharedTimings MainTimer;
     // Back-to-back counter reads, timed at each new frame (not shown).
     _Timings BackToBack;
     ResultTexts texts;
     LWXPanelID resultsPanel = nullptr;
-    // One of the per-frame calls is running: a camera under test that shows
-    // this one calls back in through the host, and that call returns at once.
-    bool frameCallRunning = false;
 
-    LWItemID selfItem() const { return item; }
-
-    LWError InitRender(int mode) {
-        const FrameCallScope scope(frameCallRunning);
-        if (!scope.entered()) return nullptr;
-        renderMode = mode;
-        InitTiles(svc(), selfItem(), &tile, 1, mode);
-        return nullptr;
-    }
-    LWError NewTime(LWFrame frame, LWTime time) {
-        const FrameCallScope scope(frameCallRunning);
-        if (!scope.entered()) return nullptr;
-        currentFrame = frame;
-        currentTime = time;
-        NewTimeTiles(svc(), &tile, 1, frame, time);
-        return nullptr;
-    }
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
-        const FrameCallScope scope(frameCallRunning);
-        if (!scope.entered()) return nullptr;
-        if (frame) frameInfo = *frame;
-        if (access) cameraAccess = *access;
+    void FrameSetUp() override {
         ResetTimings(BackToBack, kBackToBackMinStart);
         MainTimer.Reset(kMainMinStart);
-        NewFrameTiles(svc(), &tile, 1, currentFrame, currentTime);
         // How long two counter reads in a row take, for comparison; the
         // measurements are not corrected by it.
         for (int i = 0; i < kBaselinePairs; ++i) {
@@ -143,12 +81,6 @@ public:
             GetRdtscInfo(stop);
             CalculateTimes(BackToBack, DeltaTicks(start, stop));
         }
-        return nullptr;
-    }
-    int Preview(double lpx, double lpy, LWDMatrix4 projection, const LWCameraAccess *) {
-        const FrameCallScope scope(frameCallRunning);
-        if (!scope.entered()) return 0;
-        return PreviewTiles(svc(), &tile, 1, lpx, lpy, projection);
     }
 
     // The ray is the picked camera's, for the film point as received. The
@@ -158,7 +90,8 @@ public:
     // reading, with the checks of the sample and of the returned ray outside.
     // A sample that is not handed on times an empty window.
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *) const {
+                 const LWCameraAccess *) const override {
+        const Tile &tile = tiles[0];
         if (!tile.tileEvaluator) return LWCAMTYPEEVAL_NO_RAY;
         const LWCameraEvaluationFuncs *ce = TileServiceFor(svc(), tile, fpx, fpy, lpx, lpy, fraction, ray);
         const TileNesting nesting;
@@ -176,7 +109,7 @@ public:
         return TileRayResult(r, *ray);
     }
 
-    void CleanUpRender();
+    void RenderEnded() override;
     void CreateResultsPanel();
     void DestroyResultsPanel() {
         if (!resultsPanel) return;
@@ -185,14 +118,18 @@ public:
         resultsPanel = nullptr;
     }
 
-    void Save(const LWSaveState *save) const { SaveChoices(save, &tile, 1); }
-    void Load(const LWLoadState *load) { LoadChoices(svc(), load, &tile, 1); }
+    void *PanelValue(unsigned int vid) override {
+        if (vid == ID_VERSION) return const_cast<char *>(kPerformanceVersion);
+        return CompositeCamera::PanelValue(vid);
+    }
+
     // The picked position and the last frame's records; the destination keeps
     // its own carrier item and evaluator.
-    void CopyFrom(const CameraPlugin &from) {
+    void CopyFrom(const CameraBase &other) override {
+        const auto &from = static_cast<const CameraPlugin &>(other);
         frameInfo = from.frameInfo;
         cameraAccess = from.cameraAccess;
-        tile.tileChoice = from.tile.tileChoice;
+        tiles[0].tileChoice = from.tiles[0].tileChoice;
     }
 };
 
@@ -205,29 +142,24 @@ void CameraPlugin::CreateResultsPanel() {
     if (!xp || !xp->create) return;
     // At most one results panel per camera: the previous one has been shown.
     DestroyResultsPanel();
-    LWXPanelID panel = xp->create(LWXP_VIEW, InterfaceCreate2);
+    LWXPanelID panel = xp->create(LWXP_VIEW, resultTables.InterfaceCreate);
     if (!panel) return;
     resultsPanel = panel;
     if (xp->hint) xp->hint(panel, 0, InterfaceHint2);
-    if (xp->describe) xp->describe(panel, InterfaceXData2, PanelGet2, PanelSet2);
+    if (xp->describe) xp->describe(panel, resultTables.InterfaceXData, PanelGet2, PanelSet2);
     if (xp->setData) xp->setData(panel, 0, this);
     if (xp->viewInst) xp->viewInst(panel, this);
     if (xp->post) xp->post(panel);
 }
 
-void CameraPlugin::CleanUpRender() {
-    const FrameCallScope scope(frameCallRunning);
-    if (!scope.entered()) return;
-    // Results only for a render in which this camera set up a frame and
-    // measured something.
+// Results only for a render in which this camera set up a frame and
+// measured something; the picked camera is cleaned up after either way.
+void CameraPlugin::RenderEnded() {
     const _Timings t = MainTimer.Snapshot();
     if (cameraAccess.cameraID == selfItem() && selfItem() && t.callCount != 0) {
         FormatResults(t, texts);
         CreateResultsPanel();
     }
-    // The picked camera was initialised for this render, so it is cleaned up
-    // whether or not there are results to show.
-    CleanUpTiles(svc(), &tile, 1);
 }
 
 void *PanelGet2(void *inst, unsigned int vid) {
@@ -245,76 +177,34 @@ void *PanelGet2(void *inst, unsigned int vid) {
     }
 }
 
-using CB = Callbacks<CameraPlugin>;
-
-LWInstance C_Create(void *, void *context, LWError *error) noexcept {
-    return CreateOneAtATime<CameraPlugin>(bPerformancecamActive, kOnlyOnePerformance, context, error);
-}
-
-// A late popup or panel callback must not find the freed instance in gInstance.
-void C_Destroy(LWInstance inst) noexcept {
-    if (inst && gInstance == inst) gInstance = nullptr;
-    DestroyOneAtATime<CameraPlugin>(bPerformancecamActive, inst);
-}
-
-void *PanelGet(void *inst, unsigned int vid) {
-    if (!inst) return nullptr;
-    auto *cam = static_cast<CameraPlugin *>(inst);
-    switch (vid) {
-    case ID_VERSION:
-        return const_cast<char *>(kPerformanceVersion);
-    case ID_CAMERA:
-        return &cam->tile.tileChoice;
-    default:
-        return nullptr;
-    }
-}
-
-int PanelSet(void *inst, unsigned int vid, void *value) {
-    if (inst && value && vid == ID_CAMERA) {
-        auto *cam = static_cast<CameraPlugin *>(inst);
-        Guarded(0, [&] {
-            PickCamera(cam->svc(), cam->selfItem(), cam->tile, *static_cast<const int *>(value));
-            return 0;
-        });
-    }
-    return 1;
-}
-
-int PanelPopCount(void *data) { return lentara::PanelPopCount<CameraPlugin, &services, &gInstance>(data); }
-const char *PanelPopName(void *data, int index) {
-    return lentara::PanelPopName<CameraPlugin, &services, &gInstance>(data, index);
-}
-
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_CAMERA), HintFunc(PanelPopCount), HintFunc(PanelPopName),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
+    LENTARA_CHOICE_POPUP_HINT(CameraPlugin, ID_CAMERA),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_CAMERA), HintWord(0), HintWord(0), HintWord(0), HintWord(0),
+    LENTARA_ENABLES_NOTHING_HINT(ID_CAMERA),
     HintWordU(XPTAG_END),
 };
 
 LWXPanelHint InterfaceHint2[] = {
     HintWordU(XPTAG_DLOGTYPE), HintWord(4),
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_AVERAGETIME), HintWord(0),
     HintWordU(XPTAG_END),
 };
 
+using CB = Callbacks<CameraPlugin>;
+
 int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    HandlerTable t = CB::Table();
-    t.create = C_Create;
-    t.destroy = C_Destroy;
-    return ActivateHandler(version, global, local, serverData, services, kNeedsCameraEval | kPanelsEverywhere, t);
+    return CB::CameraHandler(version, global, local, serverData);
 }
 
 int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance, PanelGet,
-                             PanelSet);
+    return CB::CameraInterface(version, global, local, serverData);
 }
+
+// No gizmo server: the camera draws nothing in the viewport.
+const CameraServers kServers = {CameraHandler, CameraInterface, nullptr};
 
 } // namespace PerformanceCam

@@ -124,7 +124,18 @@ Image ContactSheet(const std::vector<SheetEntry> &entries, int columns, int tile
     int tileHeight = 0;
     for (const SheetEntry &e : entries)
         if (e.image.width > 0) tileHeight = std::max(tileHeight, e.image.height * tileWidth / e.image.width);
-    const int labelHeight = labels ? title.LineHeight() + subtitle.LineHeight() + 6 : 0;
+    // Subtitles may take several lines; every label gets the room of the longest.
+    auto lines = [](const std::string &text) {
+        std::vector<std::string> out(1);
+        for (char c : text) {
+            if (c == '\n') out.emplace_back();
+            else out.back().push_back(c);
+        }
+        return out;
+    };
+    std::size_t subtitleLines = 1;
+    for (const SheetEntry &e : entries) subtitleLines = std::max(subtitleLines, lines(e.subtitle).size());
+    const int labelHeight = labels ? title.LineHeight() + static_cast<int>(subtitleLines) * subtitle.LineHeight() + 6 : 0;
     columns = std::max(1, std::min(columns, static_cast<int>(entries.size())));
     const int rows = (static_cast<int>(entries.size()) + columns - 1) / columns;
     Image sheet(pad + columns * (tileWidth + pad), pad + rows * (tileHeight + labelHeight + pad), {0.12f, 0.12f, 0.13f});
@@ -141,7 +152,9 @@ Image ContactSheet(const std::vector<SheetEntry> &entries, int columns, int tile
         if (labels) {
             const int base = y0 + tileHeight + 3 + title.Ascent();
             title.Draw(sheet, x0, base, e.title, {0.95f, 0.95f, 0.95f});
-            subtitle.Draw(sheet, x0, base + subtitle.LineHeight() + 1, e.subtitle, {0.65f, 0.68f, 0.72f});
+            int y = base + 1;
+            for (const std::string &line : lines(e.subtitle))
+                subtitle.Draw(sheet, x0, y += subtitle.LineHeight(), line, {0.65f, 0.68f, 0.72f});
         }
     }
     return sheet;

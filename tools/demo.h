@@ -23,7 +23,8 @@ struct SheetEntry {
     std::string title, subtitle;
 };
 
-// The renders side by side in a grid with a label under each; empty text
+// The renders side by side in a grid with a label under each (the subtitle
+// may hold several lines, split at '\n'); empty text
 // when the font cannot be loaded (the sheet then has no labels).
 Image ContactSheet(const std::vector<SheetEntry> &entries, int columns, int tileWidth, std::string *fontProblem);
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
 
 namespace lentara::tool {
 
@@ -37,10 +38,14 @@ std::string Joined(const std::vector<std::string> &names) {
 class InstanceRays : public RaySource {
 public:
     InstanceRays(const standin::Host &host, const standin::CameraInstance &inst)
-        : host_(host), inst_(inst), frame_(inst.frameInfo()), start_(inst.access()) {}
+        : host_(host), inst_(inst), frame_(inst.frameInfo()), start_(inst.access()),
+          depthOfField_((inst.flags() & LWCAMTYPEF_SUPPORTSDOF) != 0) {}
 
     bool Ray(double fx, double fy, double lx, double ly, double fraction, CameraRay *out) const override {
         LWCameraRay ray{};
+        // As the host does: a camera type that does not take part in depth
+        // of field gets the lens centre.
+        if (!depthOfField_) lx = ly = 0.0;
         const int result = inst_.evaluate(fx, fy, lx, ly, fraction, &ray);
         if (result == LWCAMTYPEEVAL_NO_RAY) return false;
         V3 origin{ray.rayPos[0], ray.rayPos[1], ray.rayPos[2]};
@@ -78,15 +83,21 @@ private:
     const standin::CameraInstance &inst_;
     LWFrameInfo frame_;
     LWCameraAccess start_;
+    bool depthOfField_;
 };
 
 } // namespace
 
-Session::Session(const std::string &modulePath) : host_(std::make_unique<standin::Host>()) {
-    module_ = &host_->loadModule(modulePath);
-    if (!module_->ok())
-        throw RenderError("cannot load the module " + modulePath + ": " +
-                          (module_->error().empty() ? "unknown reason" : module_->error()));
+Session::Session(const std::vector<std::string> &modulePaths) : host_(std::make_unique<standin::Host>()) {
+    if (modulePaths.empty()) throw RenderError("no module to load");
+    for (const std::string &path : modulePaths) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(path, ec)) throw RenderError("no module file at " + path);
+        const standin::Module &module = host_->loadModule(path);
+        if (!module.ok())
+            throw RenderError(module.error().empty() ? "cannot load the module " + path : module.error());
+        modules_.push_back(&module);
+    }
 }
 
 Session::~Session() {
@@ -94,11 +105,23 @@ Session::~Session() {
     for (const auto &entry : items_) host_->clearCameraType(entry.second);
 }
 
-std::vector<std::string> Session::CameraTypes() const { return module_->names(LWCAMERA_HCLASS); }
+std::vector<std::string> Session::CameraTypes() const {
+    std::vector<std::string> out;
+    for (const standin::Module *module : modules_)
+        for (const std::string &name : module->names(LWCAMERA_HCLASS))
+            if (std::find(out.begin(), out.end(), name) == out.end()) out.push_back(name);
+    return out;
+}
+
+const standin::Module *Session::ModuleOf(const std::string &server) const {
+    for (const standin::Module *module : modules_)
+        if (module->find(LWCAMERA_HCLASS, server)) return module;
+    return nullptr;
+}
 
 std::string Session::UserName(const std::string &server) const {
-    const standin::ServerInfo *info = module_->find(LWCAMERA_HCLASS, server);
-    return info ? info->userName() : server;
+    const standin::Module *module = ModuleOf(server);
+    return module ? module->find(LWCAMERA_HCLASS, server)->userName() : server;
 }
 
 LWItemID Session::Item(const std::string &name) const {
@@ -126,29 +149,45 @@ void Session::Build(const SceneDesc &scene) {
         if (item.camera) ApplyCamera(id, item);
     }
     // Camera types once every item exists: their popups list the scene's items.
-    const std::vector<std::string> types = CameraTypes();
-    for (const ItemDesc &item : scene.items) {
-        if (!item.camera || item.cam.type.empty()) continue;
-        if (std::find(types.begin(), types.end(), item.cam.type) == types.end())
-            throw InputError("camera \"" + item.name + "\": unknown camera type \"" + item.cam.type +
-                             "\"; this module offers: " + Joined(types));
-        SetCameraType(item.name, item.cam);
-    }
+    for (const ItemDesc &item : scene.items)
+        if (item.camera && !item.cam.type.empty()) SetCameraType(item.name, item.cam);
 }
 
-void Session::ApplyCamera(LWItemID id, const ItemDesc &item) {
+void Session::ApplyLens(LWItemID id, const CameraDesc &c) {
     standin::Scene &s = host_->scene();
-    const CameraDesc &c = item.cam;
     auto keyed = [&](CamProp prop, const std::optional<Keyed> &k) {
         if (!k) return;
         s.setCamera(id, prop, k->value);
-        if (k->keyed()) s.setCameraKeys(id, prop, k->keys);
+        s.setCameraKeys(id, prop, k->keys);
     };
     keyed(CamProp::ZoomFactor, c.zoom);
     keyed(CamProp::FocalDistance, c.focalDistance);
     keyed(CamProp::FStop, c.fStop);
     keyed(CamProp::Separation, c.eyeSeparation);
     keyed(CamProp::BlurLength, c.blurLength);
+    s.setMotionBlur(id, c.motionBlur);
+}
+
+void Session::SetCamera(const std::string &camera, const CameraDesc &desc) {
+    LWItemID id = Item(camera);
+    if (!id) throw InputError("no camera item is called \"" + camera + "\"");
+    ApplyLens(id, desc);
+    for (ItemDesc &item : scene_.items)
+        if (item.name == camera) {
+            CameraDesc &c = item.cam;
+            for (auto [to, from] : {std::pair{&c.zoom, &desc.zoom}, {&c.focalDistance, &desc.focalDistance},
+                                    {&c.fStop, &desc.fStop}, {&c.eyeSeparation, &desc.eyeSeparation},
+                                    {&c.blurLength, &desc.blurLength}})
+                if (*from) *to = *from;
+            c.motionBlur = desc.motionBlur;
+        }
+    SetCameraType(camera, desc);
+}
+
+void Session::ApplyCamera(LWItemID id, const ItemDesc &item) {
+    standin::Scene &s = host_->scene();
+    const CameraDesc &c = item.cam;
+    ApplyLens(id, c);
     if (c.pixelAspect) s.setCamera(id, CamProp::PixelAspect, *c.pixelAspect);
     // Without a film size the film takes the frame's aspect at 24 mm height.
     const double filmH = c.filmHeight.value_or(kDefaultFilmHeight);
@@ -156,7 +195,6 @@ void Session::ApplyCamera(LWItemID id, const ItemDesc &item) {
     s.setCamera(id, CamProp::FilmWidth, filmW);
     s.setCamera(id, CamProp::FilmHeight, filmH);
     s.setResolution(id, c.resolutionWidth.value_or(scene_.width), c.resolutionHeight.value_or(scene_.height));
-    s.setMotionBlur(id, c.motionBlur);
 }
 
 void Session::SetCameraType(const std::string &camera, const CameraDesc &desc) {
@@ -172,7 +210,11 @@ void Session::SetCameraType(const std::string &camera, const CameraDesc &desc) {
             item.cam.block = desc.block;
         }
     if (desc.type.empty()) return;
-    if (!host_->setCameraType(id, *module_, desc.type))
+    const standin::Module *module = ModuleOf(desc.type);
+    if (!module)
+        throw InputError("camera \"" + camera + "\": unknown camera type \"" + desc.type + "\"; the loaded modules offer: " +
+                         Joined(CameraTypes()));
+    if (!host_->setCameraType(id, *module, desc.type))
         throw InputError("camera \"" + camera + "\": the camera type " + desc.type + " refused: " + host_->lastError());
     ApplyTypeState(id, camera, desc);
 }
@@ -212,6 +254,14 @@ void Session::ApplyTypeState(LWItemID id, const std::string &name, const CameraD
 
 std::vector<std::pair<std::string, double>> Session::Parameters(const std::string &camera) const {
     std::vector<std::pair<std::string, double>> out;
+    for (const auto &[channel, value] : ParameterKeys(camera))
+        out.emplace_back(channel, value.keyed() ? standin::Channel::at(value.keys, value.value, host_->timeInfo().time)
+                                                : value.value);
+    return out;
+}
+
+std::vector<std::pair<std::string, Keyed>> Session::ParameterKeys(const std::string &camera) const {
+    std::vector<std::pair<std::string, Keyed>> out;
     LWItemID id = Item(camera);
     if (!id || !host_->cameraInstance(id)) return out;
     const standin::EnvelopeStore &envs = host_->envelopes();
@@ -219,9 +269,63 @@ std::vector<std::pair<std::string, double>> Session::Parameters(const std::strin
     for (LWVParmID vp : envs.all()) {
         standin::EnvelopeInfo info;
         if (envs.info(vp, info) && info.group == group && !info.channelName.empty())
-            out.emplace_back(info.channelName, envs.value(vp, host_->timeInfo().time));
+            out.emplace_back(info.channelName, Keyed{info.value[0], info.keys});
     }
     return out;
+}
+
+std::vector<std::pair<std::string, SettingValue>> Session::Settings(const std::string &camera) {
+    std::vector<std::pair<std::string, SettingValue>> out;
+    LWXPanelID panel = Panel(camera);
+    const standin::PanelRecord *rec = panel ? host_->panels().record(panel) : nullptr;
+    if (!rec) return out;
+    for (const standin::PanelDataDesc &d : rec->data) {
+        const int *v = d.datatype == "integer" ? static_cast<const int *>(host_->panels().get(panel, d.vid)) : nullptr;
+        if (!v) continue;
+        const std::vector<std::string> choices = host_->panels().popupChoices(panel, d.vid);
+        if (*v >= 0 && *v < static_cast<int>(choices.size())) out.emplace_back(d.name, SettingValue{true, 0, choices[*v]});
+        else out.emplace_back(d.name, SettingValue{false, *v, {}});
+    }
+    return out;
+}
+
+void Session::Set(const std::string &camera, const std::string &name, const std::string &text) {
+    LWItemID id = Item(camera);
+    if (!id || !host_->cameraInstance(id)) throw InputError("camera \"" + camera + "\" has no camera type");
+    const std::string type = host_->cameraInstance(id)->server();
+    const std::string where = type + " " + name + "=" + text;
+    char *end = nullptr;
+    const double number = std::strtod(text.c_str(), &end);
+    const bool isNumber = !text.empty() && *end == '\0' && std::isfinite(number);
+    // A parameter by channel name, in the units scene files use.
+    standin::EnvelopeStore &envs = host_->envelopes();
+    LWVParmID vp = envs.find(host_->scene().chanGroup(id), name);
+    double scale = 1.0;
+    // Else by its panel label, in the panel's units.
+    LWXPanelID panel = Panel(camera);
+    const standin::PanelRecord *rec = panel ? host_->panels().record(panel) : nullptr;
+    for (std::size_t i = 0; !vp && rec && i < rec->controls.size(); ++i) {
+        const standin::PanelControl &c = rec->controls[i];
+        const bool enveloped = c.ctrlclass.size() > 4 && c.ctrlclass.compare(c.ctrlclass.size() - 4, 4, "-env") == 0;
+        if (!enveloped || Lower(c.label) != Lower(name)) continue;
+        vp = host_->panels().get(panel, c.cid);
+        if (c.ctrlclass == "angle-env") scale = kDegrees;
+        if (c.ctrlclass == "percent-env") scale = 0.01;
+    }
+    if (vp) {
+        if (!isNumber) throw InputError(where + ": the parameter takes a number");
+        envs.setKeys(vp, {});
+        envs.setValue(vp, number * scale);
+        return;
+    }
+    std::vector<std::string> known;
+    for (const auto &[channel, value] : ParameterKeys(camera)) known.push_back(channel);
+    if (!FindSetting(panel, name, &known))
+        throw InputError(where + ": " + type + " has no parameter or setting of that name; it has: " + Joined(known));
+    SettingValue value{!isNumber, static_cast<long long>(number), text};
+    if (text == "true" || text == "false") value = SettingValue{false, text == "true" ? 1 : 0, {}};
+    if (isNumber && number != std::floor(number)) throw InputError(where + ": the setting takes a whole number");
+    ApplySetting(id, camera, name, value);
 }
 
 LWXPanelID Session::Panel(const std::string &camera) {
@@ -283,6 +387,20 @@ std::string Session::PanelText(const std::string &camera) {
     return out;
 }
 
+const standin::PanelDataDesc *Session::FindSetting(LWXPanelID panel, const std::string &key,
+                                                  std::vector<std::string> *known) const {
+    const standin::PanelRecord *rec = panel ? host_->panels().record(panel) : nullptr;
+    if (!rec) return nullptr;
+    const standin::PanelDataDesc *match = nullptr;
+    for (const standin::PanelDataDesc &d : rec->data) {
+        if (d.datatype != "integer") continue;
+        const standin::PanelControl *ctl = host_->panels().control(panel, d.vid);
+        if (known) known->push_back("\"" + d.name + "\"");
+        if (!match && (Lower(d.name) == Lower(key) || (ctl && Lower(ctl->label) == Lower(key)))) match = &d;
+    }
+    return match;
+}
+
 void Session::ApplySetting(LWItemID id, const std::string &name, const std::string &key, const SettingValue &value) {
     (void)id;
     const std::string where = "camera \"" + name + "\".settings." + key;
@@ -290,17 +408,13 @@ void Session::ApplySetting(LWItemID id, const std::string &name, const std::stri
     const standin::PanelRecord *rec = panel ? host_->panels().record(panel) : nullptr;
     if (!rec) throw InputError(where + ": the camera type has no panel to take settings");
     std::vector<std::string> known;
-    const standin::PanelDataDesc *match = nullptr;
-    for (const standin::PanelDataDesc &d : rec->data) {
-        if (d.datatype != "integer") continue;
-        const standin::PanelControl *ctl = host_->panels().control(panel, d.vid);
-        known.push_back("\"" + d.name + "\"");
-        if (Lower(d.name) == Lower(key) || (ctl && Lower(ctl->label) == Lower(key))) match = &d;
-    }
+    const standin::PanelDataDesc *match = FindSetting(panel, key, &known);
     if (!match) throw InputError(where + ": no such setting; settings of this camera type: " + Joined(known));
     int number = static_cast<int>(value.number);
     const std::vector<std::string> choices = host_->panels().popupChoices(panel, match->vid);
-    if (value.isText) {
+    if (value.isText && choices.empty()) {
+        throw InputError(where + ": takes a number or true/false, not the text \"" + value.text + "\"");
+    } else if (value.isText) {
         auto found = std::find(choices.begin(), choices.end(), value.text);
         if (found == choices.end()) {
             std::vector<std::string> quoted;
@@ -353,6 +467,17 @@ std::vector<std::string> Session::SaveBlock(const std::string &camera) const {
     std::vector<std::string> lines = state.lines();
     while (!lines.empty() && lines.back().empty()) lines.pop_back();
     return lines;
+}
+
+SceneDesc Session::SnapshotByName() {
+    SceneDesc out = scene_;
+    for (ItemDesc &item : out.items) {
+        if (!item.camera || item.cam.type.empty()) continue;
+        item.cam.block.clear();
+        item.cam.params = ParameterKeys(item.name);
+        item.cam.settings = Settings(item.name);
+    }
+    return out;
 }
 
 SceneDesc Session::Snapshot() const {
@@ -425,6 +550,12 @@ Image Session::RenderFrame(const std::string &camera, int frame, RenderOptions o
 }
 
 std::vector<Session::RaySample> Session::SampleRays(const std::string &camera, int frame, int columns, int rows) {
+    std::vector<RaySample> out;
+    SampleRays(camera, frame, columns, rows, [&out](const RaySample &s, int, int) { out.push_back(s); });
+    return out;
+}
+
+void Session::SampleRays(const std::string &camera, int frame, int columns, int rows, const RayVisitor &visit) {
     standin::CameraInstance &inst = Instance(camera);
     BeginRender(camera);
     const double time = host_->frameInfo(frame).start;
@@ -432,7 +563,6 @@ std::vector<Session::RaySample> Session::SampleRays(const std::string &camera, i
     if (err.empty()) err = inst.newFrame(frame);
     if (!err.empty()) throw RenderError("camera \"" + camera + "\": " + inst.server() + " failed: " + err);
     const double w = inst.access().filmSize[0], h = inst.access().filmSize[1];
-    std::vector<RaySample> out;
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c) {
             // From the top-left film corner to the bottom-right one, edges included.
@@ -440,10 +570,9 @@ std::vector<Session::RaySample> Session::SampleRays(const std::string &camera, i
             const double fy = rows > 1 ? (0.5 - static_cast<double>(r) / (rows - 1)) * h : 0.0;
             RaySample sample{fx, fy, 0, {}};
             sample.result = inst.evaluate(fx, fy, 0.0, 0.0, 0.0, &sample.ray);
-            out.push_back(sample);
+            visit(sample, c, r);
         }
     EndRender(camera);
-    return out;
 }
 
 } // namespace lentara::tool

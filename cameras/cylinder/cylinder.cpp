@@ -12,36 +12,29 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians, kParamCount };
-enum Setting { SizeMode, kSettingCount };
+enum Param { ZoomFactor, HorizontalFOVradians, MaxVerticalFOVradians, MinVerticalFOVradians };
+enum Setting { SizeMode };
 
-enum : unsigned int {
-    ID_ZOOM = 0x8000,
-    ID_VERSION = 0x8001,
-    ID_LOGO = 0x8005,
-    ID_LENGTH = 0x8006,
-    ID_SIZE = 0x8007,
-    ID_ANGLE_MAX = 0x8008,
-    ID_ANGLE_MIN = 0x8009,
-};
-
-const ParamDesc kParams[kParamCount] = {
-    {"ZoomFactor", 0.0, 0, false},
-    {"HorizontalFOVradians", 1.0, ID_LENGTH, true},
-    {"MaxVerticalFOVradians", 0.17453292519943295, ID_ANGLE_MAX, true},
-    {"MinVerticalFOVradians", -0.17453292519943295, ID_ANGLE_MIN, true},
+constexpr ParamDesc kParams[] = {
+    {"ZoomFactor", 0.0}, {"HorizontalFOVradians", 1.0}, {"MaxVerticalFOVradians", 0.17453292519943295},
+    {"MinVerticalFOVradians", -0.17453292519943295}
 };
 
 // Values other than 0 and 1 read from a scene are kept as read (and act as 1).
-const SettingDesc kSettings[kSettingCount] = {
-    {"SizeMode", 1, ID_SIZE},
+constexpr SettingDesc kSettings[] = {{"SizeMode", 1}};
+
+constexpr BlockItem kBlock[] = {
+    BlockEnvelope(HorizontalFOVradians), BlockEnvelope(MaxVerticalFOVradians), BlockEnvelope(MinVerticalFOVradians),
+    BlockSetting(SizeMode)
 };
 
-const BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, HorizontalFOVradians},
-    {BlockItem::kEnvelope, MaxVerticalFOVradians},
-    {BlockItem::kEnvelope, MinVerticalFOVradians},
-    {BlockItem::kSetting, SizeMode},
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
+    SettingControl(ID_SIZE, "Size", "iPopChoice", SizeMode),
+    EnvelopeControl(ID_LENGTH, "", "distance-env", HorizontalFOVradians),
+    EnvelopeControl(ID_ANGLE_MAX, "Maximum FOV Angle", "angle-env", MaxVerticalFOVradians, "Upper FOV Angle"),
+    EnvelopeControl(ID_ANGLE_MIN, "Minimum FOV Angle", "angle-env", MinVerticalFOVradians, "Lower FOV Angle"),
+    EnvelopeAlias(ID_ZOOM, ZoomFactor),
 };
 
 const char *const kSizeNames[] = {"Horizontal Axis", "Vertical Axis"};
@@ -52,30 +45,10 @@ const char *PanelPopName(void *, int index) {
     return (index >= 0 && index < 2) ? kSizeNames[index] : "";
 }
 
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_SIZE, "Size", "iPopChoice"},
-    {ID_LENGTH, "", "distance-env"},
-    {ID_ANGLE_MAX, "Maximum FOV Angle", "angle-env"},
-    {ID_ANGLE_MIN, "Minimum FOV Angle", "angle-env"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_SIZE, "Size", "integer"},
-    {ID_LENGTH, "", "float"},
-    {ID_ANGLE_MAX, "Upper FOV Angle", "float"},
-    {ID_ANGLE_MIN, "Lower FOV Angle", "float"},
-    {0, nullptr, nullptr},
-};
-
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_SIZE), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_LENGTH), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),
@@ -83,32 +56,23 @@ LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_SENS), HintWordU(ID_LENGTH), HintWord(1),
     HintWordU(XPTAG_SENS), HintWordU(ID_ANGLE_MAX), HintWord(1),
     HintWordU(XPTAG_SENS), HintWordU(ID_ANGLE_MIN), HintWord(1),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_SIZE), HintWord(0), HintWord(0), HintWord(0), HintWord(0),
+    LENTARA_ENABLES_NOTHING_HINT(ID_SIZE),
     HintWordU(XPTAG_END),
 };
 
-const CameraTypeDesc kDesc = {
-    "VantorCylinderCam",
-    "VantorCylinderCam Dec 11 2010 10:02:20",
-    &services,
-    kParams,
-    kParamCount,
-    ZoomFactor,
-    kSettings,
-    kSettingCount,
-    kBlock,
-    static_cast<int>(sizeof kBlock / sizeof kBlock[0]),
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, ID_ZOOM},
-    0,
-};
+const CameraTypeDesc kDesc =
+    CameraType("VantorCylinderCam", "VantorCylinderCam Dec 11 2010 10:02:20", services, gInstance, kNeedsVParm)
+        .Params(kParams, ZoomFactor)
+        .Settings(kSettings)
+        .Block(kBlock)
+        .Panel<kControls>(InterfaceHint);
 
-class CameraPlugin : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {}
+    using DescribedCamera::DescribedCamera;
 
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
+                 const LWCameraAccess *access) const override {
         if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
         const CylinderParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
                                   value[MinVerticalFOVradians], setting[SizeMode]};
@@ -122,18 +86,6 @@ public:
     }
 };
 
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraHandler<CameraPlugin>(version, global, local, serverData, kNeedsVParm);
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace CylinderCam

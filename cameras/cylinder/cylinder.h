@@ -1,10 +1,13 @@
-// cylinder.h -- activation functions of the Cylinder camera's servers.
+// cylinder.h -- the Cylinder camera's panel ids (what the host's
+// panel calls its controls) and its servers, for its row in the module's list.
 #pragma once
 
-#include "module/lwhost.h"
+#include "framework/camera_servers.h"
 
 namespace CylinderCam {
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData);
+// Panel ids.
+enum : unsigned int { ID_ZOOM = 0x8000, ID_VERSION, ID_LOGO = 0x8005, ID_LENGTH, ID_SIZE, ID_ANGLE_MAX,
+    ID_ANGLE_MIN };
+
+extern const lentara::CameraServers kServers;
 } // namespace CylinderCam

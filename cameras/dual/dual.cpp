@@ -13,86 +13,19 @@ namespace MultiCam {
 
 using namespace lentara;
 
-HostServices services;
-void *gInstance = nullptr;
-
-enum : unsigned int {
-    ID_LOGO = 0x8000,
-    ID_VERSION = 0x8002,
-    ID_LEFT = 0x8006,
-    ID_RIGHT = 0x8007,
+struct Dual {
+    static constexpr char serverName[] = "VantorMultiCam";
+    static constexpr char describeText[] = "VantorMultiCam Dec 11 2010 10:02:21";
+    static constexpr const GridLayout &layout = kLayout;
+    static constexpr unsigned int logoId = ID_LOGO, versionId = ID_VERSION, firstChoiceId = ID_LEFT;
+    static constexpr ControlDesc controls[] = {
+        Thumbnail(ID_LOGO),
+        VersionLine(ID_VERSION),
+        OwnControl(ID_LEFT, "Cam 1 (Left Side of Frame)", "iPopChoice", "integer", "Left Camera"),
+        OwnControl(ID_RIGHT, "Cam 2 (Right Side of Frame)", "iPopChoice", "integer", "Right Camera"),
+    };
 };
 
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_LEFT, "Cam 1 (Left Side of Frame)", "iPopChoice"},
-    {ID_RIGHT, "Cam 2 (Right Side of Frame)", "iPopChoice"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_LEFT, "Left Camera", "integer"},
-    {ID_RIGHT, "Right Camera", "integer"},
-    {0, nullptr, nullptr},
-};
-
-extern LWXPanelHint InterfaceHint[];
-
-const CameraTypeDesc kDesc = {
-    "VantorMultiCam",
-    "VantorMultiCam Dec 11 2010 10:02:21",
-    &services,
-    nullptr,
-    0,
-    -1,
-    nullptr,
-    0,
-    nullptr,
-    0,
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
-    LWCAMTYPEF_SUPPORTSDOF,
-};
-
-class CameraPlugin : public GridCameraOf<kLayout> {
-public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    static void *&PanelInstance() { return gInstance; }
-    explicit CameraPlugin(LWItemID item) : GridCameraOf(kDesc, ID_LEFT, item) {}
-};
-
-using CB = GridCallbacks<CameraPlugin>;
-int PanelPopCount(void *data) { return lentara::PanelPopCount<CameraPlugin, &services, &gInstance>(data); }
-const char *PanelPopName(void *data, int index) {
-    return lentara::PanelPopName<CameraPlugin, &services, &gInstance>(data, index);
-}
-
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_LEFT), HintFunc(PanelPopCount), HintFunc(PanelPopName),
-    HintWordU(XPTAG_POPFUNCS), HintWordU(ID_RIGHT), HintFunc(PanelPopCount), HintFunc(PanelPopName),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_LEFT), HintWord(0), HintWord(0), HintWord(0), HintWord(0),
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_RIGHT), HintWord(0), HintWord(0), HintWord(0), HintWord(0),
-    HintWordU(XPTAG_END),
-};
-
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateHandler(version, global, local, serverData, services, kNeedsCameraEval, CB::Table());
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance, CB::PanelGet,
-                             CB::PanelSet);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = GridType<Dual>::Servers();
 
 } // namespace MultiCam

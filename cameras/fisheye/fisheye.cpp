@@ -14,64 +14,30 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum Param { ZoomFactor, FisheyePower, FisheyeScale, kParamCount };
-enum Setting { autoDistortionScale, parallelFilmNormals, previewInCameraView, gridType, kSettingCount };
+enum Param { ZoomFactor, FisheyePower, FisheyeScale };
+enum Setting { autoDistortionScale, parallelFilmNormals, previewInCameraView, gridType };
 
-enum : unsigned int {
-    ID_ZOOM = 0x8000,
-    ID_POWER = 0x8001,
-    ID_SCALE = 0x8002,
-    ID_VERSION = 0x8003,
-    ID_LOGO = 0x8007,
-    ID_PREVIEW = 0x8008,
-    ID_GRIDTYPE = 0x8009,
-    ID_AUTOSCALE = 0x800a,
-    ID_PARALLEL = 0x800b,
+constexpr ParamDesc kParams[] = {{"ZoomFactor", 0.0}, {"FisheyePower", 1.0}, {"FisheyeScale", 1.0}};
+
+constexpr SettingDesc kSettings[] = {
+    {"autoDistortionScale", 1}, {"parallelFilmNormals", 1}, {"previewInCameraView", 0}, {"gridType", 1}
 };
 
-const ParamDesc kParams[kParamCount] = {
-    {"ZoomFactor", 0.0, ID_ZOOM, false},
-    {"FisheyePower", 1.0, ID_POWER, true},
-    {"FisheyeScale", 1.0, ID_SCALE, true},
+constexpr BlockItem kBlock[] = {
+    BlockEnvelope(FisheyePower), BlockEnvelope(FisheyeScale), BlockSetting(autoDistortionScale),
+    BlockSetting(previewInCameraView), BlockSetting(gridType), BlockSetting(parallelFilmNormals)
 };
 
-const SettingDesc kSettings[kSettingCount] = {
-    {"autoDistortionScale", 1, ID_AUTOSCALE},
-    {"parallelFilmNormals", 1, ID_PARALLEL},
-    {"previewInCameraView", 0, ID_PREVIEW},
-    {"gridType", 1, ID_GRIDTYPE},
-};
-
-const BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, FisheyePower},
-    {BlockItem::kEnvelope, FisheyeScale},
-    {BlockItem::kSetting, autoDistortionScale},
-    {BlockItem::kSetting, previewInCameraView},
-    {BlockItem::kSetting, gridType},
-    {BlockItem::kSetting, parallelFilmNormals},
-};
-
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_ZOOM, "ZoomFactor", "zoomfactor-env"},
-    {ID_POWER, "Distortion Power", "float-env"},
-    {ID_AUTOSCALE, "Auto Distortion Scale", "iBoolean"},
-    {ID_SCALE, "Distortion Scale", "float-env"},
-    {ID_PARALLEL, "Parallel Film Normals", "iBoolean"},
-    {ID_PREVIEW, "Preview in Camera View", "iBoolean"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_ZOOM, "ZoomFactor", "float"},
-    {ID_POWER, "Distortion Power", "float"},
-    {ID_AUTOSCALE, "Auto Distortion Scale", "integer"},
-    {ID_SCALE, "Distortion Scale", "float"},
-    {ID_PARALLEL, "Parallel Film Normals", "integer"},
-    {ID_PREVIEW, "Preview in Camera View", "integer"},
-    {0, nullptr, nullptr},
+// The grid type is chosen by a popup the panel has no control for.
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
+    EnvelopeControl(ID_ZOOM, "ZoomFactor", "zoomfactor-env", ZoomFactor),
+    EnvelopeControl(ID_POWER, "Distortion Power", "float-env", FisheyePower),
+    SettingControl(ID_AUTOSCALE, "Auto Distortion Scale", "iBoolean", autoDistortionScale),
+    EnvelopeControl(ID_SCALE, "Distortion Scale", "float-env", FisheyeScale),
+    SettingControl(ID_PARALLEL, "Parallel Film Normals", "iBoolean", parallelFilmNormals),
+    SettingControl(ID_PREVIEW, "Preview in Camera View", "iBoolean", previewInCameraView),
+    SettingAlias(ID_GRIDTYPE, gridType),
 };
 
 const char *const kGridNames[] = {"Ray Tracing Grid", "Line Matching Grid"};
@@ -86,8 +52,7 @@ char kAutoScaleMessage[] = "Turn 'Auto Distortion Scale' off\nto set manually.";
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_GRIDTYPE), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_SCALE), HintWord(0),
@@ -102,42 +67,31 @@ LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_END),
 };
 
-const CameraTypeDesc kDesc = {
-    "VantorFisheyeCam",
-    "VantorFisheyeCam Dec 11 2010 10:02:19",
-    &services,
-    kParams,
-    kParamCount,
-    ZoomFactor,
-    kSettings,
-    kSettingCount,
-    kBlock,
-    sizeof kBlock / sizeof kBlock[0],
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
-    1, // uses the lens position
-};
+const CameraTypeDesc kDesc =
+    CameraType("VantorFisheyeCam", "VantorFisheyeCam Dec 11 2010 10:02:19", services, gInstance, kNeedsVParm)
+        .Params(kParams, ZoomFactor)
+        .Settings(kSettings)
+        .Block(kBlock)
+        .Panel<kControls>(InterfaceHint)
+        .Flags(1); // uses the lens position
 
-class CameraPlugin : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
+    LensReading lens;
 
-    double lensFactor = 0.0;
-    double focusDistance = 0.0; // unknown until the first frame: focused at infinity
-
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
-        HostServices &s = svc();
-        if (s.camerainfo && s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(item, s.CurrentTime()));
+    explicit CameraPlugin(LWItemID item) : DescribedCamera(item) {
+        lens.ReadFStop(svc(), item);
     }
 
-    void CopyFrom(const CameraPlugin &from) {
-        SingleViewCamera::CopyFrom(from);
-        lensFactor = from.lensFactor;
-        focusDistance = from.focusDistance;
+    void CopyFrom(const CameraBase &other) override {
+        SingleViewCamera::CopyFrom(other);
+        const auto &from = static_cast<const CameraPlugin &>(other);
+        lens = from.lens;
     }
 
     // The envelopes at t; an automatic scale replaces the "FisheyeScale"
     // value, and its envelope shows it, once the film size is known.
-    void get_vpValues(double t) {
+    void get_vpValues(double t) override {
         CameraBase::get_vpValues(t);
         if (!setting[autoDistortionScale]) return;
         double s = value[FisheyeScale];
@@ -145,22 +99,10 @@ public:
             SetValue(FisheyeScale, s);
     }
 
-    LWError NewTime(LWFrame frame, LWTime time) {
-        currentFrame = frame;
-        currentTime = time;
-        get_vpValues(time);
-        return nullptr;
-    }
-
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override {
         if (!frame || !access) return nullptr;
         // The lens is read on every call, also when nothing else changed.
-        HostServices &s = svc();
-        if (s.camerainfo) {
-            const double now = s.CurrentTime();
-            if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(access->cameraID, now));
-            if (s.camerainfo->focalDistance) focusDistance = s.camerainfo->focalDistance(access->cameraID, now);
-        }
+        lens.ReadForFrame(svc(), access->cameraID);
         // Evaluate again once the records are stored, so that the automatic
         // scale uses this frame's film.
         if (NewFrame(frame, access)) get_vpValues(frameInfo.start);
@@ -168,12 +110,12 @@ public:
     }
 
     FisheyeParams Params() const {
-        return {value[ZoomFactor], value[FisheyePower], value[FisheyeScale], lensFactor, focusDistance,
+        return {value[ZoomFactor], value[FisheyePower], value[FisheyeScale], lens.lensFactor, lens.focusDistance,
                 setting[parallelFilmNormals] != 0};
     }
 
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
+                 const LWCameraAccess *access) const override {
         // The film is the one of the last frame set up; before the first,
         // that of the call's access record, as for the pose.
         const double *film = FilmOf(access);
@@ -187,7 +129,7 @@ public:
 
     // The film's 10 x 10 ray grid, 10 units out along each pinhole ray's film
     // normal, as the camera stood at the last frame set-up.
-    void DrawGrid(LWCustomObjAccess &coa) const {
+    void DrawGizmo(LWCustomObjAccess &coa) const override {
         if (!frameSeen || !setting[previewInCameraView]) return;
         const double W = cameraAccess.filmSize[0], H = cameraAccess.filmSize[1];
         if (!FilmIsUsable(W, H)) return;
@@ -233,26 +175,6 @@ public:
     }
 };
 
-void Gizmo_draw(LWInstance inst, LWCustomObjAccess *coa) {
-    if (!inst || !coa) return;
-    Guarded(0, [&] {
-        static_cast<const CameraPlugin *>(inst)->DrawGrid(*coa);
-        return 0;
-    });
-}
-
-LWGizmoFuncs gizmoFuncs = GizmoTable(Gizmo_draw);
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraHandler<CameraPlugin>(version, global, local, serverData, kNeedsVParm);
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace FisheyeCam

@@ -1,10 +1,13 @@
-// fisheye.h -- activation functions of the Fisheye camera's servers.
+// fisheye.h -- the Fisheye camera's panel ids (what the host's
+// panel calls its controls) and its servers, for its row in the module's list.
 #pragma once
 
-#include "module/lwhost.h"
+#include "framework/camera_servers.h"
 
 namespace FisheyeCam {
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData);
+// Panel ids.
+enum : unsigned int { ID_ZOOM = 0x8000, ID_POWER, ID_SCALE, ID_VERSION, ID_LOGO = 0x8007, ID_PREVIEW, ID_GRIDTYPE,
+    ID_AUTOSCALE, ID_PARALLEL };
+
+extern const lentara::CameraServers kServers;
 } // namespace FisheyeCam

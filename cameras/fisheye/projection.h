@@ -75,7 +75,7 @@ inline bool Evaluate(const FisheyeParams &p, const lentara::Pose &pose, double H
     out.origin = pose.position + offset;
     out.direction = lentara::FocusedDirection(v, offset, p.focusDistance);
     out.filmNormal = p.parallelFilmNormals ? pose.forward : out.direction;
-    return lentara::IsFinite(out.origin) && lentara::IsFinite(out.direction) && lentara::IsFinite(out.filmNormal);
+    return lentara::RayIsUsable(out.origin, out.direction, out.filmNormal);
 }
 
 } // namespace FisheyeCam

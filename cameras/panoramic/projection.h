@@ -37,6 +37,6 @@ inline lentara::Vec3 CameraDirection(const PanoramaParams &p, double filmX, doub
 }
 
 // The world direction of a camera-space direction on the pose axes.
-using lentara::WorldDirection;
+using lentara::WorldDirectionNormalised;
 
 } // namespace PanoramicCam

@@ -28,70 +28,41 @@ thread_local FractionCache<char> tLastMiss LENTARA_FAST_TLS;
 
 // The "SizeAxis" envelope and its stored choice are kept in the scene for
 // older scenes' sake; no ray depends on them.
-enum Param { ZoomFactor, SizeAxis, kParamCount };
-enum Setting { sizeAxisChoice, kSettingCount };
+enum Param { ZoomFactor, SizeAxis };
+enum Setting { sizeAxisChoice };
 
-enum : unsigned int {
-    ID_ZOOM = 0x8000,
-    ID_VERSION = 0x8001,
-    ID_LOGO = 0x8005,
+constexpr ParamDesc kParams[] = {
+    {"ZoomFactor", 0.0},
+    {"SizeAxis", 0.0}, // starts at the zoom factor, see CameraPlugin
 };
 
-const ParamDesc kParams[kParamCount] = {
-    {"ZoomFactor", 0.0, ID_ZOOM, false},
-    {"SizeAxis", 0.0, 0, true}, // starts at the zoom factor, see CameraPlugin
-};
+constexpr SettingDesc kSettings[] = {{"sizeAxisChoice", 1}};
 
-const SettingDesc kSettings[kSettingCount] = {
-    {"sizeAxisChoice", 1, 0},
-};
+constexpr BlockItem kBlock[] = {BlockEnvelope(SizeAxis), BlockSetting(sizeAxisChoice)};
 
-const BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, SizeAxis},
-    {BlockItem::kSetting, sizeAxisChoice},
-};
-
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_ZOOM, "ZoomFactor", "zoomfactor-env"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_ZOOM, "ZoomFactor", "float"},
-    {0, nullptr, nullptr},
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
+    EnvelopeControl(ID_ZOOM, "ZoomFactor", "zoomfactor-env", ZoomFactor),
 };
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_END),
 };
 
-const CameraTypeDesc kDesc = {
-    "VantorPerspectiveCam",
-    "VantorPerspectiveCam Dec 11 2010 10:02:17",
-    &services,
-    kParams,
-    kParamCount,
-    ZoomFactor,
-    kSettings,
-    kSettingCount,
-    kBlock,
-    2,
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, ID_ZOOM},
-    LWCAMTYPEF_SUPPORTSDOF,
-};
+const CameraTypeDesc kDesc =
+    CameraType("VantorPerspectiveCam", "VantorPerspectiveCam Dec 11 2010 10:02:17", services, gInstance, kNeedsVParm)
+        .Params(kParams, ZoomFactor)
+        .Settings(kSettings)
+        .Block(kBlock)
+        .Panel<kControls>(InterfaceHint)
+        .Flags(LWCAMTYPEF_SUPPORTSDOF);
 
-class CameraPlugin : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
+    explicit CameraPlugin(LWItemID item) : DescribedCamera(item) {
         HostServices &s = svc();
         const double now = s.CurrentTime();
         if (s.camerainfo && s.camerainfo->filmSize) {
@@ -113,13 +84,13 @@ public:
         lens.lensRadius = LensRadius(lens.filmDistance, fStop);
     }
 
-    LWError NewTime(LWFrame frame, LWTime time) {
+    LWError NewTime(LWFrame frame, LWTime time) override {
         SingleViewCamera::NewTime(frame, time);
         UpdateLens();
         return nullptr;
     }
 
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override {
         // The focus distance is refreshed on every call, changed frame or not.
         HostServices &s = svc();
         if (access && s.camerainfo && s.camerainfo->focalDistance)
@@ -129,15 +100,16 @@ public:
         return nullptr;
     }
 
-    void CopyFrom(const CameraPlugin &from) {
-        SingleViewCamera::CopyFrom(from);
+    void CopyFrom(const CameraBase &other) override {
+        SingleViewCamera::CopyFrom(other);
+        const auto &from = static_cast<const CameraPlugin &>(other);
         filmHeight = from.filmHeight;
         fStop = from.fStop;
         UpdateLens();
     }
 
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
+                 const LWCameraAccess *access) const override {
         // Each way to the pose traces on its own, so a pose worked out for
         // this ray stays in registers and a cached one is read where it lies.
         if (samples.Empty()) return Trace(Rounded(PoseAt(fraction, access)), fpx, fpy, lpx, lpy, ray);
@@ -174,35 +146,17 @@ private:
 
 using CB = Callbacks<CameraPlugin>;
 
+// The family differs only in the flags word; without depth of field it is 0.
 unsigned int C_FlagsNoDOF(LWInstance) noexcept { return 0; }
 
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int ActivateWithFlags(int version, GlobalFunc *global, void *local, void *serverData,
-                      unsigned int (*flags)(LWInstance)) {
+int CameraHandler_NoDOF(int version, GlobalFunc *global, void *local, void *serverData) {
     HandlerTable table = CB::Table();
-    table.flags = flags;
+    table.flags = C_FlagsNoDOF;
     return ActivateHandler(version, global, local, serverData, services, kNeedsVParm, table);
 }
 
-int CameraHandler_DOF_MB(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateWithFlags(version, global, local, serverData, CB::C_Flags);
-}
-
-int CameraHandler_NoDOF_MB(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateWithFlags(version, global, local, serverData, C_FlagsNoDOF);
-}
-
-int CameraHandler_NoDOF_NoMB(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateWithFlags(version, global, local, serverData, C_FlagsNoDOF);
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers_DOF_MB = ServersOf<CameraPlugin>();
+const CameraServers kServers_NoDOF_MB = {CameraHandler_NoDOF, CB::CameraInterface, CB::CameraGizmo};
+const CameraServers kServers_NoDOF_NoMB = {CameraHandler_NoDOF, CB::CameraInterface, CB::CameraGizmo};
 
 } // namespace PerspectiveCam

@@ -1,14 +1,15 @@
-// perspective.h -- activation functions of the Perspective family's servers:
-// three handlers (with depth of field, without, without depth of field and
-// motion blur) sharing one interface and one gizmo.
+// perspective.h -- the Perspective family's servers, for their rows in the
+// module's list: three handlers (with depth of field, without, without depth
+// of field and motion blur) sharing one interface and one gizmo.
 #pragma once
 
-#include "module/lwhost.h"
+#include "framework/camera_servers.h"
 
 namespace PerspectiveCam {
-int CameraHandler_DOF_MB(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraHandler_NoDOF_MB(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraHandler_NoDOF_NoMB(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData);
+// Panel ids.
+enum : unsigned int { ID_ZOOM = 0x8000, ID_VERSION, ID_LOGO = 0x8005 };
+
+extern const lentara::CameraServers kServers_DOF_MB;
+extern const lentara::CameraServers kServers_NoDOF_MB;
+extern const lentara::CameraServers kServers_NoDOF_NoMB;
 } // namespace PerspectiveCam

@@ -11,7 +11,6 @@
 // rounds where the family has always rounded, so stored renders keep their rays.
 #pragma once
 
-#include <cfloat>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -231,22 +230,11 @@ inline Ray ThinLensRay(const PoseT &pose, const LensParams &lens, double filmX, 
     return ray;
 }
 
-// Hands the ray to the host as the framework's WriteRay does (every
-// component finite and the direction not zero, or no ray and the record left
-// alone), in one test: the direction and the film normal are widened
-// single-precision values, whose sums of magnitudes cannot overflow a
-// double, and x - x is +0 for every finite x and NaN otherwise.  So the
-// total below is at most DBL_MAX exactly when all nine are finite.
+// Hands the ray to the host; its direction and film normal are widened
+// single-precision values.
 inline int WriteLensRay(LWCameraRay *out, const Ray &ray) {
-    const lentara::Vec3 &o = ray.origin, &d = ray.direction, &n = ray.filmNormal;
-    const double dirSize = std::fabs(d.x) + std::fabs(d.y) + std::fabs(d.z);
-    const double normalSize = std::fabs(n.x) + std::fabs(n.y) + std::fabs(n.z);
-    const double total = (dirSize + normalSize) + ((o.x - o.x) + (o.y - o.y) + (o.z - o.z));
-    if (!(dirSize > 0.0 && total <= DBL_MAX)) return LWCAMTYPEEVAL_NO_RAY;
-    lentara::Store(o, out->rayPos);
-    lentara::Store(d, out->rayDir);
-    lentara::Store(n, out->filmNorm);
-    return LWCAMTYPEEVAL_RAY;
+    return lentara::WriteCheckedRay(out, lentara::RayIsUsableSinglePrecision(ray.origin, ray.direction, ray.filmNormal),
+                                    ray.origin, ray.direction, ray.filmNormal);
 }
 
 } // namespace PerspectiveCam

@@ -63,10 +63,12 @@ inline lentara::Vec3 CameraDirection(const Cell &cell, double H, int skyboxType)
     return {0.0, 0.0, 0.0};
 }
 
-// World direction of a camera-space direction c: the rows of the access
-// record's toWorld are the camera's right, up and forward axes.
-inline lentara::Vec3 WorldDirection(const double toWorld[3][3], lentara::Vec3 c) {
-    return c.x * lentara::Load(toWorld[0]) + c.y * lentara::Load(toWorld[1]) + c.z * lentara::Load(toWorld[2]);
+// World direction of a camera-space direction c, not normalised (the faces'
+// directions are unit vectors already): the rows of the access record's
+// toWorld are the camera's right, up and forward axes.
+inline lentara::Vec3 WorldDirectionUnnormalised(const double toWorld[3][3], lentara::Vec3 c) {
+    using lentara::Load;
+    return lentara::WorldDirectionUnnormalised(Load(toWorld[0]), Load(toWorld[1]), Load(toWorld[2]), c);
 }
 
 } // namespace SkyboxCam

@@ -18,35 +18,16 @@ void *gInstance = nullptr;
 // since the module was loaded (scenes that are loaded do not change it).
 unsigned char bCrossShape = 1;
 
-enum Setting { skyboxType, kSettingCount };
+enum Setting { skyboxType };
 
-enum : unsigned int {
-    ID_LOGO = 0x8000,
-    ID_VERSION = 0x8002,
-    ID_TYPE = 0x8006,
-    ID_DIAGRAM = 0x8012,
-};
+constexpr SettingDesc kSettings[] = {{"skyboxType", kCrossShape}};
 
-const SettingDesc kSettings[kSettingCount] = {
-    {"skyboxType", kCrossShape, ID_TYPE},
-};
+constexpr BlockItem kBlock[] = {BlockSetting(skyboxType)};
 
-const BlockItem kBlock[] = {
-    {BlockItem::kSetting, skyboxType},
-};
-
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_DIAGRAM, "Logo", "dThumbnail"},
-    {ID_TYPE, "Skybox Type", "iPopChoice"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_TYPE, "Skybox Type", "integer"},
-    {0, nullptr, nullptr},
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
+    Thumbnail(ID_DIAGRAM),
+    SettingControl(ID_TYPE, "Skybox Type", "iPopChoice", skyboxType),
 };
 
 const char *const kTypeNames[] = {"Unfolded to Cross Shape", "Unfolded to Alternate Shape"};
@@ -79,8 +60,7 @@ void PanelControlDrawFunc2(LWXPanelID, unsigned int, LWXPDrAreaID area, int w, i
 
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_CTRLCFG), HintWordU(ID_DIAGRAM), HintWord(0), HintWordU(0x80000008u),
     HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_DIAGRAM), HintFunc(&PanelControlDrawFunc2),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_TYPE), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
@@ -89,31 +69,22 @@ LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_END),
 };
 
-const CameraTypeDesc kDesc = {
-    "VantorSkyboxCam",
-    "VantorSkyboxCam Dec 11 2010 16:09:00",
-    &services,
-    nullptr,
-    0,
-    -1,
-    kSettings,
-    kSettingCount,
-    kBlock,
-    1,
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
-    0,
-};
+// The evaluation service is required though this camera never calls it.
+const CameraTypeDesc kDesc =
+    CameraType("VantorSkyboxCam", "VantorSkyboxCam Dec 11 2010 16:09:00", services, gInstance, kNeedsCameraEval)
+        .Settings(kSettings)
+        .Block(kBlock)
+        .Panel<kControls>(InterfaceHint);
 
-class CameraPlugin : public CameraBase {
+class CameraPlugin final : public DescribedCamera<kDesc, CameraBase> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID item) : CameraBase(kDesc, item) {}
+    using DescribedCamera::DescribedCamera;
 
     LWXPanelID panelHandle = nullptr; // the panel built for this instance
 
     // Copies of the records, taken on every call: each ray reads the record
     // that comes with it.
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override {
         if (!frame || !access) return nullptr;
         std::memcpy(&frameInfo, frame, sizeof frameInfo);
         std::memcpy(&cameraAccess, access, sizeof cameraAccess);
@@ -121,14 +92,23 @@ public:
         return nullptr;
     }
 
-    void Load(const LWLoadState *load) {
+    void Load(const LWLoadState *load) override {
         CameraBase::Load(load);
         const LWXPanelFuncs *xp = svc().xpanf;
         if (panelHandle && xp && xp->setData) xp->setData(panelHandle, 0, this);
     }
 
+    void PanelCreated(LWXPanelID panel) override { panelHandle = panel; }
+
+    // A pick of the type also sets the layout the diagram shows.
+    void PanelChange(unsigned int vid, void *choice) override {
+        if (vid != ID_TYPE || !choice) return;
+        PanelSetCommon(this, vid, choice);
+        bCrossShape = *static_cast<const int *>(choice) == kCrossShape ? 1 : 0;
+    }
+
     int Evaluate(double fpx, double fpy, double, double, double, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
+                 const LWCameraAccess *access) const override {
         if (!access) access = frameSeen ? &cameraAccess : nullptr;
         if (!access) return LWCAMTYPEEVAL_NO_RAY;
         const double W = access->filmSize[0], H = access->filmSize[1];
@@ -139,44 +119,11 @@ public:
         const int type = setting[skyboxType];
         const Cell cell = SkyboxCell(fpx, fpy, W, H, type);
         if (cell.face == Face::None) return LWCAMTYPEEVAL_NO_RAY;
-        const Vec3 dir = WorldDirection(access->toWorld, CameraDirection(cell, H, type));
+        const Vec3 dir = WorldDirectionUnnormalised(access->toWorld, CameraDirection(cell, H, type));
         return WriteRay(ray, lentara::Load(access->worldPos), dir);
     }
 };
 
-using CB = Callbacks<CameraPlugin>;
-
-void *PanelGet(void *inst, unsigned int vid) {
-    if (!inst) return nullptr;
-    bool handled;
-    return PanelGetCommon(static_cast<CameraPlugin *>(inst), vid, handled);
-}
-
-int PanelSet(void *inst, unsigned int vid, void *value) {
-    if (inst && vid == ID_TYPE && value) {
-        PanelSetCommon(static_cast<CameraPlugin *>(inst), vid, value);
-        bCrossShape = *static_cast<const int *>(value) == kCrossShape ? 1 : 0;
-    }
-    return 1;
-}
-
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    // The evaluation service is required though this camera never calls it.
-    return ActivateHandler(version, global, local, serverData, services, kNeedsCameraEval, CB::Table());
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    const int rc = ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance,
-                                     PanelGet, PanelSet);
-    auto *ui = static_cast<LWInterface *>(local);
-    if (rc == AFUNC_OK && ui && ui->inst) static_cast<CameraPlugin *>(ui->inst)->panelHandle = ui->panel;
-    return rc;
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace SkyboxCam

@@ -1,10 +1,12 @@
-// skybox.h -- activation functions of the Skybox camera's servers.
+// skybox.h -- the Skybox camera's panel ids (what the host's
+// panel calls its controls) and its servers, for its row in the module's list.
 #pragma once
 
-#include "module/lwhost.h"
+#include "framework/camera_servers.h"
 
 namespace SkyboxCam {
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData);
+// Panel ids.
+enum : unsigned int { ID_LOGO = 0x8000, ID_VERSION = 0x8002, ID_TYPE = 0x8006, ID_DIAGRAM = 0x8012 };
+
+extern const lentara::CameraServers kServers;
 } // namespace SkyboxCam

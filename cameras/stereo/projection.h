@@ -69,7 +69,7 @@ inline bool Evaluate(const StereoParams &p, const lentara::Pose &pose, lentara::
     if (!(Dot(v, v) > 0.0)) return false;
     out.origin = origin;
     out.direction = lentara::FocusedDirection(v, offset, p.focusDistance);
-    return lentara::IsFinite(out.origin) && lentara::IsFinite(out.direction);
+    return lentara::RayIsUsable(out.origin, out.direction);
 }
 
 // The film normal shared by every ray of one camera state: the camera's

@@ -17,88 +17,45 @@ using namespace lentara;
 HostServices services;
 void *gInstance = nullptr;
 
-enum Param { ZoomFactor, EyeSeparation, ConvergenceLimit, HorizontalScale, HorizontalShiftFactor, kParamCount };
-enum Setting { convergenceItemIndex, showConvergencePlane, kSettingCount };
+enum Param { ZoomFactor, EyeSeparation, ConvergenceLimit, HorizontalScale, HorizontalShiftFactor };
+enum Setting { convergenceItemIndex, showConvergencePlane };
 
-enum : unsigned int {
-    ID_ZOOM = 0x8001,
-    ID_CONVERGENCE_ITEM = 0x8002,
-    ID_SHOW_PLANE = 0x8003,
-    ID_EYE_SEPARATION = 0x8004,
-    ID_CONVERGENCE_LIMIT = 0x8005,
-    ID_HSCALE = 0x8006,
-    ID_HSHIFT = 0x8007,
-    ID_VERSION = 0x8008,
-    ID_LOGO = 0x800c,
+constexpr ParamDesc kParams[] = {
+    {"ZoomFactor", 0.0},
+    {"EyeSeparation", 0.0}, // the host camera's separation
+    {"ConvergenceLimit", 10.0},
+    {"HorizontalScale", 1.0},
+    {"HorizontalShiftFactor", 1.0},
 };
 
-const ParamDesc kParams[kParamCount] = {
-    {"ZoomFactor", 0.0, ID_ZOOM, false},
-    {"EyeSeparation", 0.0, ID_EYE_SEPARATION, true}, // the host camera's separation
-    {"ConvergenceLimit", 10.0, ID_CONVERGENCE_LIMIT, true},
-    {"HorizontalScale", 1.0, ID_HSCALE, true},
-    {"HorizontalShiftFactor", 1.0, ID_HSHIFT, true},
+constexpr SettingDesc kSettings[] = {{"convergenceItemIndex", 0}, {"showConvergencePlane", 0}};
+
+constexpr BlockItem kBlock[] = {
+    BlockEnvelope(EyeSeparation), BlockEnvelope(ConvergenceLimit), BlockEnvelope(HorizontalScale),
+    BlockEnvelope(HorizontalShiftFactor), BlockSetting(convergenceItemIndex), BlockSetting(showConvergencePlane),
+    BlockReserved(), BlockReserved(), BlockReserved()
 };
 
-const SettingDesc kSettings[kSettingCount] = {
-    {"convergenceItemIndex", 0, ID_CONVERGENCE_ITEM},
-    {"showConvergencePlane", 0, ID_SHOW_PLANE},
+// The horizontal scale and shift have ids but no controls.
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
+    EnvelopeControl(ID_ZOOM, "ZoomFactor", "zoomfactor-env", ZoomFactor),
+    EnvelopeControl(ID_EYE_SEPARATION, "Eye Separation", "distance-env", EyeSeparation),
+    SettingControl(ID_CONVERGENCE_ITEM, "Convergence Item", "iPopChoice", convergenceItemIndex),
+    EnvelopeControl(ID_CONVERGENCE_LIMIT, "Convergence Limit", "distance-env", ConvergenceLimit),
+    SettingControl(ID_SHOW_PLANE, "Show Convergence Plane", "iBoolean", showConvergencePlane),
+    EnvelopeAlias(ID_HSCALE, HorizontalScale),
+    EnvelopeAlias(ID_HSHIFT, HorizontalShiftFactor),
 };
 
-const BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, EyeSeparation},
-    {BlockItem::kEnvelope, ConvergenceLimit},
-    {BlockItem::kEnvelope, HorizontalScale},
-    {BlockItem::kEnvelope, HorizontalShiftFactor},
-    {BlockItem::kSetting, convergenceItemIndex},
-    {BlockItem::kSetting, showConvergencePlane},
-    {BlockItem::kReserved, 0},
-    {BlockItem::kReserved, 0},
-    {BlockItem::kReserved, 0},
-};
+// The k-th object of the scene counted from 0, in the host's order.
+LWItemID ObjectAt(int k) { return getItemByIndex(services, nullptr, k, LWI_OBJECT); }
 
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_ZOOM, "ZoomFactor", "zoomfactor-env"},
-    {ID_EYE_SEPARATION, "Eye Separation", "distance-env"},
-    {ID_CONVERGENCE_ITEM, "Convergence Item", "iPopChoice"},
-    {ID_CONVERGENCE_LIMIT, "Convergence Limit", "distance-env"},
-    {ID_SHOW_PLANE, "Show Convergence Plane", "iBoolean"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_ZOOM, "ZoomFactor", "float"},
-    {ID_EYE_SEPARATION, "Eye Separation", "float"},
-    {ID_CONVERGENCE_ITEM, "Convergence Item", "integer"},
-    {ID_CONVERGENCE_LIMIT, "Convergence Limit", "float"},
-    {ID_SHOW_PLANE, "Show Convergence Plane", "integer"},
-    {0, nullptr, nullptr},
-};
-
-// The k-th object of the scene counted from 0, in the host's order; null
-// when there is no such object or no item service.
-LWItemID getItemByIndex(int k) {
-    const LWItemInfo *ii = services.iteminfo;
-    if (k < 0 || !ii || !ii->first || !ii->next) return nullptr;
-    LWItemID id = ii->first(LWI_OBJECT, nullptr);
-    for (int i = 0; id && i < k; ++i) id = ii->next(id);
-    return id;
-}
-
-int PanelPopCount(void *) {
-    const LWItemInfo *ii = services.iteminfo;
-    int n = 1; // "(none)"
-    if (!ii || !ii->first || !ii->next) return n;
-    for (LWItemID id = ii->first(LWI_OBJECT, nullptr); id; id = ii->next(id)) ++n;
-    return n;
-}
+int PanelPopCount(void *) { return 1 + CountItems(services, nullptr, LWI_OBJECT); } // and "(none)"
 
 const char *PanelPopName(void *, int index) {
     if (index <= 0) return "(none)";
-    const LWItemID id = getItemByIndex(index - 1);
+    const LWItemID id = ObjectAt(index - 1);
     if (!id) return "(none)";
     const char *name = services.iteminfo->name ? services.iteminfo->name(id) : nullptr;
     return name ? name : "";
@@ -107,8 +64,7 @@ const char *PanelPopName(void *, int index) {
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
     HintWordU(XPTAG_POPFUNCS), HintWordU(ID_CONVERGENCE_ITEM), HintFunc(&PanelPopCount), HintFunc(&PanelPopName),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_EYE_SEPARATION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_ZOOM), HintWord(0),
@@ -121,27 +77,17 @@ LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_END),
 };
 
-const CameraTypeDesc kDesc = {
-    "VantorStereoCam",
-    "VantorStereoCam Dec 11 2010 10:02:18",
-    &services,
-    kParams,
-    kParamCount,
-    ZoomFactor,
-    kSettings,
-    kSettingCount,
-    kBlock,
-    sizeof kBlock / sizeof kBlock[0],
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
-    1, // uses the lens position
-};
+const CameraTypeDesc kDesc =
+    CameraType("VantorStereoCam", "VantorStereoCam Dec 11 2010 10:02:18", services, gInstance, kNeedsVParm)
+        .Params(kParams, ZoomFactor)
+        .Settings(kSettings)
+        .Block(kBlock)
+        .Panel<kControls>(InterfaceHint)
+        .Flags(1); // uses the lens position
 
-class CameraPlugin : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-
-    double lensFactor = 0.0;
-    double focusDistance = 0.0; // unknown until the first frame: focused at infinity
+    LensReading lens;
     LWItemID convergenceItem = nullptr;
     bool convergenceValid = false;
     // World positions of the convergence item at the motion sample times
@@ -161,18 +107,18 @@ public:
         return FilmNormal(forward);
     }
 
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {
+    explicit CameraPlugin(LWItemID item) : DescribedCamera(item) {
         HostServices &s = svc();
         if (!s.camerainfo) return;
         const double now = s.CurrentTime();
-        if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(item, now));
+        if (s.camerainfo->fStop) lens.lensFactor = LensFactorFor(s.camerainfo->fStop(item, now));
         if (s.camerainfo->separation) SetValue(EyeSeparation, s.camerainfo->separation(item, now));
     }
 
-    void CopyFrom(const CameraPlugin &from) {
-        SingleViewCamera::CopyFrom(from);
-        lensFactor = from.lensFactor;
-        focusDistance = from.focusDistance;
+    void CopyFrom(const CameraBase &other) override {
+        SingleViewCamera::CopyFrom(other);
+        const auto &from = static_cast<const CameraPlugin &>(other);
+        lens = from.lens;
         convergenceItem = nullptr;
         convergenceValid = false;
         sampleConvergence.reset();
@@ -180,20 +126,15 @@ public:
         UpdateFrameFilmNormal();
     }
 
-    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) {
+    LWError NewFrameCallback(const LWFrameInfo *frame, const LWCameraAccess *access) override {
         if (!frame || !access) return nullptr;
         // Lens, convergence item and the item's positions are looked up on
         // every call: a frame rendered again with the camera unchanged may
         // still have a newly picked or moved item to converge on.
-        HostServices &s = svc();
-        if (s.camerainfo) {
-            const double now = s.CurrentTime();
-            if (s.camerainfo->fStop) lensFactor = LensFactorFor(s.camerainfo->fStop(access->cameraID, now));
-            if (s.camerainfo->focalDistance) focusDistance = s.camerainfo->focalDistance(access->cameraID, now);
-        }
+        lens.ReadForFrame(svc(), access->cameraID);
         // A stored choice of 0 or less names no item (and INT_MIN - 1 would overflow).
         const std::int32_t choice = setting[convergenceItemIndex];
-        convergenceItem = choice > 0 ? getItemByIndex(choice - 1) : nullptr;
+        convergenceItem = choice > 0 ? ObjectAt(choice - 1) : nullptr;
         convergenceValid = convergenceItem != nullptr;
         NewFrame(frame, access);
         SampleConvergence();
@@ -225,7 +166,7 @@ public:
     }
 
     int Evaluate(double fpx, double fpy, double lpx, double lpy, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
+                 const LWCameraAccess *access) const override {
         // The film is the one of the last frame set up; before the first,
         // that of the call's access record, as for the pose.
         const double *film = FilmOf(access);
@@ -239,7 +180,7 @@ public:
         double c[3] = {0.0, 0.0, 0.0};
         if (converge) InterpolateSamples(sampleConvergence.get(), convergenceCount, fraction, c);
         const StereoParams p = {value[ZoomFactor], value[EyeSeparation], value[ConvergenceLimit],
-                                lensFactor,        focusDistance,        converge};
+                                lens.lensFactor,   lens.focusDistance,   converge};
         StereoRay r;
         if (!StereoCam::Evaluate(p, pose, lentara::Load(c), W, H, fpx, fpy, lpx, lpy, r)) return LWCAMTYPEEVAL_NO_RAY;
         const Vec3 filmNormal = FilmNormalFor(access);
@@ -249,7 +190,7 @@ public:
     // The convergence plane around the item (2 units along the right axis, 1
     // along the up axis) and the two eyes, as the camera stood at the start
     // of the last frame set up.
-    void DrawConvergence(LWCustomObjAccess &coa) const {
+    void DrawGizmo(LWCustomObjAccess &coa) const override {
         if (!frameSeen || !convergenceValid || !setting[showConvergencePlane] || samples.Empty()) return;
         const LWItemInfo *ii = svc().iteminfo;
         double c0[3] = {0.0, 0.0, 0.0};
@@ -283,26 +224,6 @@ public:
     }
 };
 
-void Gizmo_draw(LWInstance inst, LWCustomObjAccess *coa) {
-    if (!inst || !coa) return;
-    Guarded(0, [&] {
-        static_cast<const CameraPlugin *>(inst)->DrawConvergence(*coa);
-        return 0;
-    });
-}
-
-LWGizmoFuncs gizmoFuncs = GizmoTable(Gizmo_draw);
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraHandler<CameraPlugin>(version, global, local, serverData, kNeedsVParm);
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace StereoCam

@@ -1,10 +1,13 @@
-// stereo.h -- activation functions of the Stereo camera's servers.
+// stereo.h -- the Stereo camera's panel ids (what the host's
+// panel calls its controls) and its servers, for its row in the module's list.
 #pragma once
 
-#include "module/lwhost.h"
+#include "framework/camera_servers.h"
 
 namespace StereoCam {
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData);
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData);
+// Panel ids.
+enum : unsigned int { ID_ZOOM = 0x8001, ID_CONVERGENCE_ITEM, ID_SHOW_PLANE, ID_EYE_SEPARATION, ID_CONVERGENCE_LIMIT,
+    ID_HSCALE, ID_HSHIFT, ID_VERSION, ID_LOGO = 0x800c };
+
+extern const lentara::CameraServers kServers;
 } // namespace StereoCam

@@ -50,6 +50,6 @@ inline lentara::Vec3 CameraDirection(const SuperPanoParams &p, double filmX, dou
 }
 
 // The world direction of a camera-space direction on the pose axes.
-using lentara::WorldDirection;
+using lentara::WorldDirectionNormalised;
 
 } // namespace AdvPanCam

@@ -28,84 +28,39 @@ enum Param {
     VScaleNeg,
     HShift,
     VShift,
-    kParamCount
 };
 
-enum : unsigned int {
-    ID_ZOOM = 0x8000,
-    ID_VERSION = 0x8001,
-    ID_LOGO = 0x8005,
-    ID_HFOV = 0x8006,
-    ID_VFOV_MAX = 0x8007,
-    ID_VFOV_MIN = 0x8008,
-    ID_VSCALE_POS = 0x8009,
-    ID_HSCALE_POS = 0x800A,
-    ID_VSCALE_NEG = 0x800B,
-    ID_HSCALE_NEG = 0x800C,
-    ID_VSHIFT = 0x800D,
-    ID_HSHIFT = 0x800E,
-};
-
-const ParamDesc kParams[kParamCount] = {
-    {"ZoomFactor", 0.0, 0, false},
-    {"HorizontalFOVradians", 6.283185307179586, ID_HFOV, true},
-    {"MaxVerticalFOVradians", 0.7853981633974483, ID_VFOV_MAX, true},
-    {"MinVerticalFOVradians", -0.7853981633974483, ID_VFOV_MIN, true},
-    {"HScalePos", 1.0, ID_HSCALE_POS, true},
-    {"VScalePos", 1.0, ID_VSCALE_POS, true},
-    {"HScaleNeg", 1.0, ID_HSCALE_NEG, true},
-    {"VScaleNeg", 1.0, ID_VSCALE_NEG, true},
-    {"HShift", 0.0, ID_HSHIFT, true},
-    {"VShift", 0.0, ID_VSHIFT, true},
+constexpr ParamDesc kParams[] = {
+    {"ZoomFactor", 0.0}, {"HorizontalFOVradians", 6.283185307179586}, {"MaxVerticalFOVradians", 0.7853981633974483},
+    {"MinVerticalFOVradians", -0.7853981633974483}, {"HScalePos", 1.0}, {"VScalePos", 1.0}, {"HScaleNeg", 1.0},
+    {"VScaleNeg", 1.0}, {"HShift", 0.0}, {"VShift", 0.0}
 };
 
 // Stored scenes hold the shifts before the negative-side scales.
-const BlockItem kBlock[] = {
-    {BlockItem::kEnvelope, HorizontalFOVradians},
-    {BlockItem::kEnvelope, MaxVerticalFOVradians},
-    {BlockItem::kEnvelope, MinVerticalFOVradians},
-    {BlockItem::kEnvelope, HScalePos},
-    {BlockItem::kEnvelope, VScalePos},
-    {BlockItem::kEnvelope, HShift},
-    {BlockItem::kEnvelope, VShift},
-    {BlockItem::kEnvelope, HScaleNeg},
-    {BlockItem::kEnvelope, VScaleNeg},
+constexpr BlockItem kBlock[] = {
+    BlockEnvelope(HorizontalFOVradians), BlockEnvelope(MaxVerticalFOVradians), BlockEnvelope(MinVerticalFOVradians),
+    BlockEnvelope(HScalePos), BlockEnvelope(VScalePos), BlockEnvelope(HShift), BlockEnvelope(VShift),
+    BlockEnvelope(HScaleNeg), BlockEnvelope(VScaleNeg)
 };
 
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    {ID_HFOV, "Horizontal FOV angle", "angle-env"},
-    {ID_VFOV_MAX, "Upper Vertical FOV angle", "angle-env"},
-    {ID_VFOV_MIN, "Lower Vertical FOV angle", "angle-env"},
-    {ID_HSCALE_POS, "Right Horizontal Scale", "percent-env"},
-    {ID_VSCALE_POS, "Top Vertical Scale", "percent-env"},
-    {ID_HSCALE_NEG, "Left Horizontal Scale", "percent-env"},
-    {ID_VSCALE_NEG, "Bottom Vertical Scale", "percent-env"},
-    {ID_HSHIFT, "Horizontal Shift", "percent-env"},
-    {ID_VSHIFT, "Vertical Shift", "percent-env"},
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    {ID_HFOV, "Horizontal FOV angle", "float"},
-    {ID_VFOV_MAX, "Upper Vertical FOV angle", "float"},
-    {ID_VFOV_MIN, "Lower Vertical FOV angle", "float"},
-    {ID_HSCALE_POS, "Right Horizontal Scale", "float"},
-    {ID_VSCALE_POS, "Top Vertical Scale", "float"},
-    {ID_HSCALE_NEG, "Left Horizontal Scale", "float"},
-    {ID_VSCALE_NEG, "Bottom Vertical Scale", "float"},
-    {ID_HSHIFT, "Horizontal Shift", "float"},
-    {ID_VSHIFT, "Vertical Shift", "float"},
-    {0, nullptr, nullptr},
+constexpr ControlDesc kControls[] = {
+    Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
+    EnvelopeControl(ID_HFOV, "Horizontal FOV angle", "angle-env", HorizontalFOVradians),
+    EnvelopeControl(ID_VFOV_MAX, "Upper Vertical FOV angle", "angle-env", MaxVerticalFOVradians),
+    EnvelopeControl(ID_VFOV_MIN, "Lower Vertical FOV angle", "angle-env", MinVerticalFOVradians),
+    EnvelopeControl(ID_HSCALE_POS, "Right Horizontal Scale", "percent-env", HScalePos),
+    EnvelopeControl(ID_VSCALE_POS, "Top Vertical Scale", "percent-env", VScalePos),
+    EnvelopeControl(ID_HSCALE_NEG, "Left Horizontal Scale", "percent-env", HScaleNeg),
+    EnvelopeControl(ID_VSCALE_NEG, "Bottom Vertical Scale", "percent-env", VScaleNeg),
+    EnvelopeControl(ID_HSHIFT, "Horizontal Shift", "percent-env", HShift),
+    EnvelopeControl(ID_VSHIFT, "Vertical Shift", "percent-env", VShift),
+    EnvelopeAlias(ID_ZOOM, ZoomFactor),
 };
 
 // The scales are limited to -500 % ... 500 %; the shifts are free.
 LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
+    LENTARA_LOGO_HINTS(ID_LOGO, &services),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_HFOV), HintWord(0),
     HintWordU(XPTAG_DIVADD), HintWordU(ID_VFOV_MIN), HintWord(0),
@@ -131,55 +86,28 @@ LWXPanelHint InterfaceHint[] = {
     HintWordU(XPTAG_END),
 };
 
-const CameraTypeDesc kDesc = {
-    "VantorAdvPanCam",
-    "VantorAdvPanCam Dec 11 2010 10:02:20",
-    &services,
-    kParams,
-    kParamCount,
-    ZoomFactor,
-    nullptr,
-    0,
-    kBlock,
-    static_cast<int>(sizeof kBlock / sizeof kBlock[0]),
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, ID_ZOOM},
-    0,
-};
+const CameraTypeDesc kDesc =
+    CameraType("VantorAdvPanCam", "VantorAdvPanCam Dec 11 2010 10:02:20", services, gInstance, kNeedsVParm)
+        .Params(kParams, ZoomFactor)
+        .Block(kBlock)
+        .Panel<kControls>(InterfaceHint);
 
-class CameraPlugin : public SingleViewCamera {
+class CameraPlugin final : public DescribedCamera<kDesc> {
 public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    explicit CameraPlugin(LWItemID item) : SingleViewCamera(kDesc, item) {}
+    using DescribedCamera::DescribedCamera;
 
     int Evaluate(double fpx, double fpy, double, double, double fraction, LWCameraRay *ray,
-                 const LWCameraAccess *access) const {
-        if (!access || !FilmIsUsable(access->filmSize[0], access->filmSize[1])) return LWCAMTYPEEVAL_NO_RAY;
+                 const LWCameraAccess *access) const override {
         const SuperPanoParams p = {value[HorizontalFOVradians], value[MaxVerticalFOVradians],
                                    value[MinVerticalFOVradians], value[HScalePos],
                                    value[VScalePos],           value[HScaleNeg],
                                    value[VScaleNeg],           value[HShift],
                                    value[VShift]};
-        // The trigonometry first: it needs no pose.
-        const Vec3 local = CameraDirection(p, fpx, fpy, access->filmSize[0], access->filmSize[1], tElevation);
-        Pose scratch;
-        const Pose &pose = PoseAt(fraction, access, scratch);
-        const Vec3 dir = WorldDirection(pose, local);
-        return WriteRay(ray, pose.position, dir);
+        return TraceDirection(fraction, access, ray,
+                              [&](double W, double H) { return CameraDirection(p, fpx, fpy, W, H, tElevation); });
     }
 };
 
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraHandler<CameraPlugin>(version, global, local, serverData, kNeedsVParm);
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateCameraInterface<CameraPlugin>(version, global, local, serverData, gInstance);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = ServersOf<CameraPlugin>();
 
 } // namespace AdvPanCam

@@ -14,107 +14,23 @@ namespace TwelveUpCam {
 
 using namespace lentara;
 
-HostServices services;
-void *gInstance = nullptr;
-
-enum : unsigned int {
-    ID_LOGO = 0x8000,
-    ID_VERSION = 0x8002,
-    ID_CAM_FIRST = 0x8006, // tile n's control is ID_CAM_FIRST + n, up to 0x8011
-};
-
-#define CAMERA_CONTROL(n, label) {ID_CAM_FIRST + (n), label, "iPopChoice"}
-#define CAMERA_DATA(n, label) {ID_CAM_FIRST + (n), label, "integer"}
-
-LWXPanelControl InterfaceCreate[] = {
-    {ID_LOGO, "Logo", "dThumbnail"},
-    {ID_VERSION, "Version", "sInfo"},
-    CAMERA_CONTROL(0, "1-1 Camera"), CAMERA_CONTROL(1, "1-2 Camera"),
-    CAMERA_CONTROL(2, "1-3 Camera"), CAMERA_CONTROL(3, "1-4 Camera"),
-    CAMERA_CONTROL(4, "2-1 Camera"), CAMERA_CONTROL(5, "2-2 Camera"),
-    CAMERA_CONTROL(6, "2-3 Camera"), CAMERA_CONTROL(7, "2-4 Camera"),
-    CAMERA_CONTROL(8, "3-1 Camera"), CAMERA_CONTROL(9, "3-2 Camera"),
-    CAMERA_CONTROL(10, "3-3 Camera"), CAMERA_CONTROL(11, "3-4 Camera"),
-    {0, nullptr, nullptr},
-};
-
-LWXPanelDataDesc InterfaceXData[] = {
-    {ID_VERSION, "Version", "string"},
-    CAMERA_DATA(0, "1-1 Camera"), CAMERA_DATA(1, "1-2 Camera"),
-    CAMERA_DATA(2, "1-3 Camera"), CAMERA_DATA(3, "1-4 Camera"),
-    CAMERA_DATA(4, "2-1 Camera"), CAMERA_DATA(5, "2-2 Camera"),
-    CAMERA_DATA(6, "2-3 Camera"), CAMERA_DATA(7, "2-4 Camera"),
-    CAMERA_DATA(8, "3-1 Camera"), CAMERA_DATA(9, "3-2 Camera"),
-    CAMERA_DATA(10, "3-3 Camera"), CAMERA_DATA(11, "3-4 Camera"),
-    {0, nullptr, nullptr},
-};
-
-#undef CAMERA_CONTROL
-#undef CAMERA_DATA
-
-extern LWXPanelHint InterfaceHint[];
-
-const CameraTypeDesc kDesc = {
-    "Vantor12UpCam",
-    "Vantor12UpCam Dec 11 2010 10:02:14",
-    &services,
-    nullptr,
-    0,
-    -1,
-    nullptr,
-    0,
-    nullptr,
-    0,
-    {InterfaceCreate, InterfaceXData, InterfaceHint, ID_VERSION, 0},
-    LWCAMTYPEF_SUPPORTSDOF,
-};
-
-class CameraPlugin : public GridCameraOf<kLayout> {
-public:
-    static const CameraTypeDesc &Desc() { return kDesc; }
-    static void *&PanelInstance() { return gInstance; }
-    explicit CameraPlugin(LWItemID item) : GridCameraOf(kDesc, ID_CAM_FIRST, item) {}
-};
-
-using CB = GridCallbacks<CameraPlugin>;
-
-int PanelPopCount(void *data) { return lentara::PanelPopCount<CameraPlugin, &services, &gInstance>(data); }
-const char *PanelPopName(void *data, int index) {
-    return lentara::PanelPopName<CameraPlugin, &services, &gInstance>(data, index);
+constexpr ControlDesc Choice(unsigned int tile, const char *label) {
+    return OwnControl(ID_CAM_FIRST + tile, label, "iPopChoice", "integer");
 }
 
-#define POPUP(n) HintWordU(XPTAG_POPFUNCS), HintWordU(ID_CAM_FIRST + (n)), HintFunc(PanelPopCount), HintFunc(PanelPopName)
-#define ENABLE(n) \
-    HintWordU(XPTAG_ENABLE), HintWordU(ID_CAM_FIRST + (n)), HintWord(0), HintWord(0), HintWord(0), HintWord(0)
-
-LWXPanelHint InterfaceHint[] = {
-    HintWordU(XPTAG_FOCUS), HintWord(-1),
-    HintWordU(XPTAG_CTRLCFG), HintWordU(ID_LOGO), HintWord(0), HintWordU(0x80000001u),
-    HintWordU(XPTAG_DRAWCBFUNC), HintWordU(ID_LOGO), HintFunc(&PanelControlDrawFunc<&services>),
-    POPUP(0), POPUP(1), POPUP(2), POPUP(3), POPUP(4), POPUP(5),
-    POPUP(6), POPUP(7), POPUP(8), POPUP(9), POPUP(10), POPUP(11),
-    HintWordU(XPTAG_DIVADD), HintWordU(ID_VERSION), HintWord(0),
-    ENABLE(0), ENABLE(1), ENABLE(2), ENABLE(3), ENABLE(4), ENABLE(5),
-    ENABLE(6), ENABLE(7), ENABLE(8), ENABLE(9), ENABLE(10), ENABLE(11),
-    HintWordU(XPTAG_END),
+struct TwelveUp {
+    static constexpr char serverName[] = "Vantor12UpCam";
+    static constexpr char describeText[] = "Vantor12UpCam Dec 11 2010 10:02:14";
+    static constexpr const GridLayout &layout = kLayout;
+    static constexpr unsigned int logoId = ID_LOGO, versionId = ID_VERSION, firstChoiceId = ID_CAM_FIRST;
+    static constexpr ControlDesc controls[] = {
+        Thumbnail(ID_LOGO),          VersionLine(ID_VERSION),
+        Choice(0, "1-1 Camera"),     Choice(1, "1-2 Camera"),  Choice(2, "1-3 Camera"),  Choice(3, "1-4 Camera"),
+        Choice(4, "2-1 Camera"),     Choice(5, "2-2 Camera"),  Choice(6, "2-3 Camera"),  Choice(7, "2-4 Camera"),
+        Choice(8, "3-1 Camera"),     Choice(9, "3-2 Camera"),  Choice(10, "3-3 Camera"), Choice(11, "3-4 Camera"),
+    };
 };
 
-#undef POPUP
-#undef ENABLE
-
-LWGizmoFuncs gizmoFuncs = GizmoTable();
-
-int CameraHandler(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateHandler(version, global, local, serverData, services, kNeedsCameraEval, CB::Table());
-}
-
-int CameraInterface(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateInterface(version, global, local, serverData, services, kDesc.panel, gInstance, CB::PanelGet,
-                             CB::PanelSet);
-}
-
-int CameraGizmo(int version, GlobalFunc *global, void *local, void *serverData) {
-    return ActivateGizmo(version, global, local, serverData, services, &gizmoFuncs);
-}
+const CameraServers kServers = GridType<TwelveUp>::Servers();
 
 } // namespace TwelveUpCam

@@ -414,7 +414,7 @@ Face FaceAt(double x, double y, int type) { return SkyboxCam::SkyboxCell(x, y, S
 // World direction of the point (cx, cy) of a face's own view, measured from
 // the view's centre.
 Vec3 ViewDirection(Face face, double cx, double cy, int type, const double toWorld[3][3]) {
-    return SkyboxCam::WorldDirection(toWorld, SkyboxCam::CameraDirection({face, cx, cy}, SH, type));
+    return SkyboxCam::WorldDirectionUnnormalised(toWorld, SkyboxCam::CameraDirection({face, cx, cy}, SH, type));
 }
 } // namespace
 

@@ -8,7 +8,7 @@
 using namespace lentara;
 using PanoramicCam::CameraDirection;
 using PanoramicCam::PanoramaParams;
-using PanoramicCam::WorldDirection;
+using PanoramicCam::WorldDirectionNormalised;
 
 namespace {
 const double kPi = 3.14159265358979323846;
@@ -64,11 +64,11 @@ TEST(PanoramicProjection, VerticalRangeEdgeCases) {
 TEST(PanoramicProjection, WorldDirectionUsesThePoseAxes) {
     // A camera turned 90 degrees to the right: forward is world +X.
     const Pose pose = {{1, 2, 3}, {0, 0, -1}, {0, 1, 0}, {1, 0, 0}};
-    const Vec3 d = WorldDirection(pose, CameraDirection(kDefaults, 0, 0, W, H));
+    const Vec3 d = WorldDirectionNormalised(pose, CameraDirection(kDefaults, 0, 0, W, H));
     EXPECT_NEAR(d.x, 1, 1e-15);
     EXPECT_NEAR(d.z, 0, 1e-15);
     // Scaled axes still give a unit direction.
     const Pose scaled = {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {0, 0, 2}};
-    const Vec3 e = WorldDirection(scaled, CameraDirection(kDefaults, 0.005, 0.004, W, H));
+    const Vec3 e = WorldDirectionNormalised(scaled, CameraDirection(kDefaults, 0.005, 0.004, W, H));
     EXPECT_NEAR(Dot(e, e), 1.0, 1e-15);
 }

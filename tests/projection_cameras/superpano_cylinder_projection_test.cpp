@@ -40,9 +40,9 @@ TEST(SuperPanoProjection, UnitScalesAndNoShiftGiveThePanoramicRaysExactly) {
         for (double fx : {-W / 2, -0.011, 0.0, 0.004, W / 2})
             for (double fy : {-H / 2, -0.003, 0.0, 0.01, H / 2}) {
                 const AdvPanCam::SuperPanoParams sp = Unit(pp.horizontalFov, pp.maxVerticalFov, pp.minVerticalFov);
-                const Vec3 a = AdvPanCam::WorldDirection(pose, AdvPanCam::CameraDirection(sp, fx, fy, W, H));
+                const Vec3 a = AdvPanCam::WorldDirectionNormalised(pose, AdvPanCam::CameraDirection(sp, fx, fy, W, H));
                 const Vec3 b =
-                    PanoramicCam::WorldDirection(pose, PanoramicCam::CameraDirection(pp, fx, fy, W, H));
+                    PanoramicCam::WorldDirectionNormalised(pose, PanoramicCam::CameraDirection(pp, fx, fy, W, H));
                 EXPECT_TRUE(SameBits(a, b)) << fx << " " << fy;
             }
 }
@@ -88,7 +88,7 @@ TEST(SuperPanoProjection, ZeroScalesFlattenEveryRayWithinNinetyDegreesOntoForwar
     const Pose pose = Turned(-1.2, {0, 0, 0});
     for (double fx : {-0.017, -0.005, 0.0, 0.008, 0.0179})
         for (double fy : {-0.0119, -0.002, 0.0, 0.011}) {
-            const Vec3 d = AdvPanCam::WorldDirection(pose, AdvPanCam::CameraDirection(p, fx, fy, W, H));
+            const Vec3 d = AdvPanCam::WorldDirectionNormalised(pose, AdvPanCam::CameraDirection(p, fx, fy, W, H));
             EXPECT_NEAR(Dot(d, pose.forward), 1.0, 1e-12) << fx << " " << fy;
         }
     // Film x = 0 without shift has no right component, whatever the scales.

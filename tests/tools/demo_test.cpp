@@ -52,7 +52,7 @@ protected:
         o.width = 128;
         o.height = 64;
         o.samples = 1;
-        o.common.module = LENTARA_MODULE_PATH;
+        o.common.modules = {LENTARA_MODULE_PATH};
         std::ostringstream out, err;
         code_ = RunDemo(o, out, err);
         output_ = new std::string(out.str() + err.str());
@@ -161,7 +161,7 @@ int Render(const fs::path &scene, const fs::path &outDir, std::string &messages,
     o.scene = scene.string();
     o.outDir = outDir.string();
     o.saveScene = save;
-    o.common.module = LENTARA_MODULE_PATH;
+    o.common.modules = {LENTARA_MODULE_PATH};
     o.common.threads = 2;
     std::ostringstream out, err;
     const int code = RunRender(o, out, err);
@@ -184,8 +184,9 @@ TEST(RenderCommand, InputErrorsExitWithTwoBeforeRendering) {
 
     const fs::path unknown = WriteScene("unknown", R"({"items": [{"name": "C", "kind": "camera", "type": "Nope"}]})");
     EXPECT_EQ(Render(unknown, out, messages), kExitInputError);
-    EXPECT_NE(messages.find("unknown camera type \"Nope\"; this module offers: "), std::string::npos) << messages;
+    EXPECT_NE(messages.find("unknown camera type \"Nope\"; the loaded modules offer: "), std::string::npos) << messages;
     EXPECT_NE(messages.find("VantorPanoramicCam"), std::string::npos) << messages;
+    EXPECT_FALSE(fs::exists(out)) << "output folder made for a scene that cannot render";
 
     const fs::path huge = WriteScene("huge", R"({"items": [{"name": "C", "kind": "camera", "zoom": 1e999}]})");
     EXPECT_EQ(Render(huge, out, messages), kExitInputError);
@@ -197,9 +198,9 @@ TEST(RenderCommand, InputErrorsExitWithTwoBeforeRendering) {
     EXPECT_EQ(Render(good, good / "sub", messages), kExitInputError);
     EXPECT_NE(messages.find("cannot create the output folder"), std::string::npos) << messages;
 
-    EXPECT_FALSE(fs::exists(out / "C_0000.png"));
+    EXPECT_FALSE(fs::exists(out / "C_VantorPanoramicCam_0000.png"));
     EXPECT_EQ(Render(good, out, messages), kExitOk) << messages;
-    EXPECT_TRUE(fs::exists(out / "C_0000.png"));
+    EXPECT_TRUE(fs::exists(out / "C_VantorPanoramicCam_0000.png"));
 
     std::error_code ec;
     fs::remove_all(out, ec);
@@ -225,12 +226,19 @@ TEST(RenderCommand, SaveSceneRoundTripGivesTheSameFilesAndImages) {
         return s.str();
     };
     EXPECT_EQ(slurp(saved1), slurp(saved2));
-    EXPECT_NE(slurp(saved1).find("\"block\""), std::string::npos);
-    for (const char *frame : {"C_0000.png", "C_0001.png"}) {
+    // Parameters by channel name, no opaque block.
+    EXPECT_NE(slurp(saved1).find("\"HorizontalFOVradians\": 3.5"), std::string::npos) << slurp(saved1);
+    EXPECT_EQ(slurp(saved1).find("\"block\""), std::string::npos);
+    // The scene file itself is replaced only with --force.
+    const std::string before = slurp(scene);
+    EXPECT_EQ(Render(scene, dir / "c", messages, scene.string()), kExitInputError);
+    EXPECT_NE(messages.find("--force"), std::string::npos) << messages;
+    EXPECT_EQ(slurp(scene), before);
+    for (const char *frame : {"C_VantorPanoramicCam_0000.png", "C_VantorPanoramicCam_0001.png"}) {
         ASSERT_TRUE(fs::exists(dir / "a" / frame)) << frame;
         EXPECT_EQ(slurp(dir / "a" / frame), slurp(dir / "b" / frame)) << frame;
     }
-    EXPECT_NE(slurp(dir / "a" / "C_0000.png"), slurp(dir / "a" / "C_0001.png"));
+    EXPECT_NE(slurp(dir / "a" / "C_VantorPanoramicCam_0000.png"), slurp(dir / "a" / "C_VantorPanoramicCam_0001.png"));
     std::error_code ec;
     fs::remove_all(dir, ec);
     fs::remove(scene, ec);
@@ -257,7 +265,7 @@ TEST(Examples, EveryCameraTypeHasAnExampleThatRenders) {
         o.width = 32;
         o.height = 16;
         o.samples = 1;
-        o.common.module = LENTARA_MODULE_PATH;
+        o.common.modules = {LENTARA_MODULE_PATH};
         std::ostringstream log;
         EXPECT_EQ(RunRender(o, log, log), kExitOk) << entry.path() << "\n" << log.str();
         ++rendered;
