@@ -77,6 +77,14 @@ constexpr ControlDesc SettingControl(unsigned int id, const char *label, const c
                                      const char *dataLabel = nullptr) {
     return {id, label, controlClass, "integer", dataLabel, {Binding::kSetting, setting}};
 }
+// An angle, shown in degrees.
+constexpr ControlDesc AngleControl(unsigned int id, const char *label, int param, const char *dataLabel = nullptr) {
+    return EnvelopeControl(id, label, "angle-env", param, dataLabel);
+}
+// A distance, shown in the scene's units.
+constexpr ControlDesc DistanceControl(unsigned int id, const char *label, int param) {
+    return EnvelopeControl(id, label, "distance-env", param);
+}
 // The usual kinds of setting control: a checkbox and a popup choice.
 constexpr ControlDesc BooleanControl(unsigned int id, const char *label, int setting) {
     return SettingControl(id, label, "iBoolean", setting);

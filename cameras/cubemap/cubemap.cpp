@@ -24,7 +24,7 @@ constexpr BlockItem kBlock[] = {BlockEnvelope(FaceOverlap), BlockSetting(LayoutS
 
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
-    EnvelopeControl(ID_OVERLAP, "Face Overlap", "angle-env", FaceOverlap),
+    AngleControl(ID_OVERLAP, "Face Overlap", FaceOverlap),
     PopupControl(ID_LAYOUT, "Layout", LayoutSetting),
     PopupControl(ID_ORDER, "Face Order", FaceOrderSetting),
 };

@@ -31,9 +31,9 @@ constexpr BlockItem kBlock[] = {
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     PopupControl(ID_SIZE, "Size", SizeMode),
-    EnvelopeControl(ID_LENGTH, "", "distance-env", HorizontalFOVradians),
-    EnvelopeControl(ID_ANGLE_MAX, "Maximum FOV Angle", "angle-env", MaxVerticalFOVradians, "Upper FOV Angle"),
-    EnvelopeControl(ID_ANGLE_MIN, "Minimum FOV Angle", "angle-env", MinVerticalFOVradians, "Lower FOV Angle"),
+    DistanceControl(ID_LENGTH, "", HorizontalFOVradians),
+    AngleControl(ID_ANGLE_MAX, "Maximum FOV Angle", MaxVerticalFOVradians, "Upper FOV Angle"),
+    AngleControl(ID_ANGLE_MIN, "Minimum FOV Angle", MinVerticalFOVradians, "Lower FOV Angle"),
     EnvelopeAlias(ID_ZOOM, ZoomFactor),
 };
 

@@ -26,8 +26,8 @@ constexpr BlockItem kBlock[] = {
 
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
-    EnvelopeControl(ID_FOV, "Field of View", "angle-env", FieldOfView),
-    EnvelopeControl(ID_TILT, "Dome Tilt", "angle-env", DomeTilt),
+    AngleControl(ID_FOV, "Field of View", FieldOfView),
+    AngleControl(ID_TILT, "Dome Tilt", DomeTilt),
     PopupControl(ID_LENS, "Lens", LensSetting),
     PopupControl(ID_FIT, "Fit", FitSetting),
 };

@@ -32,9 +32,9 @@ constexpr BlockItem kBlock[] = {
 
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
-    EnvelopeControl(ID_HFOV, "Horizontal FOV angle", "angle-env", HorizontalFOVradians),
-    EnvelopeControl(ID_VFOV_MAX, "Upper Vertical FOV angle", "angle-env", MaxVerticalFOVradians),
-    EnvelopeControl(ID_VFOV_MIN, "Lower Vertical FOV angle", "angle-env", MinVerticalFOVradians),
+    AngleControl(ID_HFOV, "Horizontal FOV angle", HorizontalFOVradians),
+    AngleControl(ID_VFOV_MAX, "Upper Vertical FOV angle", MaxVerticalFOVradians),
+    AngleControl(ID_VFOV_MIN, "Lower Vertical FOV angle", MinVerticalFOVradians),
     EnvelopeAlias(ID_ZOOM, ZoomFactor),
 };
 

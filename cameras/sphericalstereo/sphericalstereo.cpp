@@ -40,12 +40,12 @@ constexpr BlockItem kBlock[] = {
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     PopupControl(ID_LAYOUT, "Layout", Layout),
-    EnvelopeControl(ID_HFOV, "Horizontal FOV", "angle-env", HorizontalFOVradians),
-    EnvelopeControl(ID_VFOV, "Vertical FOV", "angle-env", VerticalFOVradians),
-    EnvelopeControl(ID_EYE_SEPARATION, "Eye Separation", "distance-env", EyeSeparation),
-    EnvelopeControl(ID_MERGE_FROM, "Pole Merge From", "angle-env", PoleMergeFrom),
-    EnvelopeControl(ID_MERGE_TO, "Pole Merge To", "angle-env", PoleMergeTo),
-    EnvelopeControl(ID_CONVERGENCE, "Convergence Distance", "distance-env", ConvergenceDistance),
+    AngleControl(ID_HFOV, "Horizontal FOV", HorizontalFOVradians),
+    AngleControl(ID_VFOV, "Vertical FOV", VerticalFOVradians),
+    DistanceControl(ID_EYE_SEPARATION, "Eye Separation", EyeSeparation),
+    AngleControl(ID_MERGE_FROM, "Pole Merge From", PoleMergeFrom),
+    AngleControl(ID_MERGE_TO, "Pole Merge To", PoleMergeTo),
+    DistanceControl(ID_CONVERGENCE, "Convergence Distance", ConvergenceDistance),
 };
 
 // The Layout popup in order; a stored value outside it acts as the first.

@@ -40,9 +40,9 @@ constexpr BlockItem kBlock[] = {
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
     ZoomControl(ID_ZOOM, ZoomFactor),
-    EnvelopeControl(ID_EYE_SEPARATION, "Eye Separation", "distance-env", EyeSeparation),
+    DistanceControl(ID_EYE_SEPARATION, "Eye Separation", EyeSeparation),
     PopupControl(ID_CONVERGENCE_ITEM, "Convergence Item", convergenceItemIndex),
-    EnvelopeControl(ID_CONVERGENCE_LIMIT, "Convergence Limit", "distance-env", ConvergenceLimit),
+    DistanceControl(ID_CONVERGENCE_LIMIT, "Convergence Limit", ConvergenceLimit),
     BooleanControl(ID_SHOW_PLANE, "Show Convergence Plane", showConvergencePlane),
     EnvelopeAlias(ID_HSCALE, HorizontalScale),
     EnvelopeAlias(ID_HSHIFT, HorizontalShiftFactor),

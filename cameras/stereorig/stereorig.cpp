@@ -36,8 +36,8 @@ constexpr ControlDesc kControls[] = {
     PopupControl(ID_MODE, "Mode", Mode),
     PopupControl(ID_LAYOUT, "Layout", Layout),
     EnvelopeControl(ID_ZOOM, "Zoom Factor", "zoomfactor-env", ZoomFactor),
-    EnvelopeControl(ID_EYE_SEPARATION, "Eye Separation", "distance-env", EyeSeparation),
-    EnvelopeControl(ID_CONVERGENCE, "Convergence Distance", "distance-env", ConvergenceDistance),
+    DistanceControl(ID_EYE_SEPARATION, "Eye Separation", EyeSeparation),
+    DistanceControl(ID_CONVERGENCE, "Convergence Distance", ConvergenceDistance),
 };
 
 // The popups in order; a stored value outside one acts as its first entry.
