@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "standin/host.h"
+#include "tests/support/camera_types.h"
 #include "tests/support/panel_text.h"
 #include "tests/support/rays.h"
 
@@ -20,8 +21,12 @@ using namespace standin;
 
 class CameraTypeTest : public ::testing::Test {
 protected:
+    // The listed module whose types the fixture makes; a fixture for the
+    // types of another module overrides it.
+    virtual std::string ModuleTarget() const { return "Vantor_Lentara"; }
+
     void SetUp() override {
-        module = &host.loadModule(LENTARA_MODULE_PATH);
+        module = &host.loadModule(ModulePath(ModuleTarget()));
         ASSERT_TRUE(module->ok()) << module->error();
         cam = host.scene().addCamera("Camera");
         host.scene().setPosition(cam, 1.0, 2.0, -3.0);

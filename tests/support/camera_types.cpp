@@ -9,6 +9,13 @@ const std::vector<ModuleFile> &CameraModules() {
     return modules;
 }
 
+std::string ModulePath(const std::string &target) {
+    for (const ModuleFile &m : CameraModules())
+        if (m.target == target) return m.path;
+    ADD_FAILURE() << target << " is not in the list of camera modules";
+    return {};
+}
+
 std::vector<std::string> HandlerServers(const standin::Module &module) { return module.names(LWCAMERA_HCLASS); }
 
 const std::vector<CameraType> &AllCameraTypes() {

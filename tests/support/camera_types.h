@@ -22,6 +22,10 @@ struct ModuleFile {
 // Every module of camera types, in list order.
 const std::vector<ModuleFile> &CameraModules();
 
+// The built file of a listed module, by target name; empty, with a failure,
+// for a target the list does not hold.
+std::string ModulePath(const std::string &target);
+
 struct CameraType {
     std::string module; // target of the module that holds it
     std::string path;   // that module's file
