@@ -30,10 +30,10 @@ void Panels(const std::uint8_t *data, std::size_t size);
 void Composite(const std::uint8_t *data, std::size_t size);
 
 // Scene files of the `lentara` tool: the input is JSON text, optionally
-// followed by a NUL and a --size value and by a NUL and a --frames value. The
-// text gives a scene or an input error, never anything else; a scene saves
-// and reads back to the same text and goes into the host or names what does
-// not fit.
+// followed by a --size, a --frames and a --set value (NAME=VALUE, for the
+// first typed camera), each after a NUL. The text gives a scene or an input
+// error, never anything else; a scene saves and reads back to the same text
+// and goes into the host (with the --set value) or names what does not fit.
 void SceneFile(const std::uint8_t *data, std::size_t size);
 
 // Reports a broken property on stderr and aborts, so that libFuzzer keeps

@@ -1,10 +1,12 @@
 // scene_file_entry.cpp -- the fuzzed entry over what users hand the `lentara`
 // tool: scene files (read, saved and read back, set up in the host) and the
-// --size and --frames values.
+// --size, --frames and --set values.
 #include "fuzz/entries.h"
 
 #include <exception>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "standin/module.h"
 #include "tools/commands.h"
@@ -17,24 +19,35 @@ namespace {
 using lentara::tool::InputError;
 using lentara::tool::SceneDesc;
 
-// The tool's module (the first of the list). One handle stays open for the
-// whole run, so each input's session opens it without starting it up again.
-const std::string &SceneModule() {
-    static const std::string path = ModulePaths().front();
-    static const standin::Module keep(path);
-    if (!keep.ok()) Fail("cannot load %s: %s", path.c_str(), keep.error().c_str());
-    return path;
+// The module files of the list, as `lentara --module` would load them. One
+// handle each stays open for the whole run, so each input's session opens
+// them without starting them up again.
+const std::vector<std::string> &SceneModules() {
+    static const std::vector<std::string> paths(ModulePaths().begin(), ModulePaths().end());
+    static const std::vector<std::unique_ptr<standin::Module>> keep = [] {
+        std::vector<std::unique_ptr<standin::Module>> open;
+        for (const std::string &path : paths) {
+            open.push_back(std::make_unique<standin::Module>(path));
+            if (!open.back()->ok()) Fail("cannot load %s: %s", path.c_str(), open.back()->error().c_str());
+        }
+        return open;
+    }();
+    return paths;
 }
 
 void CheckOptions(const std::string &size, const std::string &frames) {
+    using lentara::tool::kMaxFrame;
+    using lentara::tool::kMaxSide;
     int w = 0, h = 0, first = 0, last = 0;
-    if (lentara::tool::ParseSize(size, w, h).empty() && (w < 1 || h < 1 || w > 16384 || h > 16384))
+    if (lentara::tool::ParseSize(size, w, h).empty() && (w < 1 || h < 1 || w > kMaxSide || h > kMaxSide))
         Fail("--size %s gave %dx%d", size.c_str(), w, h);
-    if (lentara::tool::ParseFrames(frames, first, last).empty() && last < first)
+    if (lentara::tool::ParseFrames(frames, first, last).empty() &&
+        (last < first || first < -kMaxFrame || last > kMaxFrame))
         Fail("--frames %s gave %d-%d", frames.c_str(), first, last);
 }
 
-void CheckScene(const std::string &text) {
+// `set` is NAME=VALUE for the first camera with a type, as --set gives it.
+void CheckScene(const std::string &text, const std::string &set) {
     SceneDesc scene;
     try {
         scene = lentara::tool::ParseScene(text, "input.json");
@@ -53,8 +66,15 @@ void CheckScene(const std::string &text) {
     // Into the host: camera types, parameters, settings and blocks are
     // taken or named as not fitting.
     try {
-        lentara::tool::Session session(SceneModule());
+        lentara::tool::Session session(SceneModules());
         session.Build(scene);
+        const std::size_t eq = set.find('=');
+        if (eq == std::string::npos) return;
+        for (const lentara::tool::ItemDesc &item : scene.items)
+            if (item.camera && !item.cam.type.empty()) {
+                session.Set(item.name, set.substr(0, eq), set.substr(eq + 1));
+                break;
+            }
     } catch (const InputError &) {
     }
 }
@@ -63,16 +83,17 @@ void CheckScene(const std::string &text) {
 
 void SceneFile(const std::uint8_t *data, std::size_t size) {
     const std::string input(reinterpret_cast<const char *>(data), size);
-    const std::size_t end = input.find('\0');
-    std::string sizeValue, framesValue;
-    if (end != std::string::npos) {
-        const std::size_t next = input.find('\0', end + 1);
-        sizeValue = input.substr(end + 1, next == std::string::npos ? std::string::npos : next - end - 1);
-        if (next != std::string::npos) framesValue = input.substr(next + 1);
+    // The scene text, then the --size, --frames and --set values, NUL apart.
+    std::string parts[4];
+    for (std::size_t i = 0, at = 0; i < 4 && at <= input.size(); ++i) {
+        const std::size_t end = input.find('\0', at);
+        parts[i] = input.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        if (end == std::string::npos) break;
+        at = end + 1;
     }
     try {
-        CheckOptions(sizeValue, framesValue);
-        CheckScene(input.substr(0, end));
+        CheckOptions(parts[1], parts[2]);
+        CheckScene(parts[0], parts[3]);
     } catch (const std::exception &e) {
         Fail("uncaught %s", e.what());
     }
