@@ -17,10 +17,15 @@ inline double LensFactorFor(double fStop) {
     return std::isfinite(f) ? f : 0.0;
 }
 
-// The thin lens as the host's camera item sets it.
-struct LensReading {
-    double lensFactor = 0.0;
-    double focusDistance = 0.0; // unknown until the first frame: focused at infinity
+// A thin lens: its radius per unit of film distance and where it focuses.
+struct ThinLens {
+    double lensFactor = 0.0;    // 0.5 / f-stop, 0 for a pinhole
+    double focusDistance = 0.0; // <= 0 or not finite: focused at infinity
+};
+
+// The thin lens as the host's camera item sets it (the focus distance is
+// unknown until the first frame: focused at infinity).
+struct LensReading : ThinLens {
 
     // The lens factor from the item's f-stop now (at creation).
     void ReadFStop(HostServices &s, LWItemID item) {

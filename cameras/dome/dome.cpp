@@ -26,10 +26,8 @@ constexpr BlockItem kBlock[] = {
 
 constexpr ControlDesc kControls[] = {
     Thumbnail(ID_LOGO), VersionLine(ID_VERSION),
-    AngleControl(ID_FOV, "Field of View", FieldOfView),
-    AngleControl(ID_TILT, "Dome Tilt", DomeTilt),
-    PopupControl(ID_LENS, "Lens", LensSetting),
-    PopupControl(ID_FIT, "Fit", FitSetting),
+    AngleControl(ID_FOV, "Field of View", FieldOfView), AngleControl(ID_TILT, "Dome Tilt", DomeTilt),
+    PopupControl(ID_LENS, "Lens", LensSetting),         PopupControl(ID_FIT, "Fit", FitSetting),
 };
 
 const char *const kLensNames[] = {"Equidistant", "Equisolid", "Stereographic", "Orthographic"};

@@ -89,7 +89,7 @@ public:
     }
 
     FisheyeParams Params() const {
-        return {value[ZoomFactor], value[FisheyePower], value[FisheyeScale], lens.lensFactor, lens.focusDistance,
+        return {value[ZoomFactor], value[FisheyePower], value[FisheyeScale], lens,
                 setting[parallelFilmNormals] != 0};
     }
 

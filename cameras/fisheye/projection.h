@@ -20,8 +20,7 @@ struct FisheyeParams {
     double zoom;          // Z
     double power;         // p
     double scale;         // s
-    double lensFactor;    // 0.5 / f-stop, 0 for a pinhole
-    double focusDistance; // <= 0 or not finite: focused at infinity
+    lentara::ThinLens lens;
     bool parallelFilmNormals;
 };
 
@@ -49,7 +48,7 @@ inline bool Evaluate(const FisheyeParams &p, const lentara::Pose &pose, double H
     using lentara::Vec3;
     // film distance and lens radius
     const double d = p.zoom * H * 0.5;
-    const double r = lentara::UsableLensRadius(d * p.lensFactor);
+    const double r = lentara::UsableLensRadius(d * p.lens.lensFactor);
     // lens offset in the lens plane
     const Vec3 offset = (a * r) * pose.right + (b * r) * pose.up;
 
@@ -63,7 +62,7 @@ inline bool Evaluate(const FisheyeParams &p, const lentara::Pose &pose, double H
     if (!(Dot(v, v) > 0.0)) return false;
 
     out.origin = pose.position + offset;
-    out.direction = lentara::FocusedDirection(v, offset, p.focusDistance);
+    out.direction = lentara::FocusedDirection(v, offset, p.lens.focusDistance);
     out.filmNormal = p.parallelFilmNormals ? pose.forward : out.direction;
     return lentara::RayIsUsable(out.origin, out.direction, out.filmNormal);
 }

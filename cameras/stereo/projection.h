@@ -22,8 +22,7 @@ struct StereoParams {
     double zoom;             // Z
     double eyeSeparation;    // e
     double convergenceLimit; // L
-    double lensFactor;       // 0.5 / f-stop, 0 for a pinhole
-    double focusDistance;    // <= 0 or not finite: focused at infinity
+    lentara::ThinLens lens;
     bool converge;           // a convergence item is chosen
 };
 
@@ -41,7 +40,7 @@ inline bool Evaluate(const StereoParams &p, const lentara::Pose &pose, lentara::
     using lentara::Vec3;
     const double h = p.eyeSeparation * 0.5;
     const double d = p.zoom * H * 0.5;
-    const double r = lentara::UsableLensRadius(d * p.lensFactor);
+    const double r = lentara::UsableLensRadius(d * p.lens.lensFactor);
     const Vec3 offset = (a * r) * pose.right + (b * r) * pose.up;
 
     // pick the eye; x = 0 and a film x that is not a number go to the right
@@ -68,7 +67,7 @@ inline bool Evaluate(const StereoParams &p, const lentara::Pose &pose, lentara::
     const Vec3 v = d * axis + xEye * pose.right + y * pose.up;
     if (!(Dot(v, v) > 0.0)) return false;
     out.origin = origin;
-    out.direction = lentara::FocusedDirection(v, offset, p.focusDistance);
+    out.direction = lentara::FocusedDirection(v, offset, p.lens.focusDistance);
     return lentara::RayIsUsable(out.origin, out.direction);
 }
 

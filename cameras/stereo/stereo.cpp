@@ -168,7 +168,7 @@ public:
         double c[3] = {0.0, 0.0, 0.0};
         if (converge) InterpolateSamples(sampleConvergence.get(), convergenceCount, fraction, c);
         const StereoParams p = {value[ZoomFactor], value[EyeSeparation], value[ConvergenceLimit],
-                                lens.lensFactor,   lens.focusDistance,   converge};
+                                lens,              converge};
         StereoRay r;
         if (!StereoCam::Evaluate(p, pose, lentara::Load(c), W, H, fpx, fpy, lpx, lpy, r)) return LWCAMTYPEEVAL_NO_RAY;
         const Vec3 filmNormal = FilmNormalFor(access);

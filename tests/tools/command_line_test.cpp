@@ -27,8 +27,9 @@ TEST(CommandLine, NumbersOutOfRangeNameTheLimit) {
     for (const char *bad : {"100000x100000", "4294967360x16", "16x0", "x16", "16x16x", "16"}) {
         const std::string problem = ParseSize(bad, w, h);
         EXPECT_FALSE(problem.empty()) << bad;
-        if (std::string(bad).find("0000") != std::string::npos)
+        if (std::string(bad).find("0000") != std::string::npos) {
             EXPECT_NE(problem.find(std::to_string(kMaxSide)), std::string::npos) << problem;
+        }
     }
     EXPECT_EQ(w * 1000 + h, 640360) << "a refused size changed the values";
     EXPECT_EQ(ParseFrames("-5--2", a, b), "");

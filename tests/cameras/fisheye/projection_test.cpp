@@ -96,7 +96,7 @@ TEST(FisheyeProjection, NoRayWhereTheRadiusOrInputsAreNotFinite) {
     EXPECT_TRUE(FisheyeCam::Evaluate(Fisheye(-0.5, 1.0), kIdentity, H, 0.01, 0, 0, 0, r));
     EXPECT_FALSE(FisheyeCam::Evaluate(Fisheye(1.0, 1.0), kIdentity, H, kNaN, 0, 0, 0, r));
     FisheyeCam::FisheyeParams lens = Fisheye(1.0, 1.0);
-    lens.lensFactor = 0.125;
+    lens.lens.lensFactor = 0.125;
     EXPECT_FALSE(FisheyeCam::Evaluate(lens, kIdentity, H, 0.01, 0, kInf, 0, r));
     // A film of no height has no film distance: the centre has no direction.
     EXPECT_FALSE(FisheyeCam::Evaluate(Fisheye(1.0, 1.0), kIdentity, 0.0, 0, 0, 0, 0, r));
@@ -105,8 +105,8 @@ TEST(FisheyeProjection, NoRayWhereTheRadiusOrInputsAreNotFinite) {
 TEST(FisheyeProjection, LensOffsetLiesInTheLensPlaneAndRaysMeetAtTheFocus) {
     for (const Pose &pose : {kIdentity, Turned(0.7, 0.5, -0.4, {2, -1, 4})}) {
         FisheyeCam::FisheyeParams p = Fisheye(0.8, 1.3);
-        p.lensFactor = 0.125;
-        p.focusDistance = 7.0;
+        p.lens.lensFactor = 0.125;
+        p.lens.focusDistance = 7.0;
         FisheyeCam::FisheyeRay pin;
         ASSERT_TRUE(FisheyeCam::Evaluate(p, pose, H, 0.006, -0.004, 0, 0, pin));
         const Vec3 pFocus = pose.position + 7.0 * pin.direction;
@@ -175,10 +175,10 @@ TEST(ThinLens, ExtremeFocusAndLensRadiusGiveThePinholeRay) {
                                              std::to_string(y) + " lens " + std::to_string(ab.first) + "," +
                                              std::to_string(ab.second);
                     FisheyeCam::FisheyeParams fp = Fisheye(0.8, 1.3, c.zoom), fpin = fp;
-                    fp.lensFactor = c.lensFactor;
-                    fp.focusDistance = c.focus;
-                    fpin.lensFactor = c.pinholeLensFactor;
-                    fpin.focusDistance = c.pinholeFocus;
+                    fp.lens.lensFactor = c.lensFactor;
+                    fp.lens.focusDistance = c.focus;
+                    fpin.lens.lensFactor = c.pinholeLensFactor;
+                    fpin.lens.focusDistance = c.pinholeFocus;
                     FisheyeCam::FisheyeRay f, fref;
                     ASSERT_TRUE(FisheyeCam::Evaluate(fpin, pose, H, x, y, ab.first, ab.second, fref)) << what;
                     ASSERT_TRUE(FisheyeCam::Evaluate(fp, pose, H, x, y, ab.first, ab.second, f)) << "fisheye " << what;
@@ -186,8 +186,8 @@ TEST(ThinLens, ExtremeFocusAndLensRadiusGiveThePinholeRay) {
                     EXPECT_EQ(std::memcmp(&f.origin, &fref.origin, sizeof f.origin), 0) << "fisheye origin " << what;
 
                     StereoCam::StereoParams sp = {c.zoom, 0.06, 10.0, c.lensFactor, c.focus, false}, spin = sp;
-                    spin.lensFactor = c.pinholeLensFactor;
-                    spin.focusDistance = c.pinholeFocus;
+                    spin.lens.lensFactor = c.pinholeLensFactor;
+                    spin.lens.focusDistance = c.pinholeFocus;
                     StereoCam::StereoRay s, sref;
                     ASSERT_TRUE(StereoCam::Evaluate(spin, pose, {}, W, H, x, y, ab.first, ab.second, sref)) << what;
                     ASSERT_TRUE(StereoCam::Evaluate(sp, pose, {}, W, H, x, y, ab.first, ab.second, s))

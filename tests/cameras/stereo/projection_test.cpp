@@ -85,8 +85,8 @@ TEST(StereoProjection, LimitIsMeasuredFromEachRaysOwnOrigin) {
     // A lens offset that moves the origin away from the point takes it beyond
     // the limit, although the eye centre is within it.
     StereoCam::StereoParams lens = Stereo(0.5, limit, true);
-    lens.lensFactor = 0.5;
-    lens.focusDistance = 0.0; // focused at infinity: the direction is the eye axis
+    lens.lens.lensFactor = 0.5;
+    lens.lens.focusDistance = 0.0; // focused at infinity: the direction is the eye axis
     StereoCam::StereoRay shifted;
     ASSERT_TRUE(StereoCam::Evaluate(lens, kIdentity, pSide, W, H, -W / 4, 0, -1.0, 0, shifted));
     EXPECT_LT(shifted.origin.x, -0.25);
