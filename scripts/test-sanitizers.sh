@@ -28,7 +28,7 @@ for preset in $presets; do
   # build directory gets them too.
   ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0 \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(pwd)/tests/tsan.supp \
     ctest --test-dir "$dir" -j2 --output-on-failure --timeout 600
   end=$(date +%s)
   echo "== sanitizers: $preset built in $((built - start)) s, tested in $((end - built)) s"
