@@ -202,13 +202,14 @@ Image Render(const World &world, const RaySource &camera, const RenderOptions &o
         }
     };
 
+    // Blocks of pixel rows and columns handed to the threads.
+    constexpr int kRows = 16, kCols = 32;
 #if LENTARA_THREAD_SANITIZER
     {
         // ThreadSanitizer cannot see the synchronisation inside the oneTBB
         // library (it is not instrumented), so such a build hands blocks of
         // the same size to plain threads, whose start and join it does see.
         // Every pixel is computed alone, so the image is the same either way.
-        constexpr int kRows = 16, kCols = 32;
         const int across = (width + kCols - 1) / kCols, blocks = across * ((height + kRows - 1) / kRows);
         std::atomic<int> next{0};
         auto worker = [&] {
@@ -228,7 +229,7 @@ Image Render(const World &world, const RaySource &camera, const RenderOptions &o
         // As many threads as asked for, also beyond the number of cores.
         tbb::global_control parallelism(tbb::global_control::max_allowed_parallelism, static_cast<std::size_t>(threads));
         tbb::task_arena arena(threads);
-        arena.execute([&] { tbb::parallel_for(tbb::blocked_range2d<int>(0, height, 16, 0, width, 32), renderBlock); });
+        arena.execute([&] { tbb::parallel_for(tbb::blocked_range2d<int>(0, height, kRows, 0, width, kCols), renderBlock); });
     }
 #endif
     if (options.progress) {
